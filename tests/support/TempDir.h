@@ -1,0 +1,44 @@
+// Test helpers: a fresh temporary folder, optionally installed as the program folder.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <string>
+
+namespace vesk::test {
+
+// A temporary folder removed with its contents when the object dies.
+class TempDir {
+public:
+    TempDir();
+    QString path() const { return dir_.path(); }
+    // Absolute path of a file inside the folder.
+    QString file(const QString& name) const { return dir_.filePath(name); }
+    std::string fileStd(const QString& name) const { return file(name).toStdString(); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// While alive, HTMLVESK_HOME points at a fresh temporary folder and the
+// program-folder cache is reset, so every test starts from a clean install.
+class ScopedProgramFolder {
+public:
+    ScopedProgramFolder();
+    ~ScopedProgramFolder();
+    QString path() const { return dir_.path(); }
+    QString file(const QString& name) const { return dir_.file(name); }
+
+private:
+    TempDir dir_;
+    QByteArray oldHome_;
+    bool hadHome_;
+};
+
+// Writes bytes to a file, replacing it. Returns false on failure.
+bool WriteFileBytes(const QString& path, const QByteArray& bytes);
+// Reads a whole file; empty when it cannot be read.
+QByteArray ReadFileBytes(const QString& path);
+
+} // namespace vesk::test
