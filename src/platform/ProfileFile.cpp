@@ -71,7 +71,6 @@ bool StampIsSettled(const FileStamp& s)
 
 struct CacheEntry {
     FileStamp stamp;
-    std::string raw;  // the bytes the model was parsed from
     std::shared_ptr<const Model> model;
     bool settled = false;
     int batchDepth = 0;
@@ -164,10 +163,8 @@ std::shared_ptr<const Model> Current(const std::string& path)
     if (it == g_cache.end())
         it = g_cache.emplace(path, CacheEntry{}).first;
     CacheEntry& e = it->second;
-    if (!e.model || raw != e.raw) {
-        e.model = Parse(raw);
-        e.raw = std::move(raw);
-    }
+    if (!e.model || raw != e.model->Bytes())
+        e.model = Parse(raw);  // a mere touch keeps the parsed copy
     e.stamp = stamp;
     e.settled = StampIsSettled(stamp);
     return e.model;
@@ -264,10 +261,9 @@ void ApplyEdit(const std::string& path, Edit edit)
     if (!edit(*next))
         return;  // nothing changed, nothing to write
     CacheEntry& e = g_cache[path];
-    const std::string bytes = next->Serialize();
+    const std::string& bytes = next->Bytes();
     if (e.batchDepth > 0) {
         e.model = std::move(next);
-        e.raw = bytes;
         e.dirty = true;
         return;
     }
@@ -279,7 +275,6 @@ void ApplyEdit(const std::string& path, Edit edit)
         throw;
     }
     e.model = std::move(next);
-    e.raw = bytes;
     e.stamp = stamp;
     e.settled = false;  // another write may follow within the same clock tick
 }
@@ -292,7 +287,7 @@ void FlushBatch(const std::string& path)
         return;
     CacheEntry& e = it->second;
     try {
-        e.stamp = AtomicWrite(path, e.raw);
+        e.stamp = AtomicWrite(path, e.model->Bytes());
     } catch (...) {
         g_cache.erase(it);  // drop what could not be written; disk is the truth
         throw;
@@ -380,8 +375,8 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
         model = Current(path);
     }
     if (const profile::Section* s = model->FindSection(section)) {
-        if (const profile::Entry* e = s->Find(key))
-            return Finish(e->value);
+        if (const profile::Entry* e = model->FindEntry(*s, key))
+            return Finish(model->Value(*e));
     }
     return Finish(defaultValue);
 }
@@ -423,9 +418,9 @@ std::vector<std::string> GetPrivateProfileKeys(std::string_view section, const s
     }
     std::vector<std::string> keys;
     if (const profile::Section* s = model->FindSection(section)) {
-        for (const profile::Entry& e : s->entries) {
-            if (s->Find(e.key) == &e)
-                keys.push_back(e.key);
+        for (const profile::Entry& e : model->EntriesOf(*s)) {
+            if (model->FindEntry(*s, model->Key(e)) == &e)
+                keys.emplace_back(model->Key(e));
         }
     }
     return keys;
@@ -440,8 +435,8 @@ std::vector<std::string> GetPrivateProfileSectionNames(const std::string& path)
     }
     std::vector<std::string> names;
     for (const profile::Section& s : model->Sections()) {
-        if (model->FindSection(s.name) == &s)
-            names.push_back(s.name);
+        if (model->FindSection(model->Name(s)) == &s)
+            names.emplace_back(model->Name(s));
     }
     return names;
 }

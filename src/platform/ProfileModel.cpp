@@ -1,6 +1,8 @@
 // The parsed form of one profile (INI) file and the edits a write makes to it.
 #include "platform/ProfileModel.h"
 
+#include <algorithm>
+
 namespace vesk::profile {
 namespace {
 
@@ -82,114 +84,144 @@ std::string_view TrimBlanks(std::string_view s)
     return s.substr(b, e - b);
 }
 
-const Entry* Section::Find(std::string_view key) const
+Model::Model(std::string_view bytes) : bytes_(bytes)
 {
-    const auto it = keyIndex.find(key);
-    return it == keyIndex.end() ? nullptr : &entries[it->second];
+    Parse();
 }
 
-Model::Model(std::string_view bytes)
+void Model::Parse()
 {
-    std::size_t pos = 0;
+    lines_.clear();
+    sections_.clear();
+    entries_.clear();
+    sectionIndex_.clear();
+    newline_ = "\n";
     bool sawEnd = false;
-    while (pos < bytes.size()) {
+    const std::string_view all(bytes_);
+    std::size_t pos = 0;
+    while (pos < all.size()) {
         std::size_t e = pos;
-        while (e < bytes.size() && bytes[e] != '\n' && bytes[e] != '\r')
+        while (e < all.size() && all[e] != '\n' && all[e] != '\r')
             ++e;
         Line line;
-        line.text.assign(bytes.substr(pos, e - pos));
-        if (e < bytes.size()) {
-            if (bytes[e] == '\r' && e + 1 < bytes.size() && bytes[e + 1] == '\n')
-                line.end = "\r\n";
-            else
-                line.end.assign(1, bytes[e]);
-            if (!sawEnd) {
-                newline_ = line.end;  // new lines follow the file's own habit
-                sawEnd = true;
-            }
+        line.off = static_cast<std::uint32_t>(pos);
+        line.len = static_cast<std::uint32_t>(e - pos);
+        if (e < all.size())
+            line.endLen = (all[e] == '\r' && e + 1 < all.size() && all[e + 1] == '\n') ? 2 : 1;
+        if (line.endLen && !sawEnd) {
+            newline_.assign(all.substr(e, line.endLen));  // new lines follow the file's own habit
+            sawEnd = true;
         }
-        pos = e + line.end.size();
-        lines_.push_back(std::move(line));
+        pos = e + line.endLen;
+        lines_.push_back(line);
     }
-    Reindex();
-}
 
-void Model::Reindex()
-{
-    sections_.clear();
-    sectionIndex_.clear();
+    const CaseInsensitiveHash hash;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const Classified c = Classify(lines_[i].text);
+        const std::string_view text = LineText(i);
+        const Classified c = Classify(text);
+        const auto offset = [&](std::string_view part) {
+            return static_cast<std::uint32_t>(part.data() - text.data());
+        };
+        const auto line = static_cast<std::uint32_t>(i);
         if (c.kind == LineKind::Header) {
             if (!sections_.empty())
-                sections_.back().endLine = i;
+                sections_.back().endLine = line;
             Section s;
-            s.name.assign(c.name);
-            s.headerLine = i;
-            s.endLine = lines_.size();
-            sectionIndex_.try_emplace(s.name, sections_.size());
-            sections_.push_back(std::move(s));
+            s.headerLine = line;
+            s.endLine = static_cast<std::uint32_t>(lines_.size());
+            s.nameOff = offset(c.name);
+            s.nameLen = static_cast<std::uint32_t>(c.name.size());
+            s.firstEntry = static_cast<std::uint32_t>(entries_.size());
+            sectionIndex_.emplace_back(hash(c.name), static_cast<std::uint32_t>(sections_.size()));
+            sections_.push_back(s);
         } else if (c.kind == LineKind::Entry && !sections_.empty()) {
-            Section& s = sections_.back();
-            s.entries.push_back(Entry{std::string(c.name), std::string(c.value), i});
-            s.keyIndex.try_emplace(s.entries.back().key, s.entries.size() - 1);
+            Entry e;
+            e.line = line;
+            e.keyOff = offset(c.name);
+            e.keyLen = static_cast<std::uint32_t>(c.name.size());
+            e.valueOff = offset(c.value);
+            e.valueLen = static_cast<std::uint32_t>(c.value.size());
+            e.hash = hash(c.name);
+            entries_.push_back(e);
+            ++sections_.back().entryCount;
         }
     }
+    std::stable_sort(sectionIndex_.begin(), sectionIndex_.end(),
+                     [](const auto& x, const auto& y) { return x.first < y.first; });
 }
 
 const Section* Model::FindSection(std::string_view name) const
 {
-    const auto it = sectionIndex_.find(name);
-    return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
+    const std::size_t h = CaseInsensitiveHash{}(name);
+    auto it = std::lower_bound(sectionIndex_.begin(), sectionIndex_.end(), h,
+                               [](const auto& x, std::size_t v) { return x.first < v; });
+    const CaseInsensitiveEqual eq;
+    for (; it != sectionIndex_.end() && it->first == h; ++it) {
+        const Section& s = sections_[it->second];
+        if (eq(Name(s), name))
+            return &s;
+    }
+    return nullptr;
 }
 
-const std::string& Model::NewLine() const
+const Entry* Model::FindEntry(const Section& section, std::string_view key) const
 {
-    return newline_;
+    // Sections hold a handful of keys; a scan over their hashes beats any index.
+    const std::size_t h = CaseInsensitiveHash{}(key);
+    const CaseInsensitiveEqual eq;
+    for (const Entry& e : EntriesOf(section)) {
+        if (e.hash == h && eq(Key(e), key))
+            return &e;
+    }
+    return nullptr;
 }
 
-void Model::TerminateLineBefore(std::size_t pos)
+void Model::Splice(std::size_t from, std::size_t to, std::string_view with)
 {
-    if (pos > 0 && lines_[pos - 1].end.empty())
-        lines_[pos - 1].end = NewLine();
+    std::string next;
+    next.reserve(bytes_.size() - (to - from) + with.size());
+    next.append(bytes_, 0, from).append(with).append(bytes_, to, std::string::npos);
+    bytes_ = std::move(next);
+    Parse();
 }
 
-void Model::InsertLine(std::size_t pos, std::string text)
+std::string_view Model::EndGapBefore(std::size_t lineIndex) const
 {
-    TerminateLineBefore(pos);
-    // A line inserted in the middle needs its own end; at the very end of a
-    // file it gets one too, so files always end with a line end after a write.
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(pos), Line{std::move(text), NewLine()});
+    // A line inserted after a last line that has no line end must give it one.
+    if (lineIndex > 0 && lineIndex == lines_.size() && lines_.back().endLen == 0)
+        return NewLine();
+    return {};
 }
 
 bool Model::SetValue(std::string_view section, std::string_view key, std::string_view value)
 {
-    std::string text;
-    text.reserve(key.size() + 1 + value.size());
-    text.append(key).append("=").append(value);
+    std::string entry;
+    entry.append(key).append("=").append(value);
 
     const Section* s = FindSection(section);
     if (!s) {
-        const std::size_t at = lines_.size();
-        InsertLine(at, "[" + std::string(section) + "]");
-        InsertLine(at + 1, std::move(text));
-        Reindex();
+        std::string add(EndGapBefore(lines_.size()));
+        add.append("[").append(section).append("]").append(NewLine());
+        add.append(entry).append(NewLine());
+        Splice(bytes_.size(), bytes_.size(), add);
         return true;
     }
-    if (const Entry* e = s->Find(key)) {
-        if (lines_[e->line].text == text)
+    if (const Entry* e = FindEntry(*s, key)) {
+        if (LineText(e->line) == entry)
             return false;
-        lines_[e->line].text = std::move(text);
-        Reindex();
+        Splice(lines_[e->line].off, lines_[e->line].off + lines_[e->line].len, entry);
         return true;
     }
     // After the section's last non-blank line, so blank lines that separate it
     // from the next section stay where they are.
     std::size_t at = s->endLine;
-    while (at > s->headerLine + 1 && TrimBlanks(lines_[at - 1].text).empty())
+    while (at > s->headerLine + 1u && TrimBlanks(LineText(at - 1)).empty())
         --at;
-    InsertLine(at, std::move(text));
-    Reindex();
+    std::string add(EndGapBefore(at));
+    add.append(entry).append(NewLine());
+    const std::size_t where = LineStart(at);
+    Splice(where, where, add);
     return true;
 }
 
@@ -200,16 +232,21 @@ bool Model::DeleteKey(std::string_view section, std::string_view key)
         return false;
     // Every line of that name in the section goes, so the key really reads as
     // absent afterwards even when the file repeated it.
-    CaseInsensitiveEqual eq;
+    const CaseInsensitiveEqual eq;
+    std::string next = bytes_;
     bool changed = false;
-    for (auto it = s->entries.rbegin(); it != s->entries.rend(); ++it) {
-        if (eq(it->key, key)) {
-            lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(it->line));
+    const std::span<const Entry> entries = EntriesOf(*s);
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        if (eq(Key(*it), key)) {
+            const Line& l = lines_[it->line];
+            next.erase(l.off, l.len + l.endLen);
             changed = true;
         }
     }
-    if (changed)
-        Reindex();
+    if (changed) {
+        bytes_ = std::move(next);
+        Parse();
+    }
     return changed;
 }
 
@@ -217,17 +254,20 @@ bool Model::DeleteSection(std::string_view section)
 {
     // Every section of that name goes: a list rewritten after the erase must
     // not meet stale entries of a repeated section.
-    CaseInsensitiveEqual eq;
+    const CaseInsensitiveEqual eq;
+    std::string next = bytes_;
     bool changed = false;
     for (auto it = sections_.rbegin(); it != sections_.rend(); ++it) {
-        if (eq(it->name, section)) {
-            lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(it->headerLine),
-                         lines_.begin() + static_cast<std::ptrdiff_t>(it->endLine));
+        if (eq(Name(*it), section)) {
+            const std::size_t from = LineStart(it->headerLine);
+            next.erase(from, LineStart(it->endLine) - from);
             changed = true;
         }
     }
-    if (changed)
-        Reindex();
+    if (changed) {
+        bytes_ = std::move(next);
+        Parse();
+    }
     return changed;
 }
 
@@ -235,21 +275,10 @@ bool Model::AddSection(std::string_view section)
 {
     if (FindSection(section))
         return false;
-    InsertLine(lines_.size(), "[" + std::string(section) + "]");
-    Reindex();
+    std::string add(EndGapBefore(lines_.size()));
+    add.append("[").append(section).append("]").append(NewLine());
+    Splice(bytes_.size(), bytes_.size(), add);
     return true;
-}
-
-std::string Model::Serialize() const
-{
-    std::size_t size = 0;
-    for (const Line& l : lines_)
-        size += l.text.size() + l.end.size();
-    std::string out;
-    out.reserve(size);
-    for (const Line& l : lines_)
-        out.append(l.text).append(l.end);
-    return out;
 }
 
 } // namespace vesk::profile

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing HTML Vesk
+# need, when they are missing. Sourced by run.sh and test.sh.
+#
+#   vesk_ensure_packages pkg…   installs the missing ones (as root with
+#                               apt-get; otherwise prints the one install line
+#                               and fails)
+
+vesk_missing_packages() {
+    local missing=() p
+    for p in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$p")
+        fi
+    done
+    echo "${missing[@]}"
+}
+
+vesk_ensure_packages() {
+    local missing
+    missing=$(vesk_missing_packages "$@")
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing: $missing"
+        export DEBIAN_FRONTEND=noninteractive
+        # On a fresh machine the package lists may be empty.
+        apt-get update -q || return 1
+        # shellcheck disable=SC2086
+        apt-get install -y -q --no-install-recommends $missing || return 1
+    else
+        echo "HTML Vesk needs these Debian packages. Install them with:" >&2
+        echo "  sudo apt-get install $missing" >&2
+        return 1
+    fi
+}
+
+# What every build needs.
+VESK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
+                     libgtest-dev libgmock-dev libbenchmark-dev
+                     fonts-dejavu-core)
+# What the tests need on top (real processes, servers the tests start).
+VESK_TEST_PACKAGES=(python3 python3-pyftpdlib util-linux procps)
