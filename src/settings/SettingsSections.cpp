@@ -12,103 +12,134 @@ constexpr const char* kAutoCloseSection = "AutoClose";
 constexpr const char* kValidatorSection = "Validator";
 constexpr const char* kFileTypesSection = "FileTypes";
 
+
+// One table per group names each key once, so a reader and its writer can
+// never disagree about a key's spelling.
+template <typename Group>
+struct BoolKey {
+    const char* key;
+    bool Group::*member;
+};
+template <typename Group>
+struct TextKey {
+    const char* key;
+    QString Group::*member;
+};
+
+template <typename Group, std::size_t N>
+void ReadBools(Group& group, const char* section, const BoolKey<Group> (&keys)[N],
+               const SettingsFile& file)
+{
+    const Group defaults;
+    for (const BoolKey<Group>& k : keys)
+        group.*k.member = file.ReadBool(section, k.key, defaults.*k.member);
+}
+
+template <typename Group, std::size_t N>
+void WriteBools(const Group& group, const char* section, const BoolKey<Group> (&keys)[N],
+                const SettingsFile& file)
+{
+    for (const BoolKey<Group>& k : keys)
+        file.WriteBool(section, k.key, group.*k.member);
+}
+
+const BoolKey<ViewBars> kViewKeys[] = {
+    {"Toolbar", &ViewBars::toolbar},
+    {"Clipper", &ViewBars::clipper},
+    {"S/E Codes", &ViewBars::seCodes},
+    {"Single Codes", &ViewBars::singleCodes},
+};
+
+const BoolKey<AutoCloseOptions> kAutoCloseKeys[] = {
+    {"Backup", &AutoCloseOptions::backup},
+    {"Updater", &AutoCloseOptions::updater},
+    {"Validator", &AutoCloseOptions::validator},
+    {"Spell", &AutoCloseOptions::spell},
+    {"SaveChanges", &AutoCloseOptions::saveChanges},
+    {"AddToUploadBin", &AutoCloseOptions::addToUploadBin},
+    {"RunUploader", &AutoCloseOptions::runUploader},
+};
+
+const BoolKey<ValidatorVersions> kValidatorKeys[] = {
+    {"HTML2.0", &ValidatorVersions::html20},
+    {"HTML3.2", &ValidatorVersions::html32},
+    {"HTML4.0strict", &ValidatorVersions::html40strict},
+    {"HTML4.0loose", &ValidatorVersions::html40loose},
+    {"HTML4.0frame", &ValidatorVersions::html40frame},
+};
+
+const BoolKey<FileTypeSettings> kFileTypeSwitches[] = {
+    {"HTML", &FileTypeSettings::html},
+    {"TXT", &FileTypeSettings::txt},
+    {"Edit", &FileTypeSettings::edit},
+};
+
+const TextKey<FileTypeSettings> kFileTypeOldData[] = {
+    {"HTMOldData", &FileTypeSettings::htmOldData},
+    {"HTMLOldData", &FileTypeSettings::htmlOldData},
+    {"TXTOldData", &FileTypeSettings::txtOldData},
+    {"EditOldData", &FileTypeSettings::editOldData},
+};
+
 } // namespace
 
 ViewBars ReadViewBars(const SettingsFile& file)
 {
-    const ViewBars d;
     ViewBars bars;
-    bars.toolbar = file.ReadBool(kViewSection, "Toolbar", d.toolbar);
-    bars.clipper = file.ReadBool(kViewSection, "Clipper", d.clipper);
-    bars.seCodes = file.ReadBool(kViewSection, "S/E Codes", d.seCodes);
-    bars.singleCodes = file.ReadBool(kViewSection, "Single Codes", d.singleCodes);
+    ReadBools(bars, kViewSection, kViewKeys, file);
     return bars;
 }
 
 void WriteViewBars(const ViewBars& bars, const SettingsFile& file)
 {
     ProfileWriteBatch batch(file.path());
-    file.WriteBool(kViewSection, "Toolbar", bars.toolbar);
-    file.WriteBool(kViewSection, "Clipper", bars.clipper);
-    file.WriteBool(kViewSection, "S/E Codes", bars.seCodes);
-    file.WriteBool(kViewSection, "Single Codes", bars.singleCodes);
+    WriteBools(bars, kViewSection, kViewKeys, file);
     batch.Commit();
 }
 
 AutoCloseOptions ReadAutoClose(const SettingsFile& file)
 {
-    const AutoCloseOptions d;
-    AutoCloseOptions o;
-    o.backup = file.ReadBool(kAutoCloseSection, "Backup", d.backup);
-    o.updater = file.ReadBool(kAutoCloseSection, "Updater", d.updater);
-    o.validator = file.ReadBool(kAutoCloseSection, "Validator", d.validator);
-    o.spell = file.ReadBool(kAutoCloseSection, "Spell", d.spell);
-    o.saveChanges = file.ReadBool(kAutoCloseSection, "SaveChanges", d.saveChanges);
-    o.addToUploadBin = file.ReadBool(kAutoCloseSection, "AddToUploadBin", d.addToUploadBin);
-    o.runUploader = file.ReadBool(kAutoCloseSection, "RunUploader", d.runUploader);
-    return o;
+    AutoCloseOptions options;
+    ReadBools(options, kAutoCloseSection, kAutoCloseKeys, file);
+    return options;
 }
 
-void WriteAutoClose(const AutoCloseOptions& o, const SettingsFile& file)
+void WriteAutoClose(const AutoCloseOptions& options, const SettingsFile& file)
 {
     ProfileWriteBatch batch(file.path());
-    file.WriteBool(kAutoCloseSection, "Backup", o.backup);
-    file.WriteBool(kAutoCloseSection, "Updater", o.updater);
-    file.WriteBool(kAutoCloseSection, "Validator", o.validator);
-    file.WriteBool(kAutoCloseSection, "Spell", o.spell);
-    file.WriteBool(kAutoCloseSection, "SaveChanges", o.saveChanges);
-    file.WriteBool(kAutoCloseSection, "AddToUploadBin", o.addToUploadBin);
-    file.WriteBool(kAutoCloseSection, "RunUploader", o.runUploader);
+    WriteBools(options, kAutoCloseSection, kAutoCloseKeys, file);
     batch.Commit();
 }
 
 ValidatorVersions ReadValidatorVersions(const SettingsFile& file)
 {
-    const ValidatorVersions d;
-    ValidatorVersions v;
-    v.html20 = file.ReadBool(kValidatorSection, "HTML2.0", d.html20);
-    v.html32 = file.ReadBool(kValidatorSection, "HTML3.2", d.html32);
-    v.html40strict = file.ReadBool(kValidatorSection, "HTML4.0strict", d.html40strict);
-    v.html40loose = file.ReadBool(kValidatorSection, "HTML4.0loose", d.html40loose);
-    v.html40frame = file.ReadBool(kValidatorSection, "HTML4.0frame", d.html40frame);
-    return v;
+    ValidatorVersions versions;
+    ReadBools(versions, kValidatorSection, kValidatorKeys, file);
+    return versions;
 }
 
-void WriteValidatorVersions(const ValidatorVersions& v, const SettingsFile& file)
+void WriteValidatorVersions(const ValidatorVersions& versions, const SettingsFile& file)
 {
     ProfileWriteBatch batch(file.path());
-    file.WriteBool(kValidatorSection, "HTML2.0", v.html20);
-    file.WriteBool(kValidatorSection, "HTML3.2", v.html32);
-    file.WriteBool(kValidatorSection, "HTML4.0strict", v.html40strict);
-    file.WriteBool(kValidatorSection, "HTML4.0loose", v.html40loose);
-    file.WriteBool(kValidatorSection, "HTML4.0frame", v.html40frame);
+    WriteBools(versions, kValidatorSection, kValidatorKeys, file);
     batch.Commit();
 }
 
 FileTypeSettings ReadFileTypes(const SettingsFile& file)
 {
-    const FileTypeSettings d;
-    FileTypeSettings t;
-    t.html = file.ReadBool(kFileTypesSection, "HTML", d.html);
-    t.txt = file.ReadBool(kFileTypesSection, "TXT", d.txt);
-    t.edit = file.ReadBool(kFileTypesSection, "Edit", d.edit);
-    t.htmOldData = file.ReadString(kFileTypesSection, "HTMOldData");
-    t.htmlOldData = file.ReadString(kFileTypesSection, "HTMLOldData");
-    t.txtOldData = file.ReadString(kFileTypesSection, "TXTOldData");
-    t.editOldData = file.ReadString(kFileTypesSection, "EditOldData");
-    return t;
+    FileTypeSettings types;
+    ReadBools(types, kFileTypesSection, kFileTypeSwitches, file);
+    for (const TextKey<FileTypeSettings>& k : kFileTypeOldData)
+        types.*k.member = file.ReadString(kFileTypesSection, k.key);
+    return types;
 }
 
-void WriteFileTypes(const FileTypeSettings& t, const SettingsFile& file)
+void WriteFileTypes(const FileTypeSettings& types, const SettingsFile& file)
 {
     ProfileWriteBatch batch(file.path());
-    file.WriteBool(kFileTypesSection, "HTML", t.html);
-    file.WriteBool(kFileTypesSection, "TXT", t.txt);
-    file.WriteBool(kFileTypesSection, "Edit", t.edit);
-    file.WriteString(kFileTypesSection, "HTMOldData", t.htmOldData);
-    file.WriteString(kFileTypesSection, "HTMLOldData", t.htmlOldData);
-    file.WriteString(kFileTypesSection, "TXTOldData", t.txtOldData);
-    file.WriteString(kFileTypesSection, "EditOldData", t.editOldData);
+    WriteBools(types, kFileTypesSection, kFileTypeSwitches, file);
+    for (const TextKey<FileTypeSettings>& k : kFileTypeOldData)
+        file.WriteString(kFileTypesSection, k.key, types.*k.member);
     batch.Commit();
 }
 

@@ -93,7 +93,6 @@ TEST(CodeLists, ReadingHandEditedFiles)
                                "[S/E Codes]\nCode0=<A>\nCode1=<B>\nCheck1=0\nCode2=<C>\nCheck2=9\n"
                                "Code4=<after gap>\n"
                                "[Single Codes]\nCode0=\nCode1=<BR>\n"));
-    ClearProfileCache();
     // A missing Check<n> and an unknown state count as checked; the list
     // ends at the first missing code.
     EXPECT_EQ(ReadCodeList(kSECodesSection),

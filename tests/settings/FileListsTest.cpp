@@ -13,12 +13,6 @@ using test::ReadFileBytes;
 using test::ScopedProgramFolder;
 using test::WriteFileBytes;
 
-void WriteOrla(const ScopedProgramFolder& folder, const QByteArray& bytes)
-{
-    ASSERT_TRUE(WriteFileBytes(folder.file("orla.ini"), bytes));
-    ClearProfileCache();
-}
-
 TEST(FileLists, FreshStartHasNoFiles)
 {
     ScopedProgramFolder folder;
@@ -31,7 +25,7 @@ TEST(FileLists, FreshStartHasNoFiles)
 TEST(FileLists, AtMarksAnEmptyRecentSlot)
 {
     ScopedProgramFolder folder;
-    WriteOrla(folder, "[RecentFiles]\n0=/a.htm\n1=@\n2=/c.htm\n3=\n8=/i.htm\n9=/ignored\n");
+    ASSERT_TRUE(folder.Write("orla.ini", "[RecentFiles]\n0=/a.htm\n1=@\n2=/c.htm\n3=\n8=/i.htm\n9=/ignored\n"));
     const FileSlots recent = ReadRecentFiles();
     EXPECT_EQ(recent[0], "/a.htm");
     EXPECT_EQ(recent[1], "");
@@ -60,7 +54,7 @@ TEST(FileLists, AtMarksAnEmptyRecentSlot)
 TEST(FileLists, PreferredFilesForTheMenuAndForTheDialog)
 {
     ScopedProgramFolder folder;
-    WriteOrla(folder, "[OpenPreferredMenu]\n0=/p0\n1=/p1\n2=@\n3=/p3\n");
+    ASSERT_TRUE(folder.Write("orla.ini", "[OpenPreferredMenu]\n0=/p0\n1=/p1\n2=@\n3=/p3\n"));
     // The menu sees every slot; the dialog's list ends at the first empty one.
     const FileSlots menu = ReadPreferredMenu();
     EXPECT_EQ(menu[1], "/p1");

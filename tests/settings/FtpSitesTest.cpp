@@ -64,7 +64,6 @@ TEST(FtpSites, ListEndsAtTheFirstSiteWithoutLabelAndDefaultsApply)
                                "[Site0]\nSiteLabel=one\nHostName=h\n"
                                "[Site1]\nHostName=nolabel\n"
                                "[Site2]\nSiteLabel=hidden\n"));
-    ClearProfileCache();
     const std::vector<FtpSite> sites = ReadSites();
     ASSERT_EQ(sites.size(), 1u);
     EXPECT_EQ(sites[0].siteLabel, "one");

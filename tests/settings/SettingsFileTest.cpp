@@ -16,12 +16,6 @@ using test::ScopedProgramFolder;
 using test::WriteFileBytes;
 
 // Replaces orla.ini as another program would, and makes sure the next read parses it.
-void WriteOrla(const ScopedProgramFolder& folder, const QByteArray& bytes)
-{
-    ASSERT_TRUE(WriteFileBytes(folder.file("orla.ini"), bytes));
-    ClearProfileCache();
-}
-
 TEST(SettingsFile, DefaultsToOrlaIniInTheProgramFolder)
 {
     ScopedProgramFolder folder;
@@ -37,7 +31,7 @@ TEST(SettingsFile, DefaultsToOrlaIniInTheProgramFolder)
 TEST(SettingsFile, BooleansAndIntegersReadAsProfileIntegers)
 {
     ScopedProgramFolder folder;
-    WriteOrla(folder, "[T]\nhex=0x10\nzero=0\ntext=abc\nneg=-1\nint=0x1F\n");
+    ASSERT_TRUE(folder.Write("orla.ini", "[T]\nhex=0x10\nzero=0\ntext=abc\nneg=-1\nint=0x1F\n"));
     SettingsFile file;
     EXPECT_TRUE(file.ReadBool("T", "hex", false));
     EXPECT_FALSE(file.ReadBool("T", "zero", true));
@@ -81,7 +75,7 @@ TEST(SettingsFile, StringsSurviveBlanksQuotesAndUtf8)
 TEST(SettingsFile, ListRewriteLeavesNoStaleKeysAndKeepsOtherSections)
 {
     ScopedProgramFolder folder;
-    WriteOrla(folder, "[Other]\nkeep=1\n[L]\nforeign=x\n");
+    ASSERT_TRUE(folder.Write("orla.ini", "[Other]\nkeep=1\n[L]\nforeign=x\n"));
     SettingsFile file;
     file.WriteList("L", "Item", {"a", "b", "c", "d", "e"});
     EXPECT_EQ(file.ReadList("L", "Item"), QStringList({"a", "b", "c", "d", "e"}));
@@ -100,7 +94,7 @@ TEST(SettingsFile, ListRewriteLeavesNoStaleKeysAndKeepsOtherSections)
 TEST(SettingsFile, ListEndsAtTheFirstMissingOrEmptyKey)
 {
     ScopedProgramFolder folder;
-    WriteOrla(folder, "[A]\n0=x\n1=y\n3=z\n[B]\n0=x\n1=\n2=y\n");
+    ASSERT_TRUE(folder.Write("orla.ini", "[A]\n0=x\n1=y\n3=z\n[B]\n0=x\n1=\n2=y\n"));
     SettingsFile file;
     EXPECT_EQ(file.ReadList("A", ""), QStringList({"x", "y"}));
     EXPECT_EQ(file.ReadList("B", ""), QStringList({"x"}));

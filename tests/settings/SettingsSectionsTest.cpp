@@ -15,12 +15,6 @@ using test::ReadFileBytes;
 using test::ScopedProgramFolder;
 using test::WriteFileBytes;
 
-void WriteOrla(const ScopedProgramFolder& folder, const QByteArray& bytes)
-{
-    ASSERT_TRUE(WriteFileBytes(folder.file("orla.ini"), bytes));
-    ClearProfileCache();
-}
-
 TEST(SettingsSections, FreshStartDefaults)
 {
     ScopedProgramFolder folder;
@@ -68,8 +62,8 @@ TEST(SettingsSections, GroupsRoundTripUnderTheirKeys)
 TEST(SettingsSections, ValuesWrittenByOthersAreRead)
 {
     ScopedProgramFolder folder;
-    WriteOrla(folder, "[view]\ntoolbar=0\nCLIPPER=0x1\n[AutoClose]\nSpell=no\nBackup=0\n"
-                      "[Validator]\nHTML4.0strict=0\nHTML4.0frame=1\n");
+    ASSERT_TRUE(folder.Write("orla.ini", "[view]\ntoolbar=0\nCLIPPER=0x1\n[AutoClose]\nSpell=no\nBackup=0\n"
+                      "[Validator]\nHTML4.0strict=0\nHTML4.0frame=1\n"));
     const ViewBars bars = ReadViewBars();
     EXPECT_FALSE(bars.toolbar);
     EXPECT_TRUE(bars.clipper);
@@ -121,7 +115,7 @@ TEST(ProgramCommands, EmptyFieldsAreNotWrittenSoTheOldCommandStays)
 TEST(ProgramCommands, AbsentOrEmptyBrowser1FallsBackButStoredValuesWin)
 {
     ScopedProgramFolder folder;
-    WriteOrla(folder, "[Browsers]\nBrowser1=\nBrowser2=\"\"\n[Viewers]\nGIF=\"my gif\"\nJPG=\n");
+    ASSERT_TRUE(folder.Write("orla.ini", "[Browsers]\nBrowser1=\nBrowser2=\"\"\n[Viewers]\nGIF=\"my gif\"\nJPG=\n"));
     const ProgramCommands c = ReadProgramCommands();
     EXPECT_EQ(c.browsers[0], GetAssociatedCommand(".htm"));
     EXPECT_EQ(c.browsers[1], "");

@@ -91,7 +91,6 @@ TEST(WindowPlacement, ReadAndWriteThePositionKey)
     // A value spoilt by hand is ignored, not half applied.
     ASSERT_TRUE(test::WriteFileBytes(folder.file("orla.ini"),
                                      "[Position]\nSettings=44,0,1,-1,-1,-1,-1,101,191,705\n"));
-    ClearProfileCache();
     EXPECT_FALSE(ReadPlacement().has_value());
 }
 

@@ -30,6 +30,11 @@ ScopedProgramFolder::~ScopedProgramFolder()
     vesk::ResetProgramFolderForTests();
 }
 
+bool ScopedProgramFolder::Write(const QString& name, const QByteArray& bytes) const
+{
+    return WriteFileBytes(file(name), bytes);
+}
+
 bool WriteFileBytes(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);

@@ -29,6 +29,8 @@ public:
     ~ScopedProgramFolder();
     QString path() const { return dir_.path(); }
     QString file(const QString& name) const { return dir_.file(name); }
+    // Writes a file into the folder, as the user or another program would.
+    bool Write(const QString& name, const QByteArray& bytes) const;
 
 private:
     TempDir dir_;
