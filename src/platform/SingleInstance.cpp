@@ -186,7 +186,8 @@ DecodedRecord DecodeRecord(QByteArrayView bytes)
 {
     DecodedRecord result;
     const qsizetype magicSeen = std::min<qsizetype>(bytes.size(), sizeof kMagic);
-    if (std::memcmp(bytes.data(), kMagic, size_t(magicSeen)) != 0) {
+    // memcmp must not see the null data pointer of an empty view.
+    if (magicSeen > 0 && std::memcmp(bytes.data(), kMagic, size_t(magicSeen)) != 0) {
         result.status = RecordStatus::Malformed;
         return result;
     }

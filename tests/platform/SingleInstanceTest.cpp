@@ -368,8 +368,9 @@ QByteArray ReadReply(QLocalSocket& socket)
     QByteArray reply;
     const QDeadlineTimer deadline(kWaitMs);
     while (reply.size() < 4 && !deadline.hasExpired()) {
-        if (socket.bytesAvailable() == 0)
-            socket.waitForReadyRead(100);
+        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(100)
+            && socket.state() == QLocalSocket::UnconnectedState)
+            break;  // closed without (the rest of) a reply
         reply += socket.read(4 - reply.size());
     }
     return reply;
