@@ -5,11 +5,18 @@
 # folder. Globbing keeps subsystems from having to edit a shared list.
 function(vesk_library name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS
-       "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/*.h")
-  add_library(vesk_${name} STATIC ${sources})
-  target_include_directories(vesk_${name} PUBLIC "${CMAKE_SOURCE_DIR}/src")
-  target_link_libraries(vesk_${name} PUBLIC ${ARG_DEPS})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  file(GLOB headers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.h")
+  if(sources)
+    add_library(vesk_${name} STATIC ${sources} ${headers})
+    target_include_directories(vesk_${name} PUBLIC "${CMAKE_SOURCE_DIR}/src")
+    target_link_libraries(vesk_${name} PUBLIC ${ARG_DEPS})
+  else()
+    # A subsystem whose first sources are still to come.
+    add_library(vesk_${name} INTERFACE)
+    target_include_directories(vesk_${name} INTERFACE "${CMAKE_SOURCE_DIR}/src")
+    target_link_libraries(vesk_${name} INTERFACE ${ARG_DEPS})
+  endif()
 endfunction()
 
 # vesk_test_suite(<folder> [DEPS <targets>...])

@@ -1,0 +1,618 @@
+// The text store: addressing, reading, the replace-a-range primitive, navigators.
+#include "editor/VeskMemoStore.h"
+
+#include "editor/StoreText.h"
+#include "editor/VeskNavigator.h"
+
+#include <QBuffer>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace vesk {
+
+using store::ByteIndexOf;
+
+TLineRecord TParRecord::Line(std::int32_t i) const
+{
+    if (lines.Count() == 0) {
+        if (i != 0)
+            throw EListError();
+        TLineRecord implicit;
+        implicit.start = 0;
+        implicit.end = bytes;
+        implicit.style = startStyle;
+        return implicit;
+    }
+    return lines[i];
+}
+
+std::int32_t TVeskMemoStore::SizedCapacity(std::int32_t n)
+{
+    const std::int64_t cap = n < 4096 ? std::int64_t(n) + n / 32 + 2 : std::int64_t(n) + 128;
+    return std::int32_t(std::min<std::int64_t>(cap, INT_MAX));
+}
+
+void TVeskMemoStore::GrowBuffer(TParRecord& p, std::int32_t bytes)
+{
+    const std::int32_t cap = SizedCapacity(bytes);
+    void* mem = std::realloc(p.buffer.get(), std::size_t(cap));
+    if (!mem)
+        throw std::bad_alloc();
+    (void)p.buffer.release();
+    p.buffer.reset(static_cast<char*>(mem));
+    p.capacity = cap;
+}
+
+namespace {
+
+// A new paragraph record holding `bytes` (no marks) of `length` characters.
+TParRecord MakeParagraph(std::string_view bytes, std::int32_t length, std::int32_t marks = 0)
+{
+    TParRecord p;
+    const std::int32_t size = std::int32_t(bytes.size());
+    TVeskMemoStore::GrowBuffer(p, size);
+    if (size)
+        std::memcpy(p.Data(), bytes.data(), bytes.size());
+    p.bytes = size;
+    p.length = length;
+    p.markCount = marks;
+    p.startStopParsed = false;
+    p.keywordsParsed = false;
+    return p;
+}
+
+// The pieces of inserted text between breaks: CR and CR LF end a piece, a
+// lone LF is a character. Ill-formed UTF-8 becomes U+FFFD and the mark byte
+// becomes U+00A5, so no edit can corrupt a buffer.
+struct Piece {
+    std::string bytes;
+    std::int32_t chars = 0;
+};
+
+std::vector<Piece> SplitInsertedText(std::string_view text)
+{
+    std::string clean = SanitizeUtf8(text);
+    std::vector<Piece> pieces(1);
+    for (std::size_t i = 0; i < clean.size(); ++i) {
+        const char c = clean[i];
+        if (c == '\r') {
+            if (i + 1 < clean.size() && clean[i + 1] == '\n')
+                ++i;
+            pieces.emplace_back();
+            continue;
+        }
+        Piece& p = pieces.back();
+        if (c == kMarkByte) {
+            p.bytes += "\xC2\xA5";
+            ++p.chars;
+            continue;
+        }
+        p.bytes += c;
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            ++p.chars;
+    }
+    return pieces;
+}
+
+bool HasStyleCode(std::string_view bytes)
+{
+    for (char c : bytes) {
+        if (StyleBitOf(static_cast<unsigned char>(c)))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TVeskMemoStore::TVeskMemoStore()
+{
+    ResetToEmpty();
+}
+
+TVeskMemoStore::~TVeskMemoStore()
+{
+    // Navigators made by others outlive us harmlessly: they forget their editor.
+    for (TVeskNavigator* n : navigators_)
+        n->EditorDestroyed();
+    navigators_.clear();
+}
+
+void TVeskMemoStore::ResetToEmpty()
+{
+    paragraphs_.SetCount(0);
+    TParRecord empty;
+    empty.buffer.reset(static_cast<char*>(std::malloc(16)));
+    if (!empty.buffer)
+        throw std::bad_alloc();
+    empty.capacity = 16;
+    empty.startStopParsed = true;
+    empty.keywordsParsed = true;
+    paragraphs_.Append(std::move(empty));
+    starts_.assign(1, 0);
+    firstLines_.assign(1, 0);
+    charCount_ = 0;
+    lineCount_ = 1;
+}
+
+std::int32_t TVeskMemoStore::ParagraphStart(std::int32_t i) const
+{
+    if (i < 0 || i >= ParagraphCount())
+        throw EListError();
+    return starts_[std::size_t(i)];
+}
+
+std::int32_t TVeskMemoStore::FirstLine(std::int32_t i) const
+{
+    if (i < 0 || i >= ParagraphCount())
+        throw EListError();
+    return firstLines_[std::size_t(i)];
+}
+
+namespace {
+
+// Index of the last element of `sorted` (ascending, first element 0) that is
+// at most `value`, starting from `guess`: a few steps of walking, then a
+// binary search over what is left, so a bad guess costs log n, not n.
+std::int32_t WalkToLastNotAbove(const std::vector<std::int32_t>& sorted, std::int64_t guess, std::int32_t value)
+{
+    const auto n = std::int32_t(sorted.size());
+    auto i = std::int32_t(std::clamp<std::int64_t>(guess, 0, n - 1));
+    constexpr int kShortWalk = 16;
+    for (int step = 0; step < kShortWalk; ++step) {
+        if (i > 0 && value < sorted[std::size_t(i)])
+            --i;
+        else if (i < n - 1 && sorted[std::size_t(i + 1)] <= value)
+            ++i;
+        else
+            return i;
+    }
+    if (value < sorted[std::size_t(i)]) {
+        const auto it = std::upper_bound(sorted.begin(), sorted.begin() + i, value);
+        return std::int32_t(it - sorted.begin()) - 1;
+    }
+    const auto it = std::upper_bound(sorted.begin() + i, sorted.end(), value);
+    return std::int32_t(it - sorted.begin()) - 1;
+}
+
+} // namespace
+
+std::int32_t TVeskMemoStore::ParagraphOfOffset(std::int32_t offset) const
+{
+    const std::int32_t count = ParagraphCount();
+    if (charCount_ == 0 || count == 1)
+        return 0;
+    offset = std::clamp(offset, 0, charCount_);
+    // Proportional estimate in 64 bits, then a short walk.
+    const std::int64_t guess = std::int64_t(offset) * (count - 2) / charCount_;
+    return WalkToLastNotAbove(starts_, guess, offset);
+}
+
+std::int32_t TVeskMemoStore::ParagraphOfLine(std::int32_t line) const
+{
+    const std::int32_t count = ParagraphCount();
+    if (count == 1 || lineCount_ <= 0)
+        return 0;
+    line = std::clamp(line, 0, lineCount_ - 1);
+    const std::int64_t guess = std::int64_t(count) * line / lineCount_;
+    return WalkToLastNotAbove(firstLines_, guess, line);
+}
+
+std::optional<std::string> TVeskMemoStore::ParagraphText(std::int32_t i) const
+{
+    if (i < 0 || i >= ParagraphCount())
+        return std::nullopt;
+    const TParRecord& p = paragraphs_[i];
+    if (p.markCount == 0)
+        return std::string(p.Data(), std::size_t(p.bytes));
+    std::string out;
+    out.reserve(std::size_t(p.bytes));
+    store::AppendWithoutMarks(out, p.Data(), 0, p.bytes);
+    return out;
+}
+
+std::optional<std::string> TVeskMemoStore::LineText(std::int32_t i)
+{
+    if (i < 0)
+        return std::nullopt;
+    FormatUpTo(i);
+    if (i >= lineCount_)
+        return std::nullopt;
+    const std::int32_t p = ParagraphOfLine(i);
+    const TParRecord& par = paragraphs_[p];
+    const TLineRecord line = par.Line(i - firstLines_[std::size_t(p)]);
+    std::string out;
+    store::AppendWithoutMarks(out, par.Data(), line.start, std::min(line.end, par.bytes));
+    return out;
+}
+
+std::string TVeskMemoStore::GetTextPart(std::int32_t from, std::int32_t to) const
+{
+    from = std::max(from, 0);
+    to = std::min(to, charCount_);
+    std::string out;
+    if (from >= to)
+        return out;
+    std::int32_t p = ParagraphOfOffset(from);
+    std::int32_t pos = from - starts_[std::size_t(p)];
+    std::int32_t remaining = to - from;
+    out.reserve(std::size_t(remaining) + std::size_t(remaining) / 4);
+    while (remaining > 0) {
+        const TParRecord& par = paragraphs_[p];
+        if (pos < par.length) {
+            const std::int32_t take = std::min(remaining, par.length - pos);
+            const std::int32_t b0 = ByteIndexOf(par, pos);
+            std::int32_t b1;
+            if (par.Plain()) {
+                b1 = b0 + take;
+            } else {
+                // Walk forward `take` characters from b0.
+                b1 = b0;
+                for (std::int32_t n = 0; n < take;) {
+                    if (par.Data()[b1] == kMarkByte) {
+                        b1 += kMarkSize;
+                    } else {
+                        b1 += Utf8SequenceLength(static_cast<unsigned char>(par.Data()[b1]));
+                        ++n;
+                    }
+                }
+            }
+            store::AppendWithoutMarks(out, par.Data(), b0, b1);
+            pos += take;
+            remaining -= take;
+        }
+        if (remaining > 0 && pos == par.length) {
+            out += '\r';
+            ++pos;
+            --remaining;
+        }
+        if (remaining > 0 && pos == par.length + 1) {
+            out += '\n';
+            --remaining;
+            ++p;
+            pos = 0;
+        }
+    }
+    return out;
+}
+
+char32_t TVeskMemoStore::CharAt(std::int32_t offset) const
+{
+    if (offset < 0 || offset > charCount_)
+        return 0;
+    const std::int32_t p = ParagraphOfOffset(offset);
+    const TParRecord& par = paragraphs_[p];
+    const std::int32_t pos = offset - starts_[std::size_t(p)];
+    if (pos == par.length)
+        return U'\r';
+    if (pos > par.length)
+        return U'\n';
+    std::int32_t bi = ByteIndexOf(par, pos);
+    while (par.Data()[bi] == kMarkByte)
+        bi += kMarkSize;
+    return DecodeUtf8At(par.Data() + bi);
+}
+
+std::optional<TTextChange> TVeskMemoStore::ReplaceRange(std::int32_t from, std::int32_t to, std::string_view text)
+{
+    from = std::clamp(from, 0, charCount_);
+    to = std::clamp(to, 0, charCount_);
+    if (to < from)
+        std::swap(from, to);
+
+    // Locate both ends; a bound inside a break moves off it.
+    std::int32_t pA = ParagraphOfOffset(from);
+    std::int32_t posA = from - starts_[std::size_t(pA)];
+    if (posA == paragraphs_[pA].length + 1) {
+        --from;
+        --posA;
+    }
+    std::int32_t pB = ParagraphOfOffset(to);
+    std::int32_t posB = to - starts_[std::size_t(pB)];
+    if (posB == paragraphs_[pB].length + 1) {
+        ++to;
+        ++pB;
+        posB = 0;
+    }
+
+    const std::vector<Piece> pieces = SplitInsertedText(text);
+    std::int64_t insertedChars = 0;
+    for (const Piece& piece : pieces)
+        insertedChars += piece.chars;
+    insertedChars += 2 * std::int64_t(pieces.size() - 1);
+    const std::int64_t newCount = std::int64_t(charCount_) - (to - from) + insertedChars;
+    if (newCount > INT_MAX)
+        return std::nullopt;
+
+    TParRecord& first = paragraphs_[pA];
+    TParRecord& last = paragraphs_[pB];
+    const std::int32_t headBytes = ByteIndexOf(first, posA);
+    const std::int32_t tailStart = ByteIndexOf(last, posB);
+    const std::int32_t tailBytes = last.bytes - tailStart;
+    const std::int32_t tailChars = last.length - posB;
+
+    // Sizes of the first and last new paragraphs, checked before anything changes.
+    const std::int64_t firstSize =
+        std::int64_t(headBytes) + std::int64_t(pieces.front().bytes.size()) + (pieces.size() == 1 ? tailBytes : 0);
+    const std::int64_t lastSize =
+        pieces.size() == 1 ? firstSize : std::int64_t(pieces.back().bytes.size()) + tailBytes;
+    if (firstSize > kMaxParagraphBytes || lastSize > kMaxParagraphBytes)
+        return std::nullopt;
+    for (const Piece& piece : pieces) {
+        if (std::int64_t(piece.bytes.size()) > kMaxParagraphBytes)
+            return std::nullopt;
+    }
+
+    const std::int32_t delta = std::int32_t(newCount - charCount_);
+    TTextChange change;
+    change.start = from;
+    change.oldLength = to - from;
+    change.newLength = std::int32_t(insertedChars);
+    change.firstParagraph = pA;
+    change.oldParagraphs = pB - pA + 1;
+    change.newParagraphs = std::int32_t(pieces.size());
+
+    const bool stylesMayChange = HasStyleCode(text) || (from < to && HasStyleCode(GetTextPart(from, to)));
+    bool lineCountsChanged = false;
+
+    if (pA == pB && pieces.size() == 1) {
+        // The common case, typing and deleting inside one paragraph: edit the
+        // buffer in place when the sizing rule allows.
+        TParRecord& par = first;
+        const std::string& piece = pieces.front().bytes;
+        const std::int32_t removedMarks = store::MarksBetween(par.Data(), headBytes, tailStart);
+        const std::int32_t newSize = std::int32_t(firstSize);
+        const std::int32_t byteDelta = newSize - par.bytes;
+        if (newSize <= par.capacity && newSize >= par.capacity - newSize / 4) {
+            std::memmove(par.Data() + headBytes + piece.size(), par.Data() + tailStart, std::size_t(tailBytes));
+        } else {
+            TParRecord fresh;
+            TVeskMemoStore::GrowBuffer(fresh, newSize);
+            std::memcpy(fresh.Data(), par.Data(), std::size_t(headBytes));
+            std::memcpy(fresh.Data() + headBytes + piece.size(), par.Data() + tailStart, std::size_t(tailBytes));
+            par.buffer = std::move(fresh.buffer);
+            par.capacity = fresh.capacity;
+        }
+        if (!piece.empty())
+            std::memcpy(par.Data() + headBytes, piece.data(), piece.size());
+        par.bytes = newSize;
+        par.length = posA + pieces.front().chars + tailChars;
+        par.markCount -= removedMarks;
+        // Line records follow the bytes: those after the edit shift, those
+        // inside it collapse onto its start.
+        if (par.lines.Count() > 0) {
+            const std::int32_t insertedEnd = headBytes + std::int32_t(piece.size());
+            auto moved = [&](std::int32_t b) {
+                if (b <= headBytes)
+                    return b;
+                if (b >= tailStart)
+                    return b + byteDelta;
+                return insertedEnd;
+            };
+            for (TLineRecord& l : par.lines) {
+                l.start = moved(l.start);
+                l.end = moved(l.end);
+            }
+            par.lines[par.lines.Count() - 1].end = par.bytes;
+        }
+        par.formatted = false;
+        par.startStopParsed = false;
+        par.keywordsParsed = false;
+    } else {
+        // Build the new paragraphs, then swap them in for pA … pB.
+        std::vector<TParRecord> made;
+        made.reserve(pieces.size());
+        const std::int32_t headMarks = store::MarksBetween(first.Data(), 0, headBytes);
+        const std::int32_t tailMarks = store::MarksBetween(last.Data(), tailStart, last.bytes);
+        for (std::size_t k = 0; k < pieces.size(); ++k) {
+            std::string bytes;
+            std::int32_t chars = pieces[k].chars;
+            std::int32_t marks = 0;
+            if (k == 0) {
+                bytes.assign(first.Data(), std::size_t(headBytes));
+                chars += posA;
+                marks += headMarks;
+            }
+            bytes += pieces[k].bytes;
+            if (k + 1 == pieces.size()) {
+                bytes.append(last.Data() + tailStart, std::size_t(tailBytes));
+                chars += tailChars;
+                marks += tailMarks;
+            }
+            made.push_back(MakeParagraph(bytes, chars, marks));
+        }
+        made.front().startStyle = first.startStyle;
+        if (first.lines.Count() > 0) {
+            // The first line keeps the state the highlighter recorded there.
+            TLineRecord line0 = first.lines[0];
+            line0.start = 0;
+            line0.end = made.front().bytes;
+            made.front().lines.Append(line0);
+        }
+        std::int32_t oldLines = 0;
+        for (std::int32_t i = pA; i <= pB; ++i)
+            oldLines += paragraphs_[i].LineCount();
+
+        const std::int32_t oldCount = pB - pA + 1;
+        const auto newCountPars = std::int32_t(made.size());
+        if (newCountPars > oldCount) {
+            paragraphs_.Insert(pB + 1, newCountPars - oldCount);
+            starts_.insert(starts_.begin() + pB + 1, std::size_t(newCountPars - oldCount), 0);
+            firstLines_.insert(firstLines_.begin() + pB + 1, std::size_t(newCountPars - oldCount), 0);
+        } else if (newCountPars < oldCount) {
+            paragraphs_.Delete(pA + newCountPars, oldCount - newCountPars);
+            starts_.erase(starts_.begin() + pA + newCountPars, starts_.begin() + pA + oldCount);
+            firstLines_.erase(firstLines_.begin() + pA + newCountPars, firstLines_.begin() + pA + oldCount);
+        }
+        std::int32_t newLines = 0;
+        for (std::int32_t k = 0; k < newCountPars; ++k) {
+            newLines += made[std::size_t(k)].LineCount();
+            paragraphs_[pA + k] = std::move(made[std::size_t(k)]);
+            if (k > 0) {
+                const std::size_t i = std::size_t(pA + k);
+                starts_[i] = starts_[i - 1] + paragraphs_[pA + k - 1].length + 2;
+            }
+        }
+        lineCountsChanged = newLines != oldLines || newCountPars != oldCount;
+        // The style at the start of each new paragraph follows from the codes before it.
+        for (std::int32_t k = 1; k < newCountPars; ++k) {
+            const TParRecord& prev = paragraphs_[pA + k - 1];
+            paragraphs_[pA + k].startStyle =
+                std::uint8_t(prev.startStyle ^ store::CodeParity(prev.Data(), 0, prev.bytes));
+        }
+    }
+
+    // Offsets of every later paragraph move by the size difference.
+    const std::size_t after = std::size_t(pA + change.newParagraphs);
+    if (delta != 0) {
+        std::int32_t* s = starts_.data();
+        for (std::size_t i = after; i < starts_.size(); ++i)
+            s[i] += delta;
+    }
+    charCount_ = std::int32_t(newCount);
+    if (lineCountsChanged)
+        RecountLines(pA);
+    if (stylesMayChange)
+        PropagateStartStyle(pA + change.newParagraphs);
+
+    for (TVeskNavigator* n : navigators_) {
+        if (n->offset_ >= to)
+            n->offset_ += delta;
+        else if (n->offset_ >= from)
+            n->offset_ = from;
+        if (n->offset_ >= from || n->paragraph_ < 0 || n->paragraph_ >= pA)
+            n->Forget();
+    }
+    return change;
+}
+
+void TVeskMemoStore::RecountLines(std::int32_t fromParagraph)
+{
+    const std::int32_t count = ParagraphCount();
+    std::int32_t line = fromParagraph > 0
+        ? firstLines_[std::size_t(fromParagraph - 1)] + paragraphs_[fromParagraph - 1].LineCount()
+        : 0;
+    for (std::int32_t i = std::max(fromParagraph, 0); i < count; ++i) {
+        firstLines_[std::size_t(i)] = line;
+        line += paragraphs_[i].LineCount();
+    }
+    lineCount_ = line;
+}
+
+void TVeskMemoStore::PropagateStartStyle(std::int32_t fromParagraph)
+{
+    // Codes toggle styles across paragraph ends; carry a change forward only
+    // while it alters a paragraph's starting style.
+    for (std::int32_t i = std::max(fromParagraph, 1); i < ParagraphCount(); ++i) {
+        const TParRecord& prev = paragraphs_[i - 1];
+        const auto style = std::uint8_t(prev.startStyle ^ store::CodeParity(prev.Data(), 0, prev.bytes));
+        TParRecord& par = paragraphs_[i];
+        if (par.startStyle == style)
+            break;
+        par.startStyle = style;
+        if (par.lines.Count() > 0)
+            par.lines[0].style = style;
+        par.formatted = false;
+        ForgetNavigatorsIn(i);
+    }
+}
+
+void TVeskMemoStore::SetParagraphText(std::int32_t i, std::string_view text)
+{
+    if (i < 0)
+        return;
+    while (ParagraphCount() <= i)
+        ReplaceRange(charCount_, charCount_, "\r\n");
+    const std::int32_t start = starts_[std::size_t(i)];
+    ReplaceRange(start, start + paragraphs_[i].length, text);
+}
+
+void TVeskMemoStore::SetTextBuf(std::string_view text)
+{
+    if (charCount_ == 0 && ParagraphCount() == 1 && text.empty())
+        return;
+    modified_ = true;
+    QByteArray bytes = QByteArray::fromRawData(text.data(), qsizetype(text.size()));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    LoadFromStream(buffer);
+}
+
+void TVeskMemoStore::EndUpdate()
+{
+    if (updateLock_ == 0)
+        return;
+    if (--updateLock_ == 0)
+        UpdateUnlocked();
+}
+
+void TVeskMemoStore::SetParagraphLines(std::int32_t i, const TLineRecord* lines, std::int32_t count)
+{
+    TParRecord& par = paragraphs_[i];
+    if (count <= 0)
+        throw EListError();
+    const std::int32_t before = par.LineCount();
+    par.lines.SetCount(0);
+    par.lines.SetCapacity(count);
+    for (std::int32_t k = 0; k < count; ++k)
+        par.lines.Append(lines[k]);
+    par.formatted = true;
+    if (before != count)
+        RecountLines(i + 1);
+    ForgetNavigatorsIn(i);
+}
+
+void TVeskMemoStore::ForgetNavigatorsIn(std::int32_t paragraph, const TVeskNavigator* keep)
+{
+    for (TVeskNavigator* n : navigators_) {
+        if (n != keep && n->paragraph_ == paragraph)
+            n->ForgetIndexes();
+    }
+}
+
+void TVeskMemoStore::RegisterNavigator(TVeskNavigator* n)
+{
+    navigators_.push_back(n);
+}
+
+void TVeskMemoStore::UnregisterNavigator(TVeskNavigator* n)
+{
+    navigators_.erase(std::remove(navigators_.begin(), navigators_.end(), n), navigators_.end());
+}
+
+std::string StripMarks(const char* bytes, std::int32_t size)
+{
+    std::string out;
+    out.reserve(std::size_t(size));
+    store::AppendWithoutMarks(out, bytes, 0, size);
+    return out;
+}
+
+std::string RemoveRedundantCodePairs(std::string_view text)
+{
+    std::string out(text);
+    std::size_t j = 0;
+    while (j < out.size()) {
+        const auto c = static_cast<unsigned char>(out[j]);
+        if (!StyleBitOf(c)) {
+            ++j;
+            continue;
+        }
+        bool removed = false;
+        for (std::size_t k = j + 1; k < out.size() && StyleBitOf(static_cast<unsigned char>(out[k])); ++k) {
+            if (static_cast<unsigned char>(out[k]) == c) {
+                out.erase(k, 1);
+                out.erase(j, 1);
+                removed = true;
+                break;
+            }
+        }
+        if (!removed)
+            ++j;
+    }
+    return out;
+}
+
+} // namespace vesk

@@ -1,0 +1,277 @@
+// The text store of the editor control: paragraphs, display lines, offsets,
+// loading, saving and the one replace-a-range primitive.
+//
+// Character model. Text is held as UTF-8. An offset counts characters (Unicode
+// code points) from the start of the text; a paragraph break counts as two
+// characters, CR then LF, whatever the file used. The start of paragraph i is
+// the sum of (length + 2) over the paragraphs before it; CharCount() has no
+// break after the last paragraph. The two offsets just past a paragraph's last
+// character address its CR and its LF; both belong to that paragraph.
+//
+// Paragraph buffers hold the characters with zero or more context marks (the
+// byte 5 and a 48-byte THighlightState) interleaved; marks are invisible to
+// offsets, lengths and every text read. The byte 5 is therefore never a text
+// character: a 5 read from a file is stored as U+00A7, a 5 inserted by an edit
+// as U+00A5. Style codes (the characters 1, 2, 3, 4 and 21) are ordinary
+// characters that painting skips; each toggles one bit of a style byte.
+//
+// Invariants: at least one paragraph; buffers are valid UTF-8 between marks;
+// no paragraph holds CR; ParagraphStart and FirstLine of every paragraph are
+// exact after every public call; every registered navigator holds an offset
+// within 0 … CharCount().
+#pragma once
+
+#include "editor/DynArray.h"
+#include "editor/HighlightState.h"
+#include "editor/TextEncoding.h"
+
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QIODevice;
+
+namespace vesk {
+
+class TVeskNavigator;
+
+// Style-code characters and the style bit each toggles.
+inline constexpr std::uint8_t kStyleBold = 0x01;       // code 2
+inline constexpr std::uint8_t kStyleItalic = 0x02;     // code 1
+inline constexpr std::uint8_t kStyleUnderline = 0x04;  // code 21
+inline constexpr std::uint8_t kStyleStrikeOut = 0x08;  // no code
+inline constexpr std::uint8_t kStyleHighlight = 0x10;  // code 3
+inline constexpr std::uint8_t kStyleAltFont = 0x20;    // code 4
+// The bit a byte toggles, 0 when it is not a style code.
+inline std::uint8_t StyleBitOf(unsigned char c)
+{
+    switch (c) {
+    case 2: return kStyleBold;
+    case 1: return kStyleItalic;
+    case 21: return kStyleUnderline;
+    case 3: return kStyleHighlight;
+    case 4: return kStyleAltFont;
+    default: return 0;
+    }
+}
+
+// Largest paragraph (and largest inserted piece), in bytes.
+inline constexpr std::int32_t kMaxParagraphBytes = 0x7fffff9b;
+
+// Options of the store (a subset of the editor's option set).
+enum TVeskMemoOption : std::uint32_t {
+    vmoDiscardTrailingSpaces = 1u << 0,
+};
+
+// One display line of a paragraph.
+struct TLineRecord {
+    std::int32_t start = 0;  // byte index into the paragraph buffer (marks included)
+    std::int32_t end = 0;    // exclusive
+    // Layout values kept by the formatter.
+    std::int32_t width = 0;
+    std::int16_t height = 0;
+    std::int16_t ascent = 0;
+    std::uint8_t style = 0;  // style byte in force at the line start
+    THighlightState state;   // highlighting state in force at the line start
+};
+
+using TLL = TDynArray<TLineRecord>;
+
+// One paragraph. The buffer belongs to the record.
+struct TParRecord {
+    struct FreeDeleter {
+        void operator()(char* p) const { std::free(p); }
+    };
+    std::unique_ptr<char, FreeDeleter> buffer;
+    std::int32_t length = 0;    // characters, marks excluded
+    std::int32_t bytes = 0;     // bytes in use: UTF-8 of the characters + 49 per mark
+    std::int32_t capacity = 0;  // bytes allocated
+    std::int32_t markCount = 0;
+    // Display lines. Empty means one implicit line over the whole buffer with
+    // style `startStyle` and an empty state (what a loaded or edited
+    // paragraph has until it is formatted); this keeps unformatted paragraphs
+    // small.
+    TLL lines;
+    std::uint8_t startStyle = 0;  // style in force at the paragraph start
+    bool formatted = false;
+    bool startStopParsed = true;
+    bool keywordsParsed = true;
+
+    char* Data() const { return buffer.get(); }
+    std::int32_t LineCount() const { return lines.Count() == 0 ? 1 : lines.Count(); }
+    // Line i (0 ≤ i < LineCount()); the implicit line when there are no records.
+    TLineRecord Line(std::int32_t i) const;
+    // True when byte index = position everywhere (no marks, ASCII only).
+    bool Plain() const { return bytes == length; }
+};
+
+using TPL = TDynArray2<TParRecord>;
+
+// What one replacement changed, in the terms of the text before it.
+struct TTextChange {
+    std::int32_t start = 0;        // offset of the replaced range
+    std::int32_t oldLength = 0;    // characters removed (breaks count 2)
+    std::int32_t newLength = 0;    // characters inserted
+    std::int32_t firstParagraph = 0;
+    std::int32_t oldParagraphs = 0;  // paragraphs replaced, from firstParagraph
+    std::int32_t newParagraphs = 0;  // paragraphs that took their place
+};
+
+class TVeskMemoStore {
+public:
+    TVeskMemoStore();
+    virtual ~TVeskMemoStore();
+    TVeskMemoStore(const TVeskMemoStore&) = delete;
+    TVeskMemoStore& operator=(const TVeskMemoStore&) = delete;
+
+    // ---- counts and addressing -------------------------------------------
+    std::int32_t CharCount() const { return charCount_; }
+    std::int32_t LineCount() const { return lineCount_; }
+    std::int32_t ParagraphCount() const { return paragraphs_.Count(); }
+    // Start offset of paragraph i; throws EListError out of range.
+    std::int32_t ParagraphStart(std::int32_t i) const;
+    // Global index of paragraph i's first display line; throws EListError out of range.
+    std::int32_t FirstLine(std::int32_t i) const;
+    // The paragraph record; throws EListError out of range. Valid until the next edit.
+    const TParRecord& Paragraph(std::int32_t i) const { return paragraphs_[i]; }
+    // Index of the paragraph that holds `offset` (clamped to the text), by a
+    // proportional estimate and a short walk.
+    std::int32_t ParagraphOfOffset(std::int32_t offset) const;
+    // Index of the paragraph that holds display line `line` (clamped).
+    std::int32_t ParagraphOfLine(std::int32_t line) const;
+
+    // ---- reading ----------------------------------------------------------
+    // Paragraph i without marks (style codes kept); nullopt out of range.
+    std::optional<std::string> ParagraphText(std::int32_t i) const;
+    // Display line i without marks; formats up to line i first; nullopt out of range.
+    std::optional<std::string> LineText(std::int32_t i);
+    // Characters max(from, 0) … min(to, CharCount()) with CR LF at breaks (UTF-8).
+    std::string GetTextPart(std::int32_t from, std::int32_t to) const;
+    // The character at `offset`: 13 and 10 at a paragraph's break, 0 outside the text.
+    char32_t CharAt(std::int32_t offset) const;
+
+    // ---- changing ---------------------------------------------------------
+    // The one edit primitive under every change: replaces characters
+    // [from, to) with `text` (UTF-8; ill-formed bytes become U+FFFD, the
+    // byte 5 becomes U+00A5). CR and CR LF in `text` are paragraph breaks; a
+    // lone LF is a character. from and to are clamped to the text; a bound
+    // that falls between the CR and the LF of a break is moved off it (from
+    // to before the CR, to after the LF), so a break is replaced whole or not
+    // at all. Navigators at or after `to` move by the size difference, those
+    // inside the range go to `from`. Returns nullopt, changing nothing, when a
+    // resulting paragraph would exceed kMaxParagraphBytes or the text would
+    // exceed 2^31 − 1 characters.
+    std::optional<TTextChange> ReplaceRange(std::int32_t from, std::int32_t to, std::string_view text);
+
+    // Appends breaks until paragraph i exists, then replaces its characters.
+    void SetParagraphText(std::int32_t i, std::string_view text);
+    // Replaces the whole text with `text` as if loaded from a file (the
+    // encoding is detected the same way); nothing happens when both the
+    // store and `text` are empty.
+    void SetTextBuf(std::string_view text);
+    void Clear() { SetTextBuf({}); }
+
+    // Loads from the device's current position to its end. Detects the
+    // encoding (UTF-8, with or without a byte-order mark, else Windows-1252)
+    // and remembers it. On failure the store is left empty (one empty
+    // paragraph) and the exception is passed on.
+    void LoadFromStream(QIODevice& device);
+    // Writes every paragraph (without marks, redundant style-code pairs
+    // removed) in the remembered encoding, or as UTF-8 when the text holds a
+    // character that encoding lacks, with CR LF between paragraphs. Returns
+    // the encoding written. Throws std::runtime_error when the device refuses a write.
+    TextEncoding SaveToStream(QIODevice& device) const;
+
+    TextEncoding Encoding() const { return encoding_; }
+    void SetEncoding(TextEncoding e) { encoding_ = e; }
+
+    // ---- options and flags ------------------------------------------------
+    std::uint32_t Options() const { return options_; }
+    void SetOptions(std::uint32_t o) { options_ = o; }
+    // The character a NUL byte is loaded as; with U'\0' loading stops at the first NUL.
+    char32_t NullReplacement() const { return nullReplacement_; }
+    void SetNullReplacement(char32_t c) { nullReplacement_ = c; }
+    bool Modified() const { return modified_; }
+    void SetModified(bool m) { modified_ = m; }
+    // Removal of redundant style-code pairs when saving (on by default).
+    bool RemoveRedundantCodes() const { return removeRedundantCodes_; }
+    void SetRemoveRedundantCodes(bool on) { removeRedundantCodes_ = on; }
+
+    // Update lock: while held, formatting and repainting wait; when it returns
+    // to 0 what was pending is done at once (UpdateUnlocked). Never below 0.
+    void BeginUpdate() { ++updateLock_; }
+    void EndUpdate();
+    int UpdateLock() const { return updateLock_; }
+
+    // ---- events -----------------------------------------------------------
+    std::function<void(TVeskMemoStore* sender)> OnProgress;
+    std::function<void(TVeskMemoStore* sender, std::int32_t start, std::int32_t stop)> OnParse;
+    std::function<void(TVeskMemoStore* sender)> OnChange;
+    // Progress of the current load, save or formatting pass, 0 … 100.
+    int Progress() const { return progress_; }
+
+    // ---- display lines (for the formatter) ------------------------------
+    // Installs the display lines of paragraph i (at least one) and marks it formatted.
+    void SetParagraphLines(std::int32_t i, const TLineRecord* lines, std::int32_t count);
+
+    // ---- navigators ------------------------------------------------------
+    const std::vector<TVeskNavigator*>& Navigators() const { return navigators_; }
+    // Makes every navigator in paragraph i except `keep` forget its cached
+    // byte and line index (after marks or line records changed there).
+    void ForgetNavigatorsIn(std::int32_t paragraph, const TVeskNavigator* keep = nullptr);
+
+    // Paragraph i as a mutable record, for the highlighter's marks; throws EListError.
+    TParRecord& MutableParagraph(std::int32_t i) { return paragraphs_[i]; }
+    // Sets the buffer capacity by the sizing rule so it holds `bytes` bytes.
+    static void GrowBuffer(TParRecord& p, std::int32_t bytes);
+    // The capacity the sizing rule gives for n bytes.
+    static std::int32_t SizedCapacity(std::int32_t n);
+
+protected:
+    // Brings display lines up to line `line`; the widget formats here.
+    virtual void FormatUpTo(std::int32_t line) { (void)line; }
+    // Called when the update lock returns to 0.
+    virtual void UpdateUnlocked() {}
+    // Called after a load replaced the whole text.
+    virtual void TextLoaded() {}
+
+private:
+    friend class TVeskNavigator;
+    friend class TStoreLoader;
+
+    void ResetToEmpty();
+    void RegisterNavigator(TVeskNavigator* n);
+    void UnregisterNavigator(TVeskNavigator* n);
+    void RecountLines(std::int32_t fromParagraph);
+    void PropagateStartStyle(std::int32_t fromParagraph);
+    void AfterLoad();
+
+    TPL paragraphs_;
+    std::vector<std::int32_t> starts_;      // ParagraphStart, parallel to paragraphs_
+    std::vector<std::int32_t> firstLines_;  // FirstLine, parallel to paragraphs_
+    std::int32_t charCount_ = 0;
+    std::int32_t lineCount_ = 0;
+    std::vector<TVeskNavigator*> navigators_;
+    TextEncoding encoding_ = TextEncoding::Utf8;
+    std::uint32_t options_ = 0;
+    char32_t nullReplacement_ = U'\0';
+    bool modified_ = false;
+    bool removeRedundantCodes_ = true;
+    int updateLock_ = 0;
+    int progress_ = 0;
+};
+
+// Copies of paragraph bytes without marks.
+std::string StripMarks(const char* bytes, std::int32_t size);
+
+// Removes style codes that are switched on and off again with no other
+// character between them (what saving does).
+std::string RemoveRedundantCodePairs(std::string_view text);
+
+} // namespace vesk
