@@ -298,6 +298,8 @@ void TVeskMemoStore::AfterLoad()
     if (OnProgress)
         OnProgress(this);
     TextLoaded();
+    for (TStoreListener* l : std::vector<TStoreListener*>(listeners_))
+        l->TextReset();
     if (OnChange)
         OnChange(this);
 }

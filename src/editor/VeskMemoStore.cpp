@@ -485,6 +485,8 @@ std::optional<TTextChange> TVeskMemoStore::ReplaceRange(std::int32_t from, std::
         if (n->offset_ >= from || n->paragraph_ < 0 || n->paragraph_ >= pA)
             n->Forget();
     }
+    for (TStoreListener* l : std::vector<TStoreListener*>(listeners_))
+        l->TextReplaced(change);
     return change;
 }
 
@@ -570,6 +572,56 @@ void TVeskMemoStore::ForgetNavigatorsIn(std::int32_t paragraph, const TVeskNavig
         if (n != keep && n->paragraph_ == paragraph)
             n->ForgetIndexes();
     }
+}
+
+void TVeskMemoStore::SetParagraphStartState(std::int32_t i, const THighlightState& state)
+{
+    TParRecord& par = paragraphs_[i];
+    if (par.lines.Count() == 0) {
+        static const THighlightState empty;
+        if (std::memcmp(&state, &empty, sizeof state) == 0)
+            return;  // the implicit line already starts empty
+        par.lines.Append(par.Line(0));
+    }
+    par.lines[0].state = state;
+    ForgetNavigatorsIn(i);
+}
+
+void TVeskMemoStore::ReplaceParagraphMarks(std::int32_t i, std::string_view bytes, std::int32_t markCount)
+{
+    TParRecord& par = paragraphs_[i];
+    // Explicit lines keep their character positions: take them now, in
+    // characters, and map them back onto the new bytes.
+    std::vector<std::int32_t> lineStarts;
+    if (par.lines.Count() > 0) {
+        lineStarts.reserve(std::size_t(par.lines.Count()));
+        std::int32_t chars = 0, bi = 0;
+        for (const TLineRecord& l : par.lines) {
+            chars += store::CharsBetween(par.Data(), bi, l.start);
+            bi = l.start;
+            lineStarts.push_back(chars);
+        }
+    }
+    const auto size = std::int32_t(bytes.size());
+    if (size > par.capacity || size < par.capacity - size / 4)
+        GrowBuffer(par, size);
+    if (size)
+        std::memcpy(par.Data(), bytes.data(), bytes.size());
+    par.bytes = size;
+    par.markCount = markCount;
+    if (!lineStarts.empty()) {
+        for (std::int32_t k = 0; k < par.lines.Count(); ++k)
+            par.lines[k].start = k == 0 ? 0 : ByteIndexOf(par, lineStarts[std::size_t(k)]);
+        for (std::int32_t k = 0; k + 1 < par.lines.Count(); ++k)
+            par.lines[k].end = par.lines[k + 1].start;
+        par.lines[par.lines.Count() - 1].end = par.bytes;
+    }
+    ForgetNavigatorsIn(i);
+}
+
+void TVeskMemoStore::RemoveListener(TStoreListener* listener)
+{
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
 }
 
 void TVeskMemoStore::RegisterNavigator(TVeskNavigator* n)

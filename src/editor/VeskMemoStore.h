@@ -123,6 +123,17 @@ struct TTextChange {
     std::int32_t newParagraphs = 0;  // paragraphs that took their place
 };
 
+// Something that keeps derived data about the text (highlighting, layout)
+// and must hear of every change. Listeners are not owned by the store.
+class TStoreListener {
+public:
+    virtual ~TStoreListener() = default;
+    // After ReplaceRange changed the text (navigators already moved).
+    virtual void TextReplaced(const TTextChange& change) = 0;
+    // After a load replaced the whole text.
+    virtual void TextReset() = 0;
+};
+
 class TVeskMemoStore {
 public:
     TVeskMemoStore();
@@ -220,6 +231,19 @@ public:
     // Installs the display lines of paragraph i (at least one) and marks it formatted.
     void SetParagraphLines(std::int32_t i, const TLineRecord* lines, std::int32_t count);
 
+    // The highlighting state at the start of paragraph i (its first line's).
+    THighlightState ParagraphStartState(std::int32_t i) const { return paragraphs_[i].Line(0).state; }
+    // Stores the start state of paragraph i in its first line record.
+    void SetParagraphStartState(std::int32_t i, const THighlightState& state);
+    // Replaces the bytes of paragraph i by `bytes`, which must hold the same
+    // characters with other context marks (the highlighter's rewrite).
+    // Line records keep their character positions; navigators in the
+    // paragraph forget their byte and line indexes.
+    void ReplaceParagraphMarks(std::int32_t i, std::string_view bytes, std::int32_t markCount);
+
+    void AddListener(TStoreListener* listener) { listeners_.push_back(listener); }
+    void RemoveListener(TStoreListener* listener);
+
     // ---- navigators ------------------------------------------------------
     const std::vector<TVeskNavigator*>& Navigators() const { return navigators_; }
     // Makes every navigator in paragraph i except `keep` forget its cached
@@ -258,6 +282,7 @@ private:
     std::int32_t charCount_ = 0;
     std::int32_t lineCount_ = 0;
     std::vector<TVeskNavigator*> navigators_;
+    std::vector<TStoreListener*> listeners_;
     TextEncoding encoding_ = TextEncoding::Utf8;
     std::uint32_t options_ = 0;
     char32_t nullReplacement_ = U'\0';
