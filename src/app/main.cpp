@@ -1,9 +1,14 @@
 // Entry point of HTML Vesk: one instance per user and display, then the main window.
+#include "editor/KeyLists.h"
+#include "editor/VeskMemo.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QMainWindow>
+#include <QMessageBox>
 
 int main(int argc, char** argv)
 {
@@ -20,11 +25,35 @@ int main(int argc, char** argv)
 
     vesk::ProgramFolder();  // chooses and seeds the program folder once, at start
 
-    // Until the main window exists this plain window stands in for it.
+    // Until the main window with its document tabs exists, one document
+    // editor stands in for it.
     QMainWindow window;
     window.setObjectName(QStringLiteral("HTMLVeskMain"));
     window.setWindowTitle(QStringLiteral("HTML Vesk - Untitled"));
     window.setGeometry(101, 191, 604, 310);
+    auto* editor = new vesk::TVeskMemoFile(&window);
+    editor->setObjectName(QStringLiteral("RE0"));
+    auto keys = std::make_shared<vesk::TStartStopKeyList>();
+    vesk::AddHtmlStartStopKeys(*keys);
+    editor->Highlighting().SetStartStopKeys(keys);
+    editor->Highlighting().SetApplyKeyWords(false);
+    editor->SetScrollBars(vesk::TVeskScrollBars::Vertical);
+    editor->SetCaretWidth(2);
+    editor->SetHideSelection(false);
+    editor->SetEndOfTextMark(QPen(Qt::NoPen));
+    window.setCentralWidget(editor);
+    if (argc > 1) {
+        QFile file(QString::fromLocal8Bit(argv[1]));
+        if (file.open(QIODevice::ReadOnly)) {
+            editor->LoadFromStream(file);
+            editor->SetFileName(QFileInfo(file).absoluteFilePath());
+            editor->SetModified(false);
+            window.setWindowTitle(QStringLiteral("HTML Vesk - ") + editor->FileName());
+        } else {
+            QMessageBox::critical(&window, QStringLiteral("HTML Vesk"),
+                                  QStringLiteral("Cannot open file %1").arg(file.fileName()));
+        }
+    }
 
     instance.SetCopyDataHandler([&window](vesk::SingleInstance*, int identifier, const QString&) {
         if (identifier == vesk::kOpenFileRecord) {

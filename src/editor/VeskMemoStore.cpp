@@ -295,6 +295,21 @@ char32_t TVeskMemoStore::CharAt(std::int32_t offset) const
     return DecodeUtf8At(par.Data() + bi);
 }
 
+std::pair<std::int32_t, std::int32_t> TVeskMemoStore::SnapRange(std::int32_t from, std::int32_t to) const
+{
+    from = std::clamp(from, 0, charCount_);
+    to = std::clamp(to, 0, charCount_);
+    if (to < from)
+        std::swap(from, to);
+    const std::int32_t pA = ParagraphOfOffset(from);
+    if (from - starts_[std::size_t(pA)] == paragraphs_[pA].length + 1)
+        --from;
+    const std::int32_t pB = ParagraphOfOffset(to);
+    if (to - starts_[std::size_t(pB)] == paragraphs_[pB].length + 1)
+        ++to;
+    return {from, to};
+}
+
 std::optional<TTextChange> TVeskMemoStore::ReplaceRange(std::int32_t from, std::int32_t to, std::string_view text)
 {
     from = std::clamp(from, 0, charCount_);

@@ -33,6 +33,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QIODevice;
@@ -179,6 +180,9 @@ public:
     // resulting paragraph would exceed kMaxParagraphBytes or the text would
     // exceed 2^31 − 1 characters.
     std::optional<TTextChange> ReplaceRange(std::int32_t from, std::int32_t to, std::string_view text);
+    // The range ReplaceRange would really replace for (from, to): clamped,
+    // ordered, and moved off the middle of a break.
+    std::pair<std::int32_t, std::int32_t> SnapRange(std::int32_t from, std::int32_t to) const;
 
     // Appends breaks until paragraph i exists, then replaces its characters.
     void SetParagraphText(std::int32_t i, std::string_view text);

@@ -1,0 +1,194 @@
+// TVeskMemo painting: display lines run by run, selection, end-of-text mark, caret.
+#include "editor/VeskMemo.h"
+
+#include "editor/TextEncoding.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstring>
+
+namespace vesk {
+namespace {
+
+QColor FromColorValue(std::uint32_t value)
+{
+    // 0x00BBGGRR
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+} // namespace
+
+int TVeskMemo::LineX(std::int32_t paragraph, const TLineRecord& line) const
+{
+    (void)paragraph;
+    const int available = viewport()->width() - leftMargin_ - rightMargin_;
+    int x = leftMargin_;
+    if (alignment_ == TVeskAlignment::Right)
+        x = leftMargin_ + available - line.width;
+    else if (alignment_ == TVeskAlignment::Center)
+        x = leftMargin_ + (available - line.width) / 2;
+    return x - horizontalOffset_;
+}
+
+void TVeskMemo::paintEvent(QPaintEvent* e)
+{
+    QPainter painter(viewport());
+    const QColor base = palette().color(QPalette::Base);
+    const int height = LineHeightPixels();
+    const int first = TopLine() + e->rect().top() / std::max(1, height);
+    const int last = TopLine() + e->rect().bottom() / std::max(1, height);
+    FormatUpTo(last);
+    int y = (first - TopLine()) * height;
+    std::int32_t line = first;
+    for (; line <= last && line < LineCount(); ++line, y += height)
+        PaintLine(painter, line, y);
+    // Below the text: the window colour and the end-of-text mark.
+    painter.fillRect(QRect(0, y, viewport()->width(), viewport()->height() - y), base);
+    if (line >= LineCount() && endOfTextMark_.style() != Qt::NoPen && endOfTextMark_.color().isValid()) {
+        painter.setPen(endOfTextMark_);
+        painter.drawLine(0, y, viewport()->width(), y);
+    }
+    // The caret.
+    if (hasFocus() && caretVisible_ && !DisplayOnly()) {
+        const QPoint c = CaretPosition();
+        int w = caretWidth_ > 0 ? caretWidth_ : height / 14 + 1;
+        if (Overwrite() && (Options() & vmoWideOverwriteCaret))
+            w = Measurer().SpaceWidth();
+        painter.fillRect(QRect(c.x(), c.y(), w, height), palette().color(QPalette::Text));
+    }
+}
+
+void TVeskMemo::PaintLine(QPainter& painter, std::int32_t displayLine, int y)
+{
+    const int height = LineHeightPixels();
+    const QColor base = palette().color(QPalette::Base);
+    painter.fillRect(QRect(0, y, viewport()->width(), height), base);
+
+    const std::int32_t p = ParagraphOfLine(displayLine);
+    const TParRecord& par = Paragraph(p);
+    const std::int32_t lineIndex = displayLine - FirstLine(p);
+    const TLineRecord line = par.Line(lineIndex);
+    const int x0 = LineX(p, line);
+
+    // Walk the line: codes toggle the style, marks change the state; text
+    // between such changes is one run.
+    std::uint8_t style = line.style;
+    THighlightState state = line.state;
+    const char* data = par.Data();
+    int x = 0;
+    std::int32_t column = 0;
+    const int baseline = y + Measurer().Ascent();
+    const int tabWidth = std::max(1, TabStops() * Measurer().SpaceWidth());
+
+    TVeskNavigator lineNav(this, false);
+    lineNav.GotoLine(displayLine);
+    const std::int32_t lineStartOffset = lineNav.Offset();
+    const std::int32_t selA = selStart_.Offset(), selB = selEnd_.Offset();
+    const bool showSelection = selA != selB && (hasFocus() || !hideSelection_);
+    int selLeft = -1, selRight = -1;
+
+    auto drawRun = [&](std::string_view text) {
+        if (text.empty())
+            return;
+        const std::uint8_t effective = state.InContext() ? std::uint8_t(state.flagsStyle & 0x3F) : style;
+        QColor fg = palette().color(QPalette::Text);
+        QColor bg;
+        if (state.InContext() && (state.background || state.textColor)) {
+            if (state.textColor)
+                fg = FromColorValue(state.textColor);
+            if (state.background)
+                bg = FromColorValue(state.background);
+        } else if (effective & kStyleHighlight) {
+            fg = highlightColor_;
+            bg = highlightBackgnd_;
+        }
+        const int w = Measurer().Width(text, effective);
+        if (bg.isValid())
+            painter.fillRect(QRect(x0 + x, y, w, height), bg);
+        painter.setFont(measurer_ ? measurer_->FontFor(effective) : QAbstractScrollArea::font());
+        painter.setPen(fg);
+        painter.drawText(x0 + x, baseline, QString::fromUtf8(text.data(), qsizetype(text.size())));
+        x += w;
+    };
+
+    std::int32_t runStart = line.start;
+    auto flush = [&](std::int32_t end) {
+        drawRun(std::string_view(data + runStart, std::size_t(end - runStart)));
+    };
+    auto noteSelection = [&]() {
+        const std::int32_t offset = lineStartOffset + column;
+        if (offset == selA)
+            selLeft = x;
+        if (offset == selB)
+            selRight = x;
+    };
+    noteSelection();
+    for (std::int32_t bi = line.start; bi < line.end;) {
+        const auto c = static_cast<unsigned char>(data[bi]);
+        if (c == kMarkByte) {
+            flush(bi);
+            std::memcpy(&state, data + bi + 1, sizeof state);
+            bi += kMarkSize;
+            runStart = bi;
+            continue;
+        }
+        if (StyleBitOf(c) || c == '\t') {
+            flush(bi);
+            if (c == '\t')
+                x = (x / tabWidth + 1) * tabWidth;
+            else
+                style ^= StyleBitOf(c);
+            ++bi;
+            ++column;
+            runStart = bi;
+            noteSelection();
+            continue;
+        }
+        const std::int32_t n = Utf8SequenceLength(c);
+        // Selection ends need the x of their character boundary.
+        const std::int32_t offset = lineStartOffset + column;
+        if (showSelection && (offset + 1 == selA || offset + 1 == selB)) {
+            bi += n;
+            ++column;
+            flush(bi);
+            runStart = bi;
+            noteSelection();
+            continue;
+        }
+        bi += n;
+        ++column;
+    }
+    flush(line.end);
+
+    if (showSelection) {
+        const std::int32_t lineEndOffset = lineStartOffset + column;
+        const bool lastOfParagraph = lineIndex == par.LineCount() - 1;
+        if (selA < lineEndOffset + (lastOfParagraph ? 2 : 0) && selB > lineStartOffset) {
+            const int left = selA <= lineStartOffset ? 0 : std::max(0, selLeft);
+            int right = selB >= lineEndOffset ? x : (selRight >= 0 ? selRight : x);
+            const bool continues = selB > lineEndOffset;
+            if (continues && (Options() & vmoFullLineSelect))
+                right = viewport()->width() - x0;
+            QRect rect(x0 + left, y, std::max(0, right - left), height);
+            if (continues && lastOfParagraph && showEndParSelected_ && !(Options() & vmoFullLineSelect)) {
+                // The selected paragraph end: a block half a space wide.
+                const int w = Measurer().SpaceWidth() / 2 + 1;
+                rect = rect.united(QRect(x0 + x, y + height / 3, w, height / 3));
+            }
+            if (Options() & vmoWindowsSelColors) {
+                // The text stays readable through a translucent highlight.
+                QColor highlight = palette().color(QPalette::Highlight);
+                highlight.setAlpha(110);
+                painter.fillRect(rect, highlight);
+            } else {
+                painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+                painter.fillRect(rect, Qt::white);
+                painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            }
+        }
+    }
+}
+
+} // namespace vesk

@@ -1,0 +1,102 @@
+// Layout of paragraphs into display lines, and pixel positions within lines.
+//
+// A paragraph is measured run by run (a run is text of one style between
+// style codes, context marks and tabs) with the font its style selects; a
+// character's style is that of the context in force when the context carries
+// one, else that of the codes. Spaces are measured like text, in their
+// style; a tab advances to the next multiple of tab stops × space width
+// (measured from the line's start, strictly past the current x). A line
+// breaks before the word that would cross the width (a word is a run of
+// anything but spaces and tabs, codes included); spaces and tabs that end a
+// line stay on it even past the width; a single word wider than the line is
+// broken between characters, before the codes that precede the character
+// that no longer fits. Style codes and marks take no room. A line is never
+// empty unless its paragraph is: it holds at least one character other than
+// a code whenever its paragraph does.
+//
+// A line record's style and state are those in force at its start byte:
+// codes and marks before it are applied, marks standing at the start byte
+// itself are not (walking the line applies them, as it does for a navigator
+// placed at the line start). Line 0 carries the paragraph's start state.
+#pragma once
+
+#include "editor/HighlightState.h"
+#include "editor/VeskMemoStore.h"
+
+#include <QFont>
+#include <QFontMetrics>
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace vesk {
+
+// Measures text in a given style. The layout only ever asks through this,
+// so tests can use fixed widths and the printer its own device.
+class TTextMeasurer {
+public:
+    virtual ~TTextMeasurer() = default;
+    // Width in pixels of UTF-8 text (no codes, marks, tabs or breaks) in `style`.
+    virtual int Width(std::string_view utf8, std::uint8_t style) const = 0;
+    // Width of one space in the main font (tabs and virtual spaces use it).
+    virtual int SpaceWidth() const = 0;
+    // Height of a display line and the distance from its top to the baseline.
+    virtual int LineHeight() const = 0;
+    virtual int Ascent() const = 0;
+};
+
+// Measures with Qt fonts: the main font, and the alternate font for the
+// alternate-font style bit; bold, italic, underline and strike-out bits vary
+// the chosen font. LineHeight() is the main font's height + 1 unless fixed.
+class TFontMeasurer : public TTextMeasurer {
+public:
+    TFontMeasurer(const QFont& font, const QFont& altFont, int fixedLineHeight = 0,
+                  QPaintDevice* device = nullptr);
+    int Width(std::string_view utf8, std::uint8_t style) const override;
+    int SpaceWidth() const override { return spaceWidth_; }
+    int LineHeight() const override { return lineHeight_; }
+    int Ascent() const override { return ascent_; }
+    // The font a style selects.
+    QFont FontFor(std::uint8_t style) const;
+
+private:
+    QFont font_, altFont_;
+    QPaintDevice* device_;
+    mutable std::vector<std::unique_ptr<QFontMetrics>> metrics_;  // by style bits 0-5
+    int spaceWidth_ = 1, lineHeight_ = 1, ascent_ = 1;
+    const QFontMetrics& MetricsFor(std::uint8_t style) const;
+};
+
+struct TLayoutOptions {
+    int width = 32767;     // pixels available for text (already minus margins)
+    bool wordWrap = true;  // false: lines break only at paragraph ends
+    int tabStops = 8;      // tab width in space widths
+};
+
+// The display lines of paragraph `i` of `store`: start and end byte indexes
+// (marks included, covering the whole buffer without gaps), pixel width, line
+// height and ascent, and the style and highlighting state in force at each
+// line start. Marks standing at a line break belong to the line after it.
+std::vector<TLineRecord> FormatParagraph(const TVeskMemoStore& store, std::int32_t i,
+                                         const TTextMeasurer& measurer, const TLayoutOptions& options);
+
+// Pixel x (from the line's left edge, before alignment) of the character
+// position `column` (characters from the line start, 0 … line length) in
+// display line `line` of paragraph `i`, as the store holds it (install the
+// records of FormatParagraph first; a line out of range is clamped). Columns
+// past the line's end give its width.
+int XOfColumn(const TVeskMemoStore& store, std::int32_t i, std::int32_t line, std::int32_t column,
+              const TTextMeasurer& measurer, const TLayoutOptions& options);
+
+// The column whose position is nearest to pixel x in that line (0 … line
+// length; a click on the right half of a character gives the column after it).
+// Where style codes make several columns share one x, the column chosen is
+// the one right next to the character clicked on (after the codes before it
+// for its left half, before the codes after it for its right half), so
+// typing continues in that character's style.
+std::int32_t ColumnOfX(const TVeskMemoStore& store, std::int32_t i, std::int32_t line, int x,
+                       const TTextMeasurer& measurer, const TLayoutOptions& options);
+
+} // namespace vesk

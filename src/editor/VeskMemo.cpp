@@ -1,0 +1,425 @@
+// TVeskMemo: properties, scrolling, background formatting, keys and mouse.
+#include "editor/VeskMemo.h"
+
+#include "editor/KeyLists.h"
+#include "editor/StoreText.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace vesk {
+
+TVeskMemo::TVeskMemo(QWidget* parent) : QAbstractScrollArea(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setAutoFillBackground(false);
+    highlightBackgnd_ = palette().color(QPalette::Base);
+    altFont_ = QAbstractScrollArea::font();
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    resize(100, 60);
+    RebuildMeasurer();
+
+    caretTimer_.setInterval(QApplication::cursorFlashTime() > 0 ? QApplication::cursorFlashTime() / 2 : 500);
+    connect(&caretTimer_, &QTimer::timeout, this, [this]() {
+        caretVisible_ = !caretVisible_;
+        viewport()->update(QRect(CaretPosition(), QSize(std::max(caretWidth_, 8), LineHeightPixels())));
+    });
+    formatTimer_.setSingleShot(true);
+    connect(&formatTimer_, &QTimer::timeout, this, &TVeskMemo::FormatSlice);
+}
+
+TVeskMemo::~TVeskMemo()
+{
+    SetMeasurer(nullptr);
+}
+
+// ---- properties ------------------------------------------------------------------
+
+void TVeskMemo::RebuildMeasurer()
+{
+    measurer_ = std::make_unique<TFontMeasurer>(QAbstractScrollArea::font(), altFont_, fixedLineHeight_);
+    SetMeasurer(measurer_.get());
+    Relayout();
+}
+
+void TVeskMemo::SetFont(const QFont& f)
+{
+    setFont(f);
+    RebuildMeasurer();
+}
+
+void TVeskMemo::SetAltFont(const QFont& f)
+{
+    altFont_ = f;
+    RebuildMeasurer();
+}
+
+void TVeskMemo::SetMargins(int left, int right)
+{
+    leftMargin_ = std::max(0, left);
+    rightMargin_ = std::max(0, right);
+    Relayout();
+}
+
+void TVeskMemo::SetLineHeight(int pixels)
+{
+    fixedLineHeight_ = std::max(0, pixels);
+    RebuildMeasurer();
+}
+
+void TVeskMemo::SetAlignment(TVeskAlignment a)
+{
+    alignment_ = a;
+    horizontalOffset_ = 0;
+    Relayout();
+}
+
+void TVeskMemo::SetJustified(bool on)
+{
+    justified_ = on;
+    horizontalOffset_ = 0;
+    viewport()->update();
+}
+
+void TVeskMemo::SetHideSelection(bool on)
+{
+    hideSelection_ = on;
+    viewport()->update();
+}
+
+void TVeskMemo::SetShowEndParSelected(bool on)
+{
+    showEndParSelected_ = on;
+    viewport()->update();
+}
+
+void TVeskMemo::SetCaretWidth(int w)
+{
+    caretWidth_ = std::max(0, w);
+    viewport()->update();
+}
+
+void TVeskMemo::SetHighlightColor(const QColor& c)
+{
+    highlightColor_ = c;
+    viewport()->update();
+}
+
+void TVeskMemo::SetHighlightBackgnd(const QColor& c)
+{
+    highlightBackgnd_ = c;
+    viewport()->update();
+}
+
+void TVeskMemo::SetEndOfTextMark(const QPen& pen)
+{
+    endOfTextMark_ = pen;
+    viewport()->update();
+}
+
+void TVeskMemo::SetScrollBars(TVeskScrollBars s)
+{
+    scrollBars_ = s;
+    const bool v = s == TVeskScrollBars::Vertical || s == TVeskScrollBars::Both;
+    const bool h = s == TVeskScrollBars::Horizontal || s == TVeskScrollBars::Both;
+    setVerticalScrollBarPolicy(v ? ((Options() & vmoAutoScrollBars) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn)
+                                 : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(h ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    Relayout();
+}
+
+void TVeskMemo::SetWordWrap(bool on)
+{
+    TVeskMemoCore::SetWordWrap(on);
+    horizontalOffset_ = 0;
+    Relayout();
+}
+
+// ---- layout and scrolling ----------------------------------------------------------
+
+void TVeskMemo::Relayout()
+{
+    const int client = viewport()->width();
+    const bool wrapWidth = WordWrap() || alignment_ != TVeskAlignment::Left;
+    // Without wrapping, lines are practically unlimited.
+    SetLayoutWidth(wrapWidth ? client - leftMargin_ - rightMargin_ : 32767 - client - rightMargin_);
+    if (updateMode_ == TVeskUpdateMode::umImmediate)
+        FormatSome(0);
+    else
+        FormatUpTo(TopLine() + VisibleLineCount());
+    SetTopLine(std::min(TopLine(), std::max(0, LineCount() - 1)));
+    ScheduleBackgroundFormat();
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+void TVeskMemo::ScheduleBackgroundFormat()
+{
+    if (updateMode_ == TVeskUpdateMode::umBackground && pendingFormatFrom_ < ParagraphCount())
+        formatTimer_.start(0);
+}
+
+void TVeskMemo::FormatSlice()
+{
+    // Slices of about 25 ms keep the window responsive while a large file
+    // is laid out; the scroll range grows as lines become known.
+    const bool more = FormatSome(25);
+    UpdateScrollBars();
+    viewport()->update();
+    if (more)
+        formatTimer_.start(0);
+}
+
+int TVeskMemo::VisibleLineCount() const
+{
+    return viewport()->height() / std::max(1, LineHeightPixels()) + 1;
+}
+
+void TVeskMemo::UpdateScrollBars()
+{
+    // Ranges stay below 32760 by scaling to units of several lines.
+    const int unit = LineCount() / 32760 + 1;
+    QScrollBar* v = verticalScrollBar();
+    const QSignalBlocker block(v);
+    v->setRange(0, std::max(0, (LineCount() - 1) / unit));
+    v->setPageStep(std::max(1, VisibleLineCount() - 1) / unit + 1);
+    v->setValue(TopLine() / unit);
+    QScrollBar* h = horizontalScrollBar();
+    const QSignalBlocker blockH(h);
+    h->setRange(0, WordWrap() ? 0 : 4000);
+    h->setPageStep(viewport()->width());
+    h->setValue(horizontalOffset_);
+}
+
+void TVeskMemo::scrollContentsBy(int dx, int dy)
+{
+    (void)dx;
+    (void)dy;
+    const int unit = LineCount() / 32760 + 1;
+    horizontalOffset_ = horizontalScrollBar()->value();
+    TVeskMemoCore::SetTopLine(verticalScrollBar()->value() * unit);
+    viewport()->update();
+}
+
+void TVeskMemo::SetTopLine(std::int32_t line)
+{
+    TVeskMemoCore::SetTopLine(line);
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+void TVeskMemo::ScrollInView()
+{
+    TVeskNavigator& caret = caretAtEnd_ ? selEnd_ : selStart_;
+    EnsureFormatted(caret.ParagraphIndex());
+    const std::int32_t line = caret.DisplayLine();
+    const int visible = std::max(1, viewport()->height() / std::max(1, LineHeightPixels()));
+    if (line < TopLine())
+        SetTopLine(line);
+    else if (line >= TopLine() + visible)
+        SetTopLine(line - visible + 1);
+    // Horizontally in steps of five space widths, as many as needed.
+    const int x = CaretPosition().x();
+    const int step = std::max(1, 5 * Measurer().SpaceWidth());
+    const int width = viewport()->width();
+    if (x < 0)
+        horizontalOffset_ = std::max(0, horizontalOffset_ - ((-x + step - 1) / step) * step);
+    else if (x >= width && width > 0)
+        horizontalOffset_ += ((x - width) / step + 1) * step;
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+QPoint TVeskMemo::CaretPosition() const
+{
+    auto* self = const_cast<TVeskMemo*>(this);
+    TVeskNavigator& caret = self->caretAtEnd_ ? self->selEnd_ : self->selStart_;
+    self->EnsureFormatted(caret.ParagraphIndex());
+    const std::int32_t p = caret.ParagraphIndex();
+    const std::int32_t line = caret.LineIndex();
+    const TLineRecord rec = Paragraph(p).Line(line);
+    const int x = XOfColumn(*this, p, line, caret.Column(), Measurer(), layout_)
+        + VirtualSpaces() * Measurer().SpaceWidth();
+    const int y = (caret.DisplayLine() - TopLine()) * LineHeightPixels();
+    return {LineX(p, rec) + x, y};
+}
+
+std::int32_t TVeskMemo::OffsetAt(const QPoint& point)
+{
+    const std::int32_t line = std::max(0, TopLine() + point.y() / std::max(1, LineHeightPixels()));
+    FormatUpTo(line);
+    TVeskNavigator nav(this, false);
+    nav.GotoLine(line);
+    const std::int32_t p = nav.ParagraphIndex();
+    const TLineRecord rec = Paragraph(p).Line(nav.LineIndex());
+    const std::int32_t column = ColumnOfX(*this, p, nav.LineIndex(), point.x() - LineX(p, rec), Measurer(), layout_);
+    return nav.Offset() + column;
+}
+
+// ---- core notifications -------------------------------------------------------------
+
+void TVeskMemo::TextChangedAt(std::int32_t firstParagraph)
+{
+    (void)firstParagraph;
+    if (UpdateLock() > 0)
+        return;
+    UpdateScrollBars();
+    ScrollInView();
+    viewport()->update();
+}
+
+void TVeskMemo::SelectionChanged()
+{
+    caretVisible_ = true;
+    viewport()->update();
+}
+
+void TVeskMemo::TextLoaded()
+{
+    TVeskMemoCore::TextLoaded();
+    horizontalOffset_ = 0;
+    if (UpdateLock() == 0)
+        Relayout();
+}
+
+void TVeskMemo::UpdateUnlocked()
+{
+    Relayout();
+}
+
+// ---- events -----------------------------------------------------------------------
+
+void TVeskMemo::resizeEvent(QResizeEvent* e)
+{
+    QAbstractScrollArea::resizeEvent(e);
+    Relayout();
+}
+
+bool TVeskMemo::focusNextPrevChild(bool next)
+{
+    // Tab belongs to the text while the editor wants tabs.
+    if (WantTabs() && !DisplayOnly())
+        return false;
+    return QAbstractScrollArea::focusNextPrevChild(next);
+}
+
+void TVeskMemo::keyPressEvent(QKeyEvent* e)
+{
+    if (HandleKey(e->key(), e->modifiers(), e->text())) {
+        if (!DisplayOnly())
+            ScrollInView();
+        e->accept();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(e);
+}
+
+void TVeskMemo::inputMethodEvent(QInputMethodEvent* e)
+{
+    // Composed characters (accents, other scripts) arrive as commit strings.
+    if (!e->commitString().isEmpty() && !ReadOnly() && !DisplayOnly() && UpdateLock() == 0) {
+        TypeText(e->commitString().toUtf8().toStdString());
+        ScrollInView();
+    }
+    e->accept();
+}
+
+QVariant TVeskMemo::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    switch (query) {
+    case Qt::ImCursorRectangle:
+        return QRect(CaretPosition(), QSize(1, LineHeightPixels()));
+    case Qt::ImFont:
+        return QAbstractScrollArea::font();
+    case Qt::ImEnabled:
+        return !ReadOnly() && !DisplayOnly();
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
+    }
+}
+
+void TVeskMemo::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton || DisplayOnly()) {
+        QAbstractScrollArea::mousePressEvent(e);
+        return;
+    }
+    const std::int32_t offset = OffsetAt(e->position().toPoint());
+    if (e->modifiers() & Qt::ShiftModifier) {
+        const std::int32_t anchor = caretAtEnd_ ? selStart_.Offset() : selEnd_.Offset();
+        Select(anchor, offset);
+    } else {
+        Select(offset, offset);
+    }
+    mouseAnchor_ = caretAtEnd_ ? selStart_.Offset() : selEnd_.Offset();
+    mouseSelecting_ = true;
+}
+
+void TVeskMemo::mouseMoveEvent(QMouseEvent* e)
+{
+    if (!mouseSelecting_)
+        return;
+    Select(mouseAnchor_, OffsetAt(e->position().toPoint()));
+    ScrollInView();
+}
+
+void TVeskMemo::mouseReleaseEvent(QMouseEvent* e)
+{
+    (void)e;
+    mouseSelecting_ = false;
+}
+
+void TVeskMemo::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton && !DisplayOnly())
+        SelectWordAt(OffsetAt(e->position().toPoint()));
+}
+
+void TVeskMemo::SelectWordAt(std::int32_t offset)
+{
+    // Words are delimited by the separator set; the large word selection
+    // takes the separators after the word too.
+    const TSeparatorSet& separators = Highlighting().SeparatorSet();
+    const std::int32_t p = ParagraphOfOffset(offset);
+    const std::int32_t start = ParagraphStart(p);
+    const std::int32_t end = start + Paragraph(p).length;
+    std::int32_t a = std::min(offset, end), b = std::min(offset, end);
+    while (a > start && !IsSeparator(separators, CharAt(a - 1)))
+        --a;
+    while (b < end && !IsSeparator(separators, CharAt(b)))
+        ++b;
+    if (Options() & vmoLargeWordSelect) {
+        while (b < end && IsSeparator(separators, CharAt(b)))
+            ++b;
+    }
+    Select(a, b);
+}
+
+void TVeskMemo::focusInEvent(QFocusEvent* e)
+{
+    QAbstractScrollArea::focusInEvent(e);
+    caretVisible_ = true;
+    if (!DisplayOnly())
+        caretTimer_.start();
+    viewport()->update();
+}
+
+void TVeskMemo::focusOutEvent(QFocusEvent* e)
+{
+    QAbstractScrollArea::focusOutEvent(e);
+    caretTimer_.stop();
+    caretVisible_ = false;
+    viewport()->update();
+}
+
+} // namespace vesk

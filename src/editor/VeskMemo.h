@@ -1,0 +1,141 @@
+// TVeskMemo: the editor control as a Qt widget, and TVeskMemoFile, the
+// document editor that also knows its file name.
+//
+// The widget is thin: it paints the core's display lines, keeps the caret
+// visible, formats in the background, and turns keys, input-method text and
+// mouse actions into the core's commands.
+#pragma once
+
+#include "editor/TextLayout.h"
+#include "editor/VeskMemoCore.h"
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QFont>
+#include <QPen>
+#include <QTimer>
+
+#include <memory>
+
+namespace vesk {
+
+enum class TVeskAlignment { Left, Right, Center };
+enum class TVeskUpdateMode { umImmediate, umOnNeed, umBackground };
+enum class TVeskScrollBars { None, Horizontal, Vertical, Both };
+
+class TVeskMemo : public QAbstractScrollArea, public TVeskMemoCore {
+    Q_OBJECT
+public:
+    explicit TVeskMemo(QWidget* parent = nullptr);
+    ~TVeskMemo() override;
+
+    // ---- appearance --------------------------------------------------------
+    QFont Font() const { return QAbstractScrollArea::font(); }
+    void SetFont(const QFont& f);
+    QFont AltFont() const { return altFont_; }
+    void SetAltFont(const QFont& f);
+    int LeftMargin() const { return leftMargin_; }
+    int RightMargin() const { return rightMargin_; }
+    void SetMargins(int left, int right);
+    // ≤ 0: automatic (the main font's height + 1).
+    void SetLineHeight(int pixels);
+    int LineHeightPixels() const { return measurer_ ? measurer_->LineHeight() : 16; }
+    TVeskAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TVeskAlignment a);
+    bool Justified() const { return justified_; }
+    void SetJustified(bool on);
+    bool HideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool on);
+    bool ShowEndParSelected() const { return showEndParSelected_; }
+    void SetShowEndParSelected(bool on);
+    int CaretWidth() const { return caretWidth_; }
+    void SetCaretWidth(int w);
+    QColor HighlightColor() const { return highlightColor_; }
+    void SetHighlightColor(const QColor& c);
+    QColor HighlightBackgnd() const { return highlightBackgnd_; }
+    void SetHighlightBackgnd(const QColor& c);
+    // A pen whose colour is invalid (or style NoPen) draws no end-of-text mark.
+    QPen EndOfTextMark() const { return endOfTextMark_; }
+    void SetEndOfTextMark(const QPen& pen);
+    TVeskScrollBars ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TVeskScrollBars s);
+    TVeskUpdateMode UpdateMode() const { return updateMode_; }
+    void SetUpdateMode(TVeskUpdateMode m) { updateMode_ = m; }
+    void SetWordWrap(bool on);
+
+    // ---- view ---------------------------------------------------------------
+    // Scrolls so that the caret is visible.
+    void ScrollInView();
+    void SetTopLine(std::int32_t line) override;
+    // The caret's top-left in viewport coordinates.
+    QPoint CaretPosition() const;
+    // The offset of the character under a viewport point (nearest boundary).
+    std::int32_t OffsetAt(const QPoint& p);
+
+protected:
+    // QAbstractScrollArea
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
+    bool focusNextPrevChild(bool next) override;
+
+    // TVeskMemoCore
+    int VisibleLineCount() const override;
+    void TextChangedAt(std::int32_t firstParagraph) override;
+    void SelectionChanged() override;
+    void TextLoaded() override;
+    void UpdateUnlocked() override;
+
+private:
+    void RebuildMeasurer();
+    void Relayout();
+    void UpdateScrollBars();
+    void ScheduleBackgroundFormat();
+    void FormatSlice();
+    void PaintLine(QPainter& p, std::int32_t line, int y);
+    int LineX(std::int32_t paragraph, const TLineRecord& line) const;
+    void SelectWordAt(std::int32_t offset);
+
+    std::unique_ptr<TFontMeasurer> measurer_;
+    QFont altFont_;
+    int leftMargin_ = 8, rightMargin_ = 8;
+    int fixedLineHeight_ = 0;
+    TVeskAlignment alignment_ = TVeskAlignment::Left;
+    bool justified_ = false;
+    bool hideSelection_ = true;
+    bool showEndParSelected_ = true;
+    int caretWidth_ = 1;
+    QColor highlightColor_ = QColor(255, 0, 0);
+    QColor highlightBackgnd_;
+    QPen endOfTextMark_ = QPen(Qt::red);
+    TVeskScrollBars scrollBars_ = TVeskScrollBars::None;
+    TVeskUpdateMode updateMode_ = TVeskUpdateMode::umBackground;
+    int horizontalOffset_ = 0;
+    bool caretVisible_ = true;
+    QTimer caretTimer_;
+    QTimer formatTimer_;
+    bool mouseSelecting_ = false;
+    std::int32_t mouseAnchor_ = 0;
+};
+
+class TVeskMemoFile : public TVeskMemo {
+    Q_OBJECT
+public:
+    using TVeskMemo::TVeskMemo;
+    const QString& FileName() const { return fileName_; }
+    void SetFileName(const QString& name) { fileName_ = name; }
+
+private:
+    QString fileName_;
+};
+
+} // namespace vesk

@@ -1,0 +1,399 @@
+// The editing core: selection, the edit primitive, style toggling, search, formatting.
+#include "editor/VeskMemoCore.h"
+
+#include "editor/KeyLists.h"
+#include "editor/StoreText.h"
+#include "editor/TextEncoding.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+
+namespace vesk {
+namespace {
+
+// Every character one unit wide: the layout works before any font exists.
+class TFixedMeasurer : public TTextMeasurer {
+public:
+    int Width(std::string_view utf8, std::uint8_t) const override { return 8 * int(CountUtf8Chars(utf8)); }
+    int SpaceWidth() const override { return 8; }
+    int LineHeight() const override { return 16; }
+    int Ascent() const override { return 12; }
+};
+
+const TFixedMeasurer& FixedMeasurer()
+{
+    static const TFixedMeasurer m;
+    return m;
+}
+
+// The style bits a text's codes leave switched on.
+std::uint8_t CodeBits(std::string_view text)
+{
+    std::uint8_t bits = 0;
+    for (char c : text)
+        bits ^= StyleBitOf(static_cast<unsigned char>(c));
+    return bits;
+}
+
+} // namespace
+
+TVeskMemoCore::TVeskMemoCore() : selStart_(this), selEnd_(this), engine_(*this)
+{
+    SetOptions(Options() | kDefaultMemoOptions);
+}
+
+TVeskMemoCore::~TVeskMemoCore() = default;
+
+// ---- selection ---------------------------------------------------------------
+
+std::int32_t TVeskMemoCore::SelStart() const
+{
+    return Caret().Offset();
+}
+
+std::int32_t TVeskMemoCore::SelLength() const
+{
+    const std::int32_t span = selEnd_.Offset() - selStart_.Offset();
+    return caretAtEnd_ ? -span : span;
+}
+
+void TVeskMemoCore::Select(std::int32_t anchor, std::int32_t caret)
+{
+    anchor = std::clamp(anchor, 0, CharCount());
+    caret = std::clamp(caret, 0, CharCount());
+    selStart_.SetOffset(std::min(anchor, caret));
+    selEnd_.SetOffset(std::max(anchor, caret));
+    caretAtEnd_ = caret >= anchor;
+    SelectionChanged();
+    CaretMoved();
+}
+
+void TVeskMemoCore::SetSelStart(std::int32_t offset)
+{
+    const std::int32_t length = SelLength();
+    virtualSpaces_ = 0;
+    Select(offset, offset);
+    if (length != 0)
+        SetSelLength(length);
+}
+
+void TVeskMemoCore::SetSelLength(std::int32_t length)
+{
+    const std::int32_t caret = SelStart();
+    const std::int32_t other = std::clamp(caret + length, 0, CharCount());
+    // The caret stays where it is; the other end follows the length.
+    Select(other, caret);
+}
+
+std::string TVeskMemoCore::SelText() const
+{
+    return GetTextPart(selStart_.Offset(), selEnd_.Offset());
+}
+
+void TVeskMemoCore::SelectAll()
+{
+    Select(0, CharCount());
+}
+
+void TVeskMemoCore::CaretMoved()
+{
+    TVeskNavigator& caret = Caret();
+    const std::int32_t offset = caret.Offset();
+    const std::uint8_t style = caret.Style();
+    if (offset != lastCaretOffset_) {
+        lastCaretOffset_ = offset;
+        if (OnSelMove)
+            OnSelMove(this);
+    }
+    if (style != lastCaretStyle_) {
+        lastCaretStyle_ = style;
+        if (OnStyleChange)
+            OnStyleChange(this);
+    }
+}
+
+// ---- editing -----------------------------------------------------------------
+
+bool TVeskMemoCore::ReplaceSelection(std::string_view text)
+{
+    const auto [from, to] = SnapRange(selStart_.Offset(), selEnd_.Offset());
+    if (from == to && text.empty())
+        return false;
+    virtualSpaces_ = 0;
+
+    std::string inserted(text);
+    const std::string oldText = GetTextPart(from, to);
+    // Codes in the new text and in the text it replaces must not leave the
+    // text after the edit in another style.
+    const std::uint8_t open = std::uint8_t(CodeBits(inserted) ^ CodeBits(oldText));
+    if (open && !togglingStyle_) {
+        if (open & kStyleUnderline)
+            inserted += kCodeUnderline;
+        if (open & kStyleItalic)
+            inserted += kCodeItalic;
+        if (open & kStyleBold)
+            inserted += kCodeBold;
+        if (open & kStyleHighlight)
+            inserted += kCodeHighlight;
+        if (open & kStyleAltFont)
+            inserted += kCodeAltFont;
+    }
+
+    const std::optional<TTextChange> change = ReplaceRange(from, to, inserted);
+    if (!change)
+        return false;
+    SetModified(true);
+    RecordUndo(change->start, change->start + change->oldLength, oldText, change->newLength);
+
+    const std::int32_t end = change->start + change->newLength;
+    selStart_.SetOffset(end);
+    selEnd_.SetOffset(end);
+    caretAtEnd_ = false;
+
+    // Edits format what they changed at once.
+    pendingFormatFrom_ = std::min(pendingFormatFrom_, change->firstParagraph);
+    for (std::int32_t p = change->firstParagraph; p < change->firstParagraph + change->newParagraphs; ++p)
+        EnsureFormatted(p);
+    if (OnParse)
+        OnParse(this, change->start, end);
+    TextChangedAt(change->firstParagraph);
+    if (UpdateLock() == 0 && OnChange)
+        OnChange(this);
+    SelectionChanged();
+    CaretMoved();
+    return true;
+}
+
+void TVeskMemoCore::ToggleStyle(char code)
+{
+    if (!StyleBitOf(static_cast<unsigned char>(code)))
+        return;
+    const std::int32_t a = selStart_.Offset();
+    const std::int32_t b = selEnd_.Offset();
+    const bool hadSelection = a != b;
+    const bool caretAtEnd = caretAtEnd_;
+    const std::string one(1, code);
+    togglingStyle_ = true;
+    Select(a, a);
+    ReplaceSelection(one);
+    Select(b + 1, b + 1);
+    ReplaceSelection(one);
+    togglingStyle_ = false;
+    if (!hadSelection)
+        Select(a + 1, a + 1);
+    else if (caretAtEnd)
+        Select(a, b + 2);
+    else
+        Select(b + 2, a);
+}
+
+bool TVeskMemoCore::FindTxt(std::string_view text, bool forward, bool wholeWords, bool matchCase)
+{
+    std::u32string needle = ToUtf32(text);
+    if (needle.empty())
+        return false;
+    if (!matchCase)
+        needle = Upper(needle);
+    const TSeparatorSet& separators = engine_.SeparatorSet();
+    const auto n = std::int64_t(needle.size());
+
+    // Every match of the needle in one paragraph, in order.
+    auto matches = [&](std::int32_t p) {
+        std::u32string hay = ToUtf32(*ParagraphText(p));
+        if (!matchCase)
+            hay = Upper(hay);
+        std::vector<std::int64_t> found;
+        for (std::size_t at = 0; (at = hay.find(needle, at)) != std::u32string::npos; ++at) {
+            const auto a = std::int64_t(at);
+            if (wholeWords) {
+                const bool before = a == 0 || IsSeparator(separators, hay[std::size_t(a - 1)]);
+                const bool after = a + n >= std::int64_t(hay.size()) || IsSeparator(separators, hay[std::size_t(a + n)]);
+                if (!before || !after)
+                    continue;
+            }
+            found.push_back(a);
+        }
+        return found;
+    };
+
+    TVeskNavigator& caret = Caret();
+    const std::int32_t startParagraph = caret.ParagraphIndex();
+    const std::int32_t caretPosition = caret.Position();
+    if (forward) {
+        for (std::int32_t p = startParagraph; p < ParagraphCount(); ++p) {
+            for (std::int64_t a : matches(p)) {
+                if (p == startParagraph && a < caretPosition)
+                    continue;
+                const std::int32_t start = ParagraphStart(p) + std::int32_t(a);
+                Select(start, start + std::int32_t(n));
+                return true;
+            }
+        }
+        return false;
+    }
+    for (std::int32_t p = startParagraph; p >= 0; --p) {
+        const std::vector<std::int64_t> found = matches(p);
+        for (auto it = found.rbegin(); it != found.rend(); ++it) {
+            if (p == startParagraph && *it >= caretPosition)
+                continue;
+            const std::int32_t start = ParagraphStart(p) + std::int32_t(*it);
+            Select(start + std::int32_t(n), start);
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---- positions ---------------------------------------------------------------
+
+std::int32_t TVeskMemoCore::CurrentParagraph() const
+{
+    return const_cast<TVeskMemoCore*>(this)->Caret().ParagraphIndex();
+}
+
+std::int32_t TVeskMemoCore::CurrentLine() const
+{
+    auto* self = const_cast<TVeskMemoCore*>(this);
+    self->EnsureFormatted(CurrentParagraph());
+    return self->Caret().DisplayLine();
+}
+
+std::int32_t TVeskMemoCore::CurrentColumn() const
+{
+    auto* self = const_cast<TVeskMemoCore*>(this);
+    self->EnsureFormatted(CurrentParagraph());
+    return self->Caret().Column() + virtualSpaces_;
+}
+
+void TVeskMemoCore::GotoLine(std::int32_t line)
+{
+    FormatUpTo(line);
+    TVeskNavigator nav(this, false);
+    nav.GotoLine(line);
+    virtualSpaces_ = 0;
+    Select(nav.Offset(), nav.Offset());
+}
+
+void TVeskMemoCore::GotoParagraph(std::int32_t paragraph)
+{
+    paragraph = std::clamp(paragraph, 0, ParagraphCount() - 1);
+    virtualSpaces_ = 0;
+    Select(ParagraphStart(paragraph), ParagraphStart(paragraph));
+}
+
+void TVeskMemoCore::SetTopLine(std::int32_t line)
+{
+    FormatUpTo(line);
+    line = std::clamp(line, 0, std::max(0, LineCount() - 1));
+    engine_.EnsureParsed(ParagraphOfLine(line));
+    if (line == topLine_)
+        return;
+    topLine_ = line;
+    if (OnVScroll)
+        OnVScroll(this);
+}
+
+void TVeskMemoCore::SetOverwrite(bool on)
+{
+    if (overwrite_ == on)
+        return;
+    overwrite_ = on;
+    if (OnStyleChange)
+        OnStyleChange(this);
+}
+
+void TVeskMemoCore::SetWordWrap(bool on)
+{
+    if (layout_.wordWrap == on)
+        return;
+    layout_.wordWrap = on;
+    InvalidateLayout();
+}
+
+void TVeskMemoCore::SetTabStops(int n)
+{
+    n = std::max(1, n);
+    if (layout_.tabStops == n)
+        return;
+    layout_.tabStops = n;
+    InvalidateLayout();
+}
+
+// ---- layout ------------------------------------------------------------------
+
+void TVeskMemoCore::SetMeasurer(const TTextMeasurer* m)
+{
+    measurer_ = m;
+    InvalidateLayout();
+}
+
+const TTextMeasurer& TVeskMemoCore::Measurer() const
+{
+    return measurer_ ? *measurer_ : FixedMeasurer();
+}
+
+void TVeskMemoCore::SetLayoutWidth(int width)
+{
+    width = std::max(width, 1);
+    if (layout_.width == width)
+        return;
+    layout_.width = width;
+    if (layout_.wordWrap)
+        InvalidateLayout();
+}
+
+void TVeskMemoCore::InvalidateLayout()
+{
+    for (std::int32_t i = 0; i < ParagraphCount(); ++i)
+        MutableParagraph(i).formatted = false;
+    pendingFormatFrom_ = 0;
+}
+
+void TVeskMemoCore::EnsureFormatted(std::int32_t paragraph)
+{
+    if (paragraph < 0 || paragraph >= ParagraphCount() || Paragraph(paragraph).formatted)
+        return;
+    // Highlighting decides fonts, so it comes first, in text order.
+    engine_.EnsureParsed(paragraph);
+    TLayoutOptions options = layout_;
+    options.width = std::max(options.width, Measurer().LineHeight());
+    const std::vector<TLineRecord> lines = FormatParagraph(*this, paragraph, Measurer(), options);
+    SetParagraphLines(paragraph, lines.data(), std::int32_t(lines.size()));
+}
+
+void TVeskMemoCore::FormatUpTo(std::int32_t line)
+{
+    for (std::int32_t p = pendingFormatFrom_; p < ParagraphCount(); ++p) {
+        if (FirstLine(p) > line)
+            break;
+        EnsureFormatted(p);
+        if (p == pendingFormatFrom_)
+            ++pendingFormatFrom_;
+    }
+}
+
+bool TVeskMemoCore::FormatSome(int budgetMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (pendingFormatFrom_ < ParagraphCount()) {
+        EnsureFormatted(pendingFormatFrom_);
+        ++pendingFormatFrom_;
+        if (budgetMs > 0 && clock.elapsed() >= budgetMs)
+            break;
+    }
+    return pendingFormatFrom_ < ParagraphCount();
+}
+
+void TVeskMemoCore::TextLoaded()
+{
+    virtualSpaces_ = 0;
+    topLine_ = 0;
+    pendingFormatFrom_ = 0;
+    caretAtEnd_ = false;
+    lastCaretOffset_ = -1;
+    CaretMoved();
+}
+
+} // namespace vesk
