@@ -43,7 +43,7 @@ void TVeskMemo::paintEvent(QPaintEvent* e)
     int y = (first - TopLine()) * height;
     std::int32_t line = first;
     for (; line <= last && line < LineCount(); ++line, y += height)
-        PaintLine(painter, line, y);
+        PaintLine(painter, line, y, leftMargin_ - horizontalOffset_, viewport()->width() - leftMargin_ - rightMargin_, true);
     // Below the text: the window colour and the end-of-text mark.
     painter.fillRect(QRect(0, y, viewport()->width(), viewport()->height() - y), base);
     if (line >= LineCount() && endOfTextMark_.style() != Qt::NoPen && endOfTextMark_.color().isValid()) {
@@ -60,17 +60,38 @@ void TVeskMemo::paintEvent(QPaintEvent* e)
     }
 }
 
-void TVeskMemo::PaintLine(QPainter& painter, std::int32_t displayLine, int y)
+void TVeskMemo::PaintLine(QPainter& painter, std::int32_t displayLine, int y, int left, int available, bool screen)
 {
-    const int height = LineHeightPixels();
-    const QColor base = palette().color(QPalette::Base);
-    painter.fillRect(QRect(0, y, viewport()->width(), height), base);
+    const int height = Measurer().LineHeight();
+    if (screen)
+        painter.fillRect(QRect(0, y, viewport()->width(), height), palette().color(QPalette::Base));
 
     const std::int32_t p = ParagraphOfLine(displayLine);
     const TParRecord& par = Paragraph(p);
     const std::int32_t lineIndex = displayLine - FirstLine(p);
     const TLineRecord line = par.Line(lineIndex);
-    const int x0 = LineX(p, line);
+    int x0 = left;
+    if (alignment_ == TVeskAlignment::Right)
+        x0 = left + available - line.width;
+    else if (alignment_ == TVeskAlignment::Center)
+        x0 = left + (available - line.width) / 2;
+
+    // Justified: every line but a paragraph's last spreads the spare pixels
+    // over its inner spaces.
+    double wordSpacing = 0;
+    const bool lastOfParagraph = lineIndex == par.LineCount() - 1;
+    if (justified_ && !lastOfParagraph) {
+        std::int32_t end = line.end;
+        while (end > line.start && par.Data()[end - 1] == ' ')
+            --end;
+        int spaces = 0;
+        for (std::int32_t bi = line.start; bi < end; ++bi)
+            spaces += par.Data()[bi] == ' ' ? 1 : 0;
+        if (spaces > 0) {
+            x0 = left;
+            wordSpacing = double(available - line.width) / spaces;
+        }
+    }
 
     // Walk the line: codes toggle the style, marks change the state; text
     // between such changes is one run.
@@ -86,7 +107,7 @@ void TVeskMemo::PaintLine(QPainter& painter, std::int32_t displayLine, int y)
     lineNav.GotoLine(displayLine);
     const std::int32_t lineStartOffset = lineNav.Offset();
     const std::int32_t selA = selStart_.Offset(), selB = selEnd_.Offset();
-    const bool showSelection = selA != selB && (hasFocus() || !hideSelection_);
+    const bool showSelection = screen && selA != selB && (hasFocus() || !hideSelection_);
     int selLeft = -1, selRight = -1;
 
     auto drawRun = [&](std::string_view text) {
@@ -104,10 +125,16 @@ void TVeskMemo::PaintLine(QPainter& painter, std::int32_t displayLine, int y)
             fg = highlightColor_;
             bg = highlightBackgnd_;
         }
-        const int w = Measurer().Width(text, effective);
+        int w = Measurer().Width(text, effective);
+        QFont font = printMeasurer_ ? printMeasurer_->FontFor(effective)
+                                    : (measurer_ ? measurer_->FontFor(effective) : QAbstractScrollArea::font());
+        if (wordSpacing > 0) {
+            font.setWordSpacing(wordSpacing);
+            w += int(wordSpacing * double(std::count(text.begin(), text.end(), ' ')));
+        }
         if (bg.isValid())
             painter.fillRect(QRect(x0 + x, y, w, height), bg);
-        painter.setFont(measurer_ ? measurer_->FontFor(effective) : QAbstractScrollArea::font());
+        painter.setFont(font);
         painter.setPen(fg);
         painter.drawText(x0 + x, baseline, QString::fromUtf8(text.data(), qsizetype(text.size())));
         x += w;
@@ -164,8 +191,7 @@ void TVeskMemo::PaintLine(QPainter& painter, std::int32_t displayLine, int y)
 
     if (showSelection) {
         const std::int32_t lineEndOffset = lineStartOffset + column;
-        const bool lastOfParagraph = lineIndex == par.LineCount() - 1;
-        if (selA < lineEndOffset + (lastOfParagraph ? 2 : 0) && selB > lineStartOffset) {
+            if (selA < lineEndOffset + (lastOfParagraph ? 2 : 0) && selB > lineStartOffset) {
             const int left = selA <= lineStartOffset ? 0 : std::max(0, selLeft);
             int right = selB >= lineEndOffset ? x : (selRight >= 0 ? selRight : x);
             const bool continues = selB > lineEndOffset;

@@ -21,6 +21,7 @@ TVeskMemo::TVeskMemo(QWidget* parent) : QAbstractScrollArea(parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setMouseTracking(true);  // context pointers follow the mouse
     viewport()->setAutoFillBackground(false);
     highlightBackgnd_ = palette().color(QPalette::Base);
     altFont_ = QAbstractScrollArea::font();
@@ -266,6 +267,33 @@ std::int32_t TVeskMemo::OffsetAt(const QPoint& point)
     return nav.Offset() + column;
 }
 
+// ---- printing ----------------------------------------------------------------------
+
+void TVeskMemo::FormatFor(QPaintDevice* device, int width)
+{
+    printMeasurer_ = std::make_unique<TFontMeasurer>(QAbstractScrollArea::font(), altFont_, fixedLineHeight_, device);
+    SetMeasurer(printMeasurer_.get());
+    SetLayoutWidth(width);
+    InvalidateLayout();
+    FormatSome(0);
+}
+
+void TVeskMemo::RestoreScreenLayout()
+{
+    SetMeasurer(measurer_.get());
+    printMeasurer_.reset();
+    Relayout();
+}
+
+void TVeskMemo::PaintTo(std::int32_t first, std::int32_t last, double pitch, QPointF origin, QPainter& painter)
+{
+    FormatUpTo(last);
+    for (std::int32_t line = std::max(first, 0); line <= last && line < LineCount(); ++line) {
+        const int y = int(origin.y() + (line - first) * pitch);
+        PaintLine(painter, line, y, int(origin.x()), LayoutWidth(), false);
+    }
+}
+
 // ---- core notifications -------------------------------------------------------------
 
 void TVeskMemo::TextChangedAt(std::int32_t firstParagraph)
@@ -348,13 +376,47 @@ QVariant TVeskMemo::inputMethodQuery(Qt::InputMethodQuery query) const
     }
 }
 
+bool TVeskMemo::OverSelection(std::int32_t offset) const
+{
+    return selStart_.Offset() != selEnd_.Offset() && offset >= selStart_.Offset() && offset < selEnd_.Offset();
+}
+
+void TVeskMemo::UpdatePointer(const QPoint& at, Qt::KeyboardModifiers modifiers)
+{
+    if (dragging_) {
+        viewport()->setCursor((modifiers & Qt::ControlModifier) ? Qt::DragCopyCursor : Qt::DragMoveCursor);
+        return;
+    }
+    const std::int32_t offset = OffsetAt(at);
+    const bool canDrag = !ReadOnly() && !DisplayOnly() && !(Options() & vmoNoDragnDrop);
+    if (canDrag && OverSelection(offset)) {
+        viewport()->setCursor(Qt::ArrowCursor);
+        return;
+    }
+    // A context's own pointer while over its text; pointer values are Qt
+    // cursor shapes.
+    const std::int16_t pointer = Highlighting().PointerAt(offset);
+    if (pointer > 0 && pointer <= Qt::LastCursor)
+        viewport()->setCursor(static_cast<Qt::CursorShape>(pointer));
+    else
+        viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setMouseTracking(true);  // context pointers follow the mouse
+}
+
 void TVeskMemo::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton || DisplayOnly()) {
         QAbstractScrollArea::mousePressEvent(e);
         return;
     }
-    const std::int32_t offset = OffsetAt(e->position().toPoint());
+    pressPoint_ = e->position().toPoint();
+    const std::int32_t offset = OffsetAt(pressPoint_);
+    const bool canDrag = !ReadOnly() && !(Options() & vmoNoDragnDrop);
+    if (canDrag && OverSelection(offset) && !(e->modifiers() & Qt::ShiftModifier)) {
+        dragging_ = true;  // a press on the selection starts moving it
+        dragMoved_ = false;
+        return;
+    }
     if (e->modifiers() & Qt::ShiftModifier) {
         const std::int32_t anchor = caretAtEnd_ ? selStart_.Offset() : selEnd_.Offset();
         Select(anchor, offset);
@@ -367,16 +429,39 @@ void TVeskMemo::mousePressEvent(QMouseEvent* e)
 
 void TVeskMemo::mouseMoveEvent(QMouseEvent* e)
 {
-    if (!mouseSelecting_)
+    const QPoint at = e->position().toPoint();
+    if (dragging_) {
+        dragMoved_ = dragMoved_ || (at - pressPoint_).manhattanLength() >= QApplication::startDragDistance();
+        UpdatePointer(at, e->modifiers());
         return;
-    Select(mouseAnchor_, OffsetAt(e->position().toPoint()));
+    }
+    if (!mouseSelecting_) {
+        UpdatePointer(at, e->modifiers());
+        return;
+    }
+    Select(mouseAnchor_, OffsetAt(at));
     ScrollInView();
 }
 
 void TVeskMemo::mouseReleaseEvent(QMouseEvent* e)
 {
-    (void)e;
+    const QPoint at = e->position().toPoint();
+    const std::int32_t offset = OffsetAt(at);
+    if (dragging_) {
+        dragging_ = false;
+        if (dragMoved_)
+            DropSelection(offset, e->modifiers() & Qt::ControlModifier);
+        else
+            Select(offset, offset);  // a plain click on the selection places the caret
+        UpdatePointer(at, e->modifiers());
+        return;
+    }
+    const bool click = mouseSelecting_ && (at - pressPoint_).manhattanLength() < QApplication::startDragDistance();
     mouseSelecting_ = false;
+    if (click && OnContext) {
+        if (const auto span = Highlighting().ContextAt(offset))
+            OnContext(this, span->context, span->start, span->stop);
+    }
 }
 
 void TVeskMemo::mouseDoubleClickEvent(QMouseEvent* e)

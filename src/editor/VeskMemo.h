@@ -72,6 +72,15 @@ public:
     // The offset of the character under a viewport point (nearest boundary).
     std::int32_t OffsetAt(const QPoint& p);
 
+    // ---- printing -------------------------------------------------------------
+    // Re-wraps every paragraph for `device` and `width` pixels (the printer's
+    // fonts and page); RestoreScreenLayout() brings the screen layout back.
+    void FormatFor(QPaintDevice* device, int width);
+    void RestoreScreenLayout();
+    // Paints display lines first … last onto `painter`, one every `pitch`
+    // device pixels from `origin` (no selection, no background).
+    void PaintTo(std::int32_t first, std::int32_t last, double pitch, QPointF origin, QPainter& painter);
+
 protected:
     // QAbstractScrollArea
     void paintEvent(QPaintEvent* e) override;
@@ -101,11 +110,14 @@ private:
     void UpdateScrollBars();
     void ScheduleBackgroundFormat();
     void FormatSlice();
-    void PaintLine(QPainter& p, std::int32_t line, int y);
+    // Paints one display line with its left edge at x = left (before
+    // alignment); `screen` adds the background and the selection.
+    void PaintLine(QPainter& p, std::int32_t line, int y, int left, int available, bool screen);
     int LineX(std::int32_t paragraph, const TLineRecord& line) const;
     void SelectWordAt(std::int32_t offset);
 
     std::unique_ptr<TFontMeasurer> measurer_;
+    std::unique_ptr<TFontMeasurer> printMeasurer_;
     QFont altFont_;
     int leftMargin_ = 8, rightMargin_ = 8;
     int fixedLineHeight_ = 0;
@@ -123,7 +135,13 @@ private:
     bool caretVisible_ = true;
     QTimer caretTimer_;
     QTimer formatTimer_;
+    void UpdatePointer(const QPoint& at, Qt::KeyboardModifiers modifiers);
+    bool OverSelection(std::int32_t offset) const;
+
     bool mouseSelecting_ = false;
+    bool dragging_ = false;      // moving or copying the selected text
+    bool dragMoved_ = false;
+    QPoint pressPoint_;
     std::int32_t mouseAnchor_ = 0;
 };
 

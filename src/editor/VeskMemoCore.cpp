@@ -188,6 +188,33 @@ void TVeskMemoCore::ToggleStyle(char code)
         Select(b + 2, a);
 }
 
+bool TVeskMemoCore::DropSelection(std::int32_t target, bool copy)
+{
+    const std::int32_t a = selStart_.Offset();
+    const std::int32_t b = selEnd_.Offset();
+    if (a == b || ReadOnly())
+        return false;
+    if (target >= a && target <= b) {
+        Select(target, target);
+        return false;
+    }
+    const std::string text = SelText();
+    BeginUndoGroup();
+    std::int32_t at = target;
+    if (!copy) {
+        ClearSelection();
+        if (target > b)
+            at -= b - a;  // the text before the target got shorter
+    }
+    Select(at, at);
+    ReplaceSelection(text);
+    EndUndoGroup();
+    // The dropped text ends up selected, as it was.
+    const std::int32_t end = SelStart();
+    Select(at, end);
+    return true;
+}
+
 bool TVeskMemoCore::FindTxt(std::string_view text, bool forward, bool wholeWords, bool matchCase)
 {
     std::u32string needle = ToUtf32(text);

@@ -169,6 +169,14 @@ public:
     std::function<void(TVeskMemoCore* sender)> OnSelMove;
     std::function<void(TVeskMemoCore* sender)> OnStyleChange;
     std::function<void(TVeskMemoCore* sender)> OnVScroll;
+    // A click on text inside a context with a context number.
+    std::function<void(TVeskMemoCore* sender, int context, std::int32_t start, std::int32_t stop)> OnContext;
+
+    // Moves (or with `copy` copies) the selected text to `target`, as a drop
+    // does: a target inside the selection only places the caret there. A
+    // move is two edits that undo as one step. Returns false when nothing
+    // was dropped.
+    bool DropSelection(std::int32_t target, bool copy);
 
 protected:
     // Recording hook of the edit primitive: called right after the store
@@ -179,6 +187,9 @@ protected:
     {
         (void)start, (void)oldEnd, (void)oldText, (void)newLength;
     }
+    // Brackets edits that undo as one step (the undo layer groups them).
+    virtual void BeginUndoGroup() {}
+    virtual void EndUndoGroup() {}
     // Display lines the view shows at once (Page Up/Down move one less).
     virtual int VisibleLineCount() const { return 20; }
     // The view hears of these to repaint and scroll.
