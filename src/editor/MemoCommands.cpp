@@ -355,6 +355,10 @@ bool TVeskMemoCore::HandleKey(int key, Qt::KeyboardModifiers modifiers, const QS
         case Qt::Key_PageDown:
             SetTopLine(ctrl ? std::max(0, LineCount() - VisibleLineCount() + 1) : std::min(last, TopLine() + 1));
             return true;
+        case Qt::Key_Home: ScrollHorizontally(0); return true;
+        case Qt::Key_End: ScrollHorizontally(2); return true;
+        case Qt::Key_Left: ScrollHorizontally(-1); return true;
+        case Qt::Key_Right: ScrollHorizontally(1); return true;
         default: return false;
         }
     }

@@ -202,16 +202,8 @@ private:
             cur_.resize(n);
         }
         const std::int32_t length = utf8_ ? std::int32_t(CountUtf8Chars(cur_)) : curChars_;
-        TParRecord p;
-        const auto size = std::int32_t(cur_.size());
-        TVeskMemoStore::GrowBuffer(p, size);
-        if (size)
-            std::memcpy(p.Data(), cur_.data(), cur_.size());
-        p.bytes = size;
-        p.length = length;
+        TParRecord p = TVeskMemoStore::MakeParagraph(cur_, length);
         p.startStyle = paragraphStyle_;
-        p.startStopParsed = false;
-        p.keywordsParsed = false;
         const std::int32_t index = s_.paragraphs_.Append(std::move(p));
         s_.starts_.push_back(s_.charCount_);
         s_.firstLines_.push_back(index);

@@ -93,6 +93,27 @@ inline std::uint8_t CodeParity(const char* data, std::int32_t from, std::int32_t
     return bits;
 }
 
+// Walks forward from byte `bi` over at most `maxChars` characters, not past
+// byte `limit`: style codes toggle `style`, marks set `state` (a mark's state
+// applies from the next character on). Returns the characters passed.
+inline std::int32_t WalkForward(const char* data, std::int32_t& bi, std::int32_t limit, std::int32_t maxChars,
+                                THighlightState& state, std::uint8_t& style)
+{
+    std::int32_t passed = 0;
+    while (passed < maxChars && bi < limit) {
+        const auto c = static_cast<unsigned char>(data[bi]);
+        if (c == kMarkByte) {
+            std::memcpy(&state, data + bi + 1, sizeof state);
+            bi += kMarkSize;
+        } else {
+            style ^= StyleBitOf(c);
+            bi += Utf8SequenceLength(c);
+            ++passed;
+        }
+    }
+    return passed;
+}
+
 // Appends bytes [from, to) without marks.
 inline void AppendWithoutMarks(std::string& out, const char* data, std::int32_t from, std::int32_t to)
 {

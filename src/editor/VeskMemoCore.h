@@ -190,6 +190,9 @@ protected:
     // Brackets edits that undo as one step (the undo layer groups them).
     virtual void BeginUndoGroup() {}
     virtual void EndUndoGroup() {}
+    // Horizontal scrolling of a display-only view: -1 / +1 one unit left /
+    // right, 0 to the left edge, 2 to the right end.
+    virtual void ScrollHorizontally(int how) { (void)how; }
     // Display lines the view shows at once (Page Up/Down move one less).
     virtual int VisibleLineCount() const { return 20; }
     // The view hears of these to repaint and scroll.

@@ -47,8 +47,9 @@ void TVeskMemoStore::GrowBuffer(TParRecord& p, std::int32_t bytes)
 
 namespace {
 
-// A new paragraph record holding `bytes` (no marks) of `length` characters.
-TParRecord MakeParagraph(std::string_view bytes, std::int32_t length, std::int32_t marks = 0)
+} // namespace
+
+TParRecord TVeskMemoStore::MakeParagraph(std::string_view bytes, std::int32_t length, std::int32_t marks)
 {
     TParRecord p;
     const std::int32_t size = std::int32_t(bytes.size());
@@ -62,6 +63,8 @@ TParRecord MakeParagraph(std::string_view bytes, std::int32_t length, std::int32
     p.keywordsParsed = false;
     return p;
 }
+
+namespace {
 
 // The pieces of inserted text between breaks: CR and CR LF end a piece, a
 // lone LF is a character. Ill-formed UTF-8 becomes U+FFFD and the mark byte

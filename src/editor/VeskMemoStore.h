@@ -258,6 +258,8 @@ public:
     TParRecord& MutableParagraph(std::int32_t i) { return paragraphs_[i]; }
     // Sets the buffer capacity by the sizing rule so it holds `bytes` bytes.
     static void GrowBuffer(TParRecord& p, std::int32_t bytes);
+    // A new, unparsed paragraph holding `bytes` (characters and `marks` marks).
+    static TParRecord MakeParagraph(std::string_view bytes, std::int32_t length, std::int32_t marks = 0);
     // The capacity the sizing rule gives for n bytes.
     static std::int32_t SizedCapacity(std::int32_t n);
 

@@ -84,19 +84,8 @@ void TVeskNavigator::SetOffset(std::int32_t offset)
             if (byteIndex_ != kNotComputed) {
                 // Walk on from where we are: left-to-right scans stay linear.
                 const std::int32_t target = std::min(newPosition, par.length) - std::min(position_, par.length);
-                const char* data = par.Data();
                 std::int32_t bi = byteIndex_;
-                for (std::int32_t passed = 0; passed < target && bi < par.bytes;) {
-                    const auto c = static_cast<unsigned char>(data[bi]);
-                    if (c == kMarkByte) {
-                        std::memcpy(&state_, data + bi + 1, sizeof state_);
-                        bi += kMarkSize;
-                    } else {
-                        style_ ^= StyleBitOf(c);
-                        bi += Utf8SequenceLength(c);
-                        ++passed;
-                    }
-                }
+                store::WalkForward(par.Data(), bi, par.bytes, target, state_, style_);
                 byteIndex_ = bi;
                 if (lineIndex_ != kNotComputed) {
                     const std::int32_t lines = par.LineCount();
@@ -239,20 +228,8 @@ void TVeskNavigator::MoveForward(std::int32_t n)
     ComputeIndexes();
     const TParRecord& par = editor_->paragraphs_[paragraph_];
     const std::int32_t lineEnd = std::min(par.Line(lineIndex_).end, par.bytes);
-    const char* data = par.Data();
-    std::int32_t passed = 0;
     std::int32_t bi = byteIndex_;
-    while (passed < n && bi < lineEnd) {
-        const auto c = static_cast<unsigned char>(data[bi]);
-        if (c == kMarkByte) {
-            std::memcpy(&state_, data + bi + 1, sizeof state_);
-            bi += kMarkSize;
-        } else {
-            style_ ^= StyleBitOf(c);
-            bi += Utf8SequenceLength(c);
-            ++passed;
-        }
-    }
+    const std::int32_t passed = store::WalkForward(par.Data(), bi, lineEnd, n, state_, style_);
     byteIndex_ = bi;
     offset_ += passed;
     position_ += passed;

@@ -7,6 +7,8 @@
 #include "editor/KeyLists.h"
 #include "editor/VeskMemoStore.h"
 
+#include "EditorTestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,18 +25,8 @@
 namespace vesk {
 namespace {
 
-TKeyLook Look(std::uint32_t background, std::int16_t context = 1, std::uint8_t options = 0,
-              std::uint8_t style = 0, std::int16_t pointer = 0, std::uint32_t textColor = 0)
-{
-    TKeyLook look;
-    look.options = options;
-    look.style = style;
-    look.context = context;
-    look.pointer = pointer;
-    look.background = background;
-    look.textColor = textColor;
-    return look;
-}
+using test::Look;
+
 
 enum class Rules {
     Html,                 // the two HTML keys only

@@ -6,6 +6,8 @@
 #include "editor/KeyLists.h"
 #include "editor/VeskMemoStore.h"
 
+#include "EditorTestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -16,6 +18,8 @@
 
 namespace vesk {
 namespace {
+
+using test::Look;
 
 // Backgrounds the tests give their entries; the dump shows each as a letter.
 constexpr std::uint32_t kYellow = 65535;    // the "<" … ">" key
@@ -76,18 +80,6 @@ std::string InsideDump(THighlightEngine& engine, const TVeskMemoStore& store)
     return out;
 }
 
-TKeyLook Look(std::uint32_t background, std::int16_t context = 1, std::uint8_t options = 0,
-              std::uint8_t style = 0, std::int16_t pointer = 0, std::uint32_t textColor = 0)
-{
-    TKeyLook look;
-    look.options = options;
-    look.style = style;
-    look.context = context;
-    look.pointer = pointer;
-    look.background = background;
-    look.textColor = textColor;
-    return look;
-}
 
 // A store with an engine attached, the engine's start/stop list held here.
 struct Doc {
