@@ -103,7 +103,7 @@ void TVeskMemoCore::MoveCaret(TMove move, bool extend)
     case TMove::PageUp:
     case TMove::PageDown: {
         TVeskNavigator& nav = Caret();
-        EnsureFormatted(nav.ParagraphIndex());
+        FormatParagraphsThrough(nav.ParagraphIndex());  // line numbers above the caret are final
         const std::int32_t line = nav.DisplayLine();
         if (desiredX_ < 0) {
             desiredX_ = XOfColumn(*this, nav.ParagraphIndex(), nav.LineIndex(), nav.Column(), Measurer(), layout_)
@@ -131,7 +131,7 @@ void TVeskMemoCore::MoveCaret(TMove move, bool extend)
     case TMove::LineStart:
     case TMove::LineEnd: {
         TVeskNavigator& nav = Caret();
-        EnsureFormatted(nav.ParagraphIndex());
+        FormatParagraphsThrough(nav.ParagraphIndex());
         TVeskNavigator to(this, false);
         to.GotoLine(nav.DisplayLine());
         if (move == TMove::LineStart) {
@@ -156,7 +156,9 @@ void TVeskMemoCore::MoveCaret(TMove move, bool extend)
         caret = CharCount();
         break;
     }
+    movingVertically_ = vertical;
     Select(extend ? anchor : caret, caret);
+    movingVertically_ = false;
 }
 
 // ---- typing and deleting -------------------------------------------------------
@@ -246,8 +248,7 @@ void TVeskMemoCore::DeleteForward(bool toLineEnd)
         TVeskNavigator a(this, false), b(this, false);
         a.SetOffset(selStart_.Offset());
         b.SetOffset(selEnd_.Offset());
-        EnsureFormatted(a.ParagraphIndex());
-        EnsureFormatted(b.ParagraphIndex());
+        FormatParagraphsThrough(b.ParagraphIndex());
         if (a.DisplayLine() != b.DisplayLine())
             return;
         TVeskNavigator line(this, false);
@@ -278,7 +279,7 @@ void TVeskMemoCore::Enter()
     if (overwrite_ && noSelection) {
         // Overwrite mode moves to the next line instead of breaking this one.
         TVeskNavigator& nav = Caret();
-        EnsureFormatted(nav.ParagraphIndex());
+        FormatParagraphsThrough(nav.ParagraphIndex());
         const std::int32_t line = nav.DisplayLine();
         FormatUpTo(line + 1);
         if (line + 1 < LineCount()) {
@@ -294,7 +295,7 @@ void TVeskMemoCore::Enter()
     std::string insert = "\r\n";
     if ((Options() & vmoAutoIndent) && noSelection) {
         TVeskNavigator& nav = Caret();
-        EnsureFormatted(nav.ParagraphIndex());
+        FormatParagraphsThrough(nav.ParagraphIndex());
         TVeskNavigator line(this, false);
         line.GotoLine(nav.DisplayLine());
         const std::int32_t column = nav.Column();

@@ -65,6 +65,8 @@ void TVeskMemoCore::Select(std::int32_t anchor, std::int32_t caret)
     selStart_.SetOffset(std::min(anchor, caret));
     selEnd_.SetOffset(std::max(anchor, caret));
     caretAtEnd_ = caret >= anchor;
+    if (!movingVertically_)
+        desiredX_ = -1;  // a caret placed any other way starts a new column
     SelectionChanged();
     CaretMoved();
 }
@@ -282,14 +284,14 @@ std::int32_t TVeskMemoCore::CurrentParagraph() const
 std::int32_t TVeskMemoCore::CurrentLine() const
 {
     auto* self = const_cast<TVeskMemoCore*>(this);
-    self->EnsureFormatted(CurrentParagraph());
+    self->FormatParagraphsThrough(CurrentParagraph());
     return self->Caret().DisplayLine();
 }
 
 std::int32_t TVeskMemoCore::CurrentColumn() const
 {
     auto* self = const_cast<TVeskMemoCore*>(this);
-    self->EnsureFormatted(CurrentParagraph());
+    self->FormatParagraphsThrough(CurrentParagraph());
     return self->Caret().Column() + virtualSpaces_;
 }
 
@@ -387,6 +389,16 @@ void TVeskMemoCore::EnsureFormatted(std::int32_t paragraph)
     options.width = std::max(options.width, Measurer().LineHeight());
     const std::vector<TLineRecord> lines = FormatParagraph(*this, paragraph, Measurer(), options);
     SetParagraphLines(paragraph, lines.data(), std::int32_t(lines.size()));
+}
+
+void TVeskMemoCore::FormatParagraphsThrough(std::int32_t paragraph)
+{
+    paragraph = std::min(paragraph, ParagraphCount() - 1);
+    for (std::int32_t p = pendingFormatFrom_; p <= paragraph; ++p) {
+        EnsureFormatted(p);
+        if (p == pendingFormatFrom_)
+            ++pendingFormatFrom_;
+    }
 }
 
 void TVeskMemoCore::FormatUpTo(std::int32_t line)

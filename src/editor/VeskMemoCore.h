@@ -159,6 +159,9 @@ public:
     // Formats paragraphs up to the one holding display line `line` (parsing first).
     void FormatUpTo(std::int32_t line) override;
     void EnsureFormatted(std::int32_t paragraph);
+    // Formats every paragraph up to and including `paragraph`, so display
+    // line numbers up to it are final.
+    void FormatParagraphsThrough(std::int32_t paragraph);
     // Marks every paragraph for re-formatting (fonts, width, wrap changed).
     void InvalidateLayout();
     // Formats every paragraph still waiting, at most `budgetMs` long (0: all).
@@ -227,6 +230,7 @@ private:
     bool togglingStyle_ = false;  // ToggleStyle's own edits add no closing codes
     std::int32_t lastCaretOffset_ = -1;
     int desiredX_ = -1;  // x kept over consecutive Up/Down moves
+    bool movingVertically_ = false;
     std::uint8_t lastCaretStyle_ = 0;
 };
 

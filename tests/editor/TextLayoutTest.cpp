@@ -23,11 +23,13 @@ namespace {
 
 const std::string kBold = "\x02";    // toggles bold
 const std::string kItalic = "\x01";  // toggles italic
+const std::string kAlt = "\x04";     // toggles the alternate font
 
 // Fixed widths so that every break is exact: 10 px a character (spaces
-// included), 12 px in bold; a space is 10, a line 16 high with the baseline
-// at 12. It also notes any text it is asked to measure that holds a code, a
-// mark byte or a tab, which the layout must never pass.
+// included), 12 px in bold, 5 px in the alternate font; a space is 10, a
+// line 16 high with the baseline at 12. It also notes any text it is asked
+// to measure that holds a code, a mark byte or a tab, which the layout must
+// never pass.
 class TFixedMeasurer : public TTextMeasurer {
 public:
     int Width(std::string_view utf8, std::uint8_t style) const override
@@ -40,6 +42,8 @@ public:
             if ((b & 0xC0) != 0x80)
                 ++chars;
         }
+        if (style & kStyleAltFont)
+            return chars * 5;
         return chars * ((style & kStyleBold) ? 12 : 10);
     }
     int SpaceWidth() const override { return 10; }
@@ -209,8 +213,11 @@ TEST_F(TextLayoutTest, AWidthBelowTheLineHeightStillMakesProgress)
         EXPECT_EQ(Texts(store, 0, lines), (Strings{"a", "b ", "c", "d"}));
     }
     // 12 px bold characters fit one a line as well, codes riding along.
-    const auto lines = Format(kBold + "abc", Wrap(1));
+    auto lines = Format(kBold + "abc", Wrap(1));
     EXPECT_EQ(Texts(store, 0, lines), (Strings{kBold + "a", "b", "c"}));
+    // 5 px characters show the 16 px floor: three a line.
+    lines = Format(kAlt + "abcdefg", Wrap(0));
+    EXPECT_EQ(Texts(store, 0, lines), (Strings{kAlt + "abc", "def", "g"}));
 }
 
 // ---- tabs -----------------------------------------------------------------------
@@ -411,7 +418,7 @@ THighlightState StateBefore(const char* data, std::int32_t to, const THighlightS
 
 TEST_F(TextLayoutTest, LinesCoverTheBufferAndAgreeWithColumnPositions)
 {
-    const std::vector<std::string> pieces = {"a", "b", "é", "中", " ", " ", "\t", kBold, kItalic};
+    const std::vector<std::string> pieces = {"a", "b", "é", "中", " ", " ", "\t", kBold, kItalic, kAlt};
     std::mt19937 random(1234);
     for (int round = 0; round < 60; ++round) {
         std::string text;
@@ -434,19 +441,49 @@ TEST_F(TextLayoutTest, LinesCoverTheBufferAndAgreeWithColumnPositions)
             std::int32_t columns = 0;
             for (std::size_t k = 0; k < lines.size(); ++k) {
                 const TLineRecord& l = lines[k];
-                if (k > 0)
+                if (k > 0) {
                     EXPECT_EQ(l.start, lines[k - 1].end);
+                }
                 EXPECT_LT(l.start, std::max(l.end, 1));
-                if (anyVisible)
+                if (anyVisible) {
                     EXPECT_GT(VisibleChars(par.Data(), l.start, l.end), 0);
+                }
                 EXPECT_EQ(l.style, std::uint8_t(par.startStyle ^ store::CodeParity(par.Data(), 0, l.start)));
                 EXPECT_TRUE(SameBytes(l.state, StateBefore(par.Data(), l.start, THighlightState())));
                 // A line whose last character is not blank fits the width (16 at least).
                 const std::string t = StripMarks(par.Data() + l.start, l.end - l.start);
-                const std::size_t last = t.find_last_not_of(kBold + kItalic);
+                const std::size_t last = t.find_last_not_of(kBold + kItalic + kAlt);
                 const bool endsBlank = last == std::string::npos || t[last] == ' ' || t[last] == '\t';
-                if (!endsBlank)
+                if (!endsBlank) {
                     EXPECT_LE(l.width, std::max(width, 16)) << "line " << k;
+                }
+                // Greedy: what starts the next line would not have fitted on
+                // this one: its first word after a blank (when that word ends
+                // on the next line; a word cut again is wider than a line),
+                // else its first character.
+                if (k + 1 < lines.size()) {
+                    const std::string next = StripMarks(par.Data() + lines[k + 1].start,
+                                                        lines[k + 1].end - lines[k + 1].start);
+                    std::int32_t wordEnd = 0, firstVisible = 0;
+                    bool wordEnds = k + 2 == lines.size();
+                    for (const char c : next) {
+                        if ((static_cast<unsigned char>(c) & 0xC0) == 0x80)
+                            continue;
+                        if (c == ' ' || c == '\t') {
+                            wordEnds = true;
+                            break;
+                        }
+                        ++wordEnd;
+                        if (firstVisible == 0 && StyleBitOf(static_cast<unsigned char>(c)) == 0)
+                            firstVisible = wordEnd;
+                    }
+                    ASSERT_GT(firstVisible, 0) << "line " << k + 1 << " starts without a word";
+                    if (!endsBlank || wordEnds) {
+                        const int need = XOfColumn(store, 0, std::int32_t(k + 1), endsBlank ? wordEnd : firstVisible,
+                                                   measurer, Wrap(width));
+                        EXPECT_GT(l.width + need, std::max(width, 16)) << "line " << k;
+                    }
+                }
                 // The record's width is where the last column sits.
                 const std::int32_t chars = store::CharsBetween(par.Data(), l.start, l.end);
                 EXPECT_EQ(XOfColumn(store, 0, std::int32_t(k), chars, measurer, Wrap(width)), l.width);
