@@ -50,6 +50,7 @@ void TVeskMemo::paintEvent(QPaintEvent* e)
         painter.setPen(endOfTextMark_);
         painter.drawLine(0, y, viewport()->width(), y);
     }
+    paintedSelection_ = selStart_.Offset() != selEnd_.Offset();
     // The caret.
     if (hasFocus() && caretVisible_ && !DisplayOnly()) {
         const QPoint c = CaretPosition();
@@ -57,6 +58,7 @@ void TVeskMemo::paintEvent(QPaintEvent* e)
         if (Overwrite() && (Options() & vmoWideOverwriteCaret))
             w = Measurer().SpaceWidth();
         painter.fillRect(QRect(c.x(), c.y(), w, height), palette().color(QPalette::Text));
+        paintedCaret_ = QRect(c.x(), c.y(), std::max(w, 2), height);
     }
 }
 
@@ -191,7 +193,7 @@ void TVeskMemo::PaintLine(QPainter& painter, std::int32_t displayLine, int y, in
 
     if (showSelection) {
         const std::int32_t lineEndOffset = lineStartOffset + column;
-            if (selA < lineEndOffset + (lastOfParagraph ? 2 : 0) && selB > lineStartOffset) {
+        if (selA < lineEndOffset + (lastOfParagraph ? 2 : 0) && selB > lineStartOffset) {
             const int left = selA <= lineStartOffset ? 0 : std::max(0, selLeft);
             int right = selB >= lineEndOffset ? x : (selRight >= 0 ? selRight : x);
             const bool continues = selB > lineEndOffset;

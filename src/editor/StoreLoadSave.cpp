@@ -280,6 +280,7 @@ void TVeskMemoStore::LoadFromStream(QIODevice& device)
 void TVeskMemoStore::AfterLoad()
 {
     lineCount_ = ParagraphCount();
+    linesValid_ = ParagraphCount();  // one line each: the indexes are exact
     for (TVeskNavigator* n : navigators_) {
         n->offset_ = 0;
         n->Forget();

@@ -281,7 +281,21 @@ int TFontMeasurer::Width(std::string_view utf8, std::uint8_t style) const
 {
     if (utf8.empty())
         return 0;
-    return MetricsFor(style).horizontalAdvance(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    constexpr std::size_t kCachedPieceBytes = 48;
+    constexpr std::size_t kCacheEntries = 1 << 16;
+    if (utf8.size() > kCachedPieceBytes)
+        return MetricsFor(style).horizontalAdvance(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    if (widthCache_.empty())
+        widthCache_.resize(64);
+    auto& cache = widthCache_[style & 0x3F];
+    const std::string key(utf8);
+    if (const auto it = cache.find(key); it != cache.end())
+        return it->second;
+    if (cache.size() >= kCacheEntries)
+        cache.clear();  // a bounded cache: start afresh rather than grow without end
+    const int width = MetricsFor(style).horizontalAdvance(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    cache.emplace(key, width);
+    return width;
 }
 
 // ---- layout ---------------------------------------------------------------------

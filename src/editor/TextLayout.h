@@ -28,6 +28,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <string_view>
 #include <vector>
 
@@ -65,6 +67,9 @@ private:
     QFont font_, altFont_;
     QPaintDevice* device_;
     mutable std::vector<std::unique_ptr<QFontMetrics>> metrics_;  // by style bits 0-5
+    // Widths of short pieces already measured, by style: markup repeats the
+    // same words and tags endlessly, and shaping text is the costly part.
+    mutable std::vector<std::unordered_map<std::string, int>> widthCache_;
     int spaceWidth_ = 1, lineHeight_ = 1, ascent_ = 1;
     const QFontMetrics& MetricsFor(std::uint8_t style) const;
 };

@@ -214,15 +214,52 @@ void TVeskMemo::scrollContentsBy(int dx, int dy)
 
 void TVeskMemo::SetTopLine(std::int32_t line)
 {
+    const std::int32_t before = TopLine();
     TVeskMemoCore::SetTopLine(line);
+    const std::int32_t delta = before - TopLine();
+    UpdateScrollBars();
+    if (delta == 0)
+        return;
+    // Less than a page: move the pixels and paint only what scrolled in.
+    if (std::abs(delta) < VisibleLineCount() - 1)
+        viewport()->scroll(0, delta * LineHeightPixels());
+    else
+        viewport()->update();
+}
+
+void TVeskMemo::ScrollHorizontally(int how)
+{
+    const int unit = std::max(1, Measurer().SpaceWidth());
+    if (how == 0)
+        horizontalOffset_ = 0;
+    else if (how == 2)
+        horizontalOffset_ = std::max(0, std::max(LayoutWidth(), viewport()->width()) - viewport()->width());
+    else
+        horizontalOffset_ = std::max(0, horizontalOffset_ + how * unit);
     UpdateScrollBars();
     viewport()->update();
+}
+
+void TVeskMemo::UpdateLines(std::int32_t first, std::int32_t last)
+{
+    const int height = LineHeightPixels();
+    const int top = std::max(0, (first - TopLine()) * height);
+    const int bottom = last < 0 ? viewport()->height()
+                                : std::min(viewport()->height(), (last - TopLine() + 1) * height);
+    if (bottom > top)
+        viewport()->update(0, top, viewport()->width(), bottom - top);
+}
+
+QRect TVeskMemo::CaretRect() const
+{
+    const int width = std::max({caretWidth_, Measurer().SpaceWidth(), 2});
+    return QRect(CaretPosition(), QSize(width, LineHeightPixels()));
 }
 
 void TVeskMemo::ScrollInView()
 {
     TVeskNavigator& caret = caretAtEnd_ ? selEnd_ : selStart_;
-    EnsureFormatted(caret.ParagraphIndex());
+    FormatParagraphsThrough(caret.ParagraphIndex());
     const std::int32_t line = caret.DisplayLine();
     const int visible = std::max(1, viewport()->height() / std::max(1, LineHeightPixels()));
     if (line < TopLine())
@@ -237,6 +274,8 @@ void TVeskMemo::ScrollInView()
         horizontalOffset_ = std::max(0, horizontalOffset_ - ((-x + step - 1) / step) * step);
     else if (x >= width && width > 0)
         horizontalOffset_ += ((x - width) / step + 1) * step;
+    else
+        return;
     UpdateScrollBars();
     viewport()->update();
 }
@@ -245,7 +284,7 @@ QPoint TVeskMemo::CaretPosition() const
 {
     auto* self = const_cast<TVeskMemo*>(this);
     TVeskNavigator& caret = self->caretAtEnd_ ? self->selEnd_ : self->selStart_;
-    self->EnsureFormatted(caret.ParagraphIndex());
+    self->FormatParagraphsThrough(caret.ParagraphIndex());
     const std::int32_t p = caret.ParagraphIndex();
     const std::int32_t line = caret.LineIndex();
     const TLineRecord rec = Paragraph(p).Line(line);
@@ -257,7 +296,10 @@ QPoint TVeskMemo::CaretPosition() const
 
 std::int32_t TVeskMemo::OffsetAt(const QPoint& point)
 {
-    const std::int32_t line = std::max(0, TopLine() + point.y() / std::max(1, LineHeightPixels()));
+    // Floor division: a point just above the view is on the line above it.
+    const int height = std::max(1, LineHeightPixels());
+    const int rows = point.y() >= 0 ? point.y() / height : -((-point.y() + height - 1) / height);
+    const std::int32_t line = std::max(0, TopLine() + rows);
     FormatUpTo(line);
     TVeskNavigator nav(this, false);
     nav.GotoLine(line);
@@ -298,24 +340,47 @@ void TVeskMemo::PaintTo(std::int32_t first, std::int32_t last, double pitch, QPo
 
 void TVeskMemo::TextChangedAt(std::int32_t firstParagraph)
 {
-    (void)firstParagraph;
     if (UpdateLock() > 0)
         return;
-    UpdateScrollBars();
+    // Only the changed lines are repainted; when lines were added or
+    // removed, or the highlighting state carried past the edit changed,
+    // everything below them too.
+    const std::int32_t first = FirstLine(firstParagraph);
+    const std::int32_t after = ParagraphOfOffset(SelStart()) + 1;
+    const bool shifted = LineCount() != lastLineCount_ || ParagraphCount() != lastParagraphCount_
+        || (after < ParagraphCount() && !Paragraph(after).startStopParsed);
+    lastLineCount_ = LineCount();
+    lastParagraphCount_ = ParagraphCount();
+    if (shifted) {
+        UpdateScrollBars();
+        UpdateLines(first, -1);
+    } else {
+        const std::int32_t p = ParagraphOfOffset(SelStart());
+        UpdateLines(first, FirstLine(p) + Paragraph(p).LineCount() - 1);
+    }
     ScrollInView();
-    viewport()->update();
 }
 
 void TVeskMemo::SelectionChanged()
 {
     caretVisible_ = true;
-    viewport()->update();
+    const bool selection = selStart_.Offset() != selEnd_.Offset();
+    if (selection || paintedSelection_) {
+        viewport()->update();  // selections are repainted whole
+        return;
+    }
+    // A caret move repaints the old and the new caret only.
+    viewport()->update(paintedCaret_);
+    viewport()->update(CaretRect());
 }
 
 void TVeskMemo::TextLoaded()
 {
     TVeskMemoCore::TextLoaded();
     horizontalOffset_ = 0;
+    lastLineCount_ = LineCount();
+    lastParagraphCount_ = ParagraphCount();
+    viewport()->update();
     if (UpdateLock() == 0)
         Relayout();
 }
@@ -445,6 +510,8 @@ void TVeskMemo::mouseMoveEvent(QMouseEvent* e)
 
 void TVeskMemo::mouseReleaseEvent(QMouseEvent* e)
 {
+    if (e->button() != Qt::LeftButton)
+        return;  // only the left button drags and selects
     const QPoint at = e->position().toPoint();
     const std::int32_t offset = OffsetAt(at);
     if (dragging_) {

@@ -99,6 +99,7 @@ protected:
 
     // TVeskMemoCore
     int VisibleLineCount() const override;
+    void ScrollHorizontally(int how) override;
     void TextChangedAt(std::int32_t firstParagraph) override;
     void SelectionChanged() override;
     void TextLoaded() override;
@@ -115,6 +116,9 @@ private:
     void PaintLine(QPainter& p, std::int32_t line, int y, int left, int available, bool screen);
     int LineX(std::int32_t paragraph, const TLineRecord& line) const;
     void SelectWordAt(std::int32_t offset);
+    // Repaints display lines first … last (last < 0: to the bottom of the view).
+    void UpdateLines(std::int32_t first, std::int32_t last);
+    QRect CaretRect() const;
 
     std::unique_ptr<TFontMeasurer> measurer_;
     std::unique_ptr<TFontMeasurer> printMeasurer_;
@@ -142,6 +146,10 @@ private:
     bool dragging_ = false;      // moving or copying the selected text
     bool dragMoved_ = false;
     QPoint pressPoint_;
+    QRect paintedCaret_;          // where the caret was last drawn
+    bool paintedSelection_ = false;
+    std::int32_t lastLineCount_ = 0;
+    std::int32_t lastParagraphCount_ = 0;
     std::int32_t mouseAnchor_ = 0;
 };
 

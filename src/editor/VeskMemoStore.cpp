@@ -136,6 +136,7 @@ void TVeskMemoStore::ResetToEmpty()
     paragraphs_.Append(std::move(empty));
     starts_.assign(1, 0);
     firstLines_.assign(1, 0);
+    linesValid_ = 1;
     charCount_ = 0;
     lineCount_ = 1;
 }
@@ -151,7 +152,24 @@ std::int32_t TVeskMemoStore::FirstLine(std::int32_t i) const
 {
     if (i < 0 || i >= ParagraphCount())
         throw EListError();
+    ValidateFirstLines(i);
     return firstLines_[std::size_t(i)];
+}
+
+void TVeskMemoStore::ValidateFirstLines(std::int32_t through) const
+{
+    through = std::min(through, ParagraphCount() - 1);
+    while (linesValid_ <= through) {
+        const std::size_t k = std::size_t(linesValid_);
+        firstLines_[k] = k == 0 ? 0 : firstLines_[k - 1] + paragraphs_[std::int32_t(k - 1)].LineCount();
+        ++linesValid_;
+    }
+}
+
+void TVeskMemoStore::LinesChanged(std::int32_t fromParagraph, std::int32_t delta)
+{
+    lineCount_ += delta;
+    linesValid_ = std::min(linesValid_, std::max(fromParagraph + 1, 1));
 }
 
 namespace {
@@ -159,9 +177,9 @@ namespace {
 // Index of the last element of `sorted` (ascending, first element 0) that is
 // at most `value`, starting from `guess`: a few steps of walking, then a
 // binary search over what is left, so a bad guess costs log n, not n.
-std::int32_t WalkToLastNotAbove(const std::vector<std::int32_t>& sorted, std::int64_t guess, std::int32_t value)
+std::int32_t WalkToLastNotAbove(const std::vector<std::int32_t>& sorted, std::int64_t guess, std::int32_t value,
+                                std::int32_t n)
 {
-    const auto n = std::int32_t(sorted.size());
     auto i = std::int32_t(std::clamp<std::int64_t>(guess, 0, n - 1));
     constexpr int kShortWalk = 16;
     for (int step = 0; step < kShortWalk; ++step) {
@@ -176,7 +194,7 @@ std::int32_t WalkToLastNotAbove(const std::vector<std::int32_t>& sorted, std::in
         const auto it = std::upper_bound(sorted.begin(), sorted.begin() + i, value);
         return std::int32_t(it - sorted.begin()) - 1;
     }
-    const auto it = std::upper_bound(sorted.begin() + i, sorted.end(), value);
+    const auto it = std::upper_bound(sorted.begin() + i, sorted.begin() + n, value);
     return std::int32_t(it - sorted.begin()) - 1;
 }
 
@@ -190,7 +208,7 @@ std::int32_t TVeskMemoStore::ParagraphOfOffset(std::int32_t offset) const
     offset = std::clamp(offset, 0, charCount_);
     // Proportional estimate in 64 bits, then a short walk.
     const std::int64_t guess = std::int64_t(offset) * (count - 2) / charCount_;
-    return WalkToLastNotAbove(starts_, guess, offset);
+    return WalkToLastNotAbove(starts_, guess, offset, count);
 }
 
 std::int32_t TVeskMemoStore::ParagraphOfLine(std::int32_t line) const
@@ -199,8 +217,12 @@ std::int32_t TVeskMemoStore::ParagraphOfLine(std::int32_t line) const
     if (count == 1 || lineCount_ <= 0)
         return 0;
     line = std::clamp(line, 0, lineCount_ - 1);
-    const std::int64_t guess = std::int64_t(count) * line / lineCount_;
-    return WalkToLastNotAbove(firstLines_, guess, line);
+    // Exact first-line indexes are needed up to the paragraph holding the line.
+    while (linesValid_ < count
+           && firstLines_[std::size_t(linesValid_ - 1)] + paragraphs_[linesValid_ - 1].LineCount() <= line)
+        ValidateFirstLines(linesValid_);
+    const std::int64_t guess = std::int64_t(linesValid_) * line / lineCount_;
+    return WalkToLastNotAbove(firstLines_, guess, line, linesValid_);
 }
 
 std::optional<std::string> TVeskMemoStore::ParagraphText(std::int32_t i) const
@@ -225,7 +247,7 @@ std::optional<std::string> TVeskMemoStore::LineText(std::int32_t i)
         return std::nullopt;
     const std::int32_t p = ParagraphOfLine(i);
     const TParRecord& par = paragraphs_[p];
-    const TLineRecord line = par.Line(i - firstLines_[std::size_t(p)]);
+    const TLineRecord line = par.Line(i - FirstLine(p));
     std::string out;
     store::AppendWithoutMarks(out, par.Data(), line.start, std::min(line.end, par.bytes));
     return out;
@@ -374,6 +396,7 @@ std::optional<TTextChange> TVeskMemoStore::ReplaceRange(std::int32_t from, std::
 
     const bool stylesMayChange = HasStyleCode(text) || (from < to && HasStyleCode(GetTextPart(from, to)));
     bool lineCountsChanged = false;
+    std::int32_t lineDelta = 0;
 
     if (pA == pB && pieces.size() == 1) {
         // The common case, typing and deleting inside one paragraph: edit the
@@ -474,6 +497,7 @@ std::optional<TTextChange> TVeskMemoStore::ReplaceRange(std::int32_t from, std::
             }
         }
         lineCountsChanged = newLines != oldLines || newCountPars != oldCount;
+        lineDelta = newLines - oldLines;
         // The style at the start of each new paragraph follows from the codes before it.
         for (std::int32_t k = 1; k < newCountPars; ++k) {
             const TParRecord& prev = paragraphs_[pA + k - 1];
@@ -491,7 +515,7 @@ std::optional<TTextChange> TVeskMemoStore::ReplaceRange(std::int32_t from, std::
     }
     charCount_ = std::int32_t(newCount);
     if (lineCountsChanged)
-        RecountLines(pA);
+        LinesChanged(pA, lineDelta);
     if (stylesMayChange)
         PropagateStartStyle(pA + change.newParagraphs);
 
@@ -506,19 +530,6 @@ std::optional<TTextChange> TVeskMemoStore::ReplaceRange(std::int32_t from, std::
     for (TStoreListener* l : std::vector<TStoreListener*>(listeners_))
         l->TextReplaced(change);
     return change;
-}
-
-void TVeskMemoStore::RecountLines(std::int32_t fromParagraph)
-{
-    const std::int32_t count = ParagraphCount();
-    std::int32_t line = fromParagraph > 0
-        ? firstLines_[std::size_t(fromParagraph - 1)] + paragraphs_[fromParagraph - 1].LineCount()
-        : 0;
-    for (std::int32_t i = std::max(fromParagraph, 0); i < count; ++i) {
-        firstLines_[std::size_t(i)] = line;
-        line += paragraphs_[i].LineCount();
-    }
-    lineCount_ = line;
 }
 
 void TVeskMemoStore::PropagateStartStyle(std::int32_t fromParagraph)
@@ -580,7 +591,7 @@ void TVeskMemoStore::SetParagraphLines(std::int32_t i, const TLineRecord* lines,
         par.lines.Append(lines[k]);
     par.formatted = true;
     if (before != count)
-        RecountLines(i + 1);
+        LinesChanged(i, count - before);
     ForgetNavigatorsIn(i);
 }
 

@@ -278,13 +278,21 @@ private:
     void ResetToEmpty();
     void RegisterNavigator(TVeskNavigator* n);
     void UnregisterNavigator(TVeskNavigator* n);
-    void RecountLines(std::int32_t fromParagraph);
+    // Line counts of paragraphs from `fromParagraph` on changed by `delta`
+    // lines in all: first-line indexes after it are recomputed on demand.
+    void LinesChanged(std::int32_t fromParagraph, std::int32_t delta);
+    // Makes firstLines_[0 … through] exact (prefix sums from the last exact one).
+    void ValidateFirstLines(std::int32_t through) const;
     void PropagateStartStyle(std::int32_t fromParagraph);
     void AfterLoad();
 
     TPL paragraphs_;
     std::vector<std::int32_t> starts_;      // ParagraphStart, parallel to paragraphs_
-    std::vector<std::int32_t> firstLines_;  // FirstLine, parallel to paragraphs_
+    // FirstLine, parallel to paragraphs_; exact for the first linesValid_
+    // entries. Formatting changes line counts paragraph by paragraph, so the
+    // sums after a change are brought up to date lazily, in one pass.
+    mutable std::vector<std::int32_t> firstLines_;
+    mutable std::int32_t linesValid_ = 1;
     std::int32_t charCount_ = 0;
     std::int32_t lineCount_ = 0;
     std::vector<TVeskNavigator*> navigators_;

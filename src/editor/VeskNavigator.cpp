@@ -210,7 +210,7 @@ void TVeskNavigator::GotoLine(std::int32_t n)
     n = std::clamp(n, 0, std::max(editor_->LineCount() - 1, 0));
     const std::int32_t p = editor_->ParagraphOfLine(n);
     const TParRecord& par = editor_->paragraphs_[p];
-    const std::int32_t lineIndex = std::min(n - editor_->firstLines_[std::size_t(p)], par.LineCount() - 1);
+    const std::int32_t lineIndex = std::min(n - editor_->FirstLine(p), par.LineCount() - 1);
     const TLineRecord line = par.Line(lineIndex);
     paragraph_ = p;
     position_ = par.Plain() ? line.start : store::CharsBetween(par.Data(), 0, line.start);
