@@ -6,18 +6,19 @@
 
 namespace vesk {
 
-#pragma pack(push, 1)
 // 48 bytes, copied as bytes into paragraph buffers (after the mark byte 5).
+// The fields are ordered so that each is naturally aligned and there is no
+// padding: a packed layout would make every reference to a field unaligned.
 struct THighlightState {
-    // bit 7: a keyword or context is in force (its style replaces the codes' style);
-    // bit 6: depth and stack are valid; bits 0-5: the entry's style.
-    std::uint8_t flagsStyle = 0;
-    std::int8_t depth = -1;           // top of the stack, -1 when empty
     std::uint32_t background = 0;
     std::uint32_t textColor = 0;
     std::uint16_t context = 0;
     std::uint16_t pointer = 0;
     std::int16_t stack[16] = {};      // keyword index (>= 0) or start/stop index - 32768
+    // bit 7: a keyword or context is in force (its style replaces the codes' style);
+    // bit 6: depth and stack are valid; bits 0-5: the entry's style.
+    std::uint8_t flagsStyle = 0;
+    std::int8_t depth = -1;           // top of the stack, -1 when empty
     std::uint8_t startWidth = 0;
     std::uint8_t stopWidth = 0;
 
@@ -38,7 +39,7 @@ struct THighlightState {
         return true;
     }
 };
-#pragma pack(pop)
+
 
 static_assert(sizeof(THighlightState) == 48, "the state is stored as 48 bytes");
 
