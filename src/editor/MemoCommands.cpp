@@ -103,7 +103,10 @@ void TVeskMemoCore::MoveCaret(TMove move, bool extend)
     case TMove::PageUp:
     case TMove::PageDown: {
         TVeskNavigator& nav = Caret();
-        FormatParagraphsThrough(nav.ParagraphIndex());  // line numbers above the caret are final
+        const std::int32_t reach = (move == TMove::Up || move == TMove::Down) ? 1 : std::max(1, VisibleLineCount());
+        // Every paragraph has a line at least: laying out `reach` paragraphs
+        // on each side fixes the numbering of every line the move can reach.
+        FormatAround(nav.ParagraphIndex(), reach, reach);
         const std::int32_t line = nav.DisplayLine();
         if (desiredX_ < 0) {
             desiredX_ = XOfColumn(*this, nav.ParagraphIndex(), nav.LineIndex(), nav.Column(), Measurer(), layout_)
@@ -111,7 +114,6 @@ void TVeskMemoCore::MoveCaret(TMove move, bool extend)
         }
         const std::int32_t step = (move == TMove::Up || move == TMove::Down) ? 1 : std::max(1, VisibleLineCount() - 1);
         std::int32_t target = (move == TMove::Up || move == TMove::PageUp) ? line - step : line + step;
-        FormatUpTo(std::max(target, 0));
         target = std::clamp(target, 0, LineCount() - 1);
         TVeskNavigator to(this, false);
         to.GotoLine(target);
@@ -131,7 +133,7 @@ void TVeskMemoCore::MoveCaret(TMove move, bool extend)
     case TMove::LineStart:
     case TMove::LineEnd: {
         TVeskNavigator& nav = Caret();
-        FormatParagraphsThrough(nav.ParagraphIndex());
+        EnsureFormatted(nav.ParagraphIndex());
         TVeskNavigator to(this, false);
         to.GotoLine(nav.DisplayLine());
         if (move == TMove::LineStart) {
@@ -248,7 +250,7 @@ void TVeskMemoCore::DeleteForward(bool toLineEnd)
         TVeskNavigator a(this, false), b(this, false);
         a.SetOffset(selStart_.Offset());
         b.SetOffset(selEnd_.Offset());
-        FormatParagraphsThrough(b.ParagraphIndex());
+        FormatAround(a.ParagraphIndex(), 0, b.ParagraphIndex() - a.ParagraphIndex());
         if (a.DisplayLine() != b.DisplayLine())
             return;
         TVeskNavigator line(this, false);
@@ -279,7 +281,7 @@ void TVeskMemoCore::Enter()
     if (overwrite_ && noSelection) {
         // Overwrite mode moves to the next line instead of breaking this one.
         TVeskNavigator& nav = Caret();
-        FormatParagraphsThrough(nav.ParagraphIndex());
+        EnsureFormatted(nav.ParagraphIndex());
         const std::int32_t line = nav.DisplayLine();
         FormatUpTo(line + 1);
         if (line + 1 < LineCount()) {
@@ -295,7 +297,7 @@ void TVeskMemoCore::Enter()
     std::string insert = "\r\n";
     if ((Options() & vmoAutoIndent) && noSelection) {
         TVeskNavigator& nav = Caret();
-        FormatParagraphsThrough(nav.ParagraphIndex());
+        EnsureFormatted(nav.ParagraphIndex());
         TVeskNavigator line(this, false);
         line.GotoLine(nav.DisplayLine());
         const std::int32_t column = nav.Column();

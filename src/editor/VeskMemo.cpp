@@ -259,7 +259,7 @@ QRect TVeskMemo::CaretRect() const
 void TVeskMemo::ScrollInView()
 {
     TVeskNavigator& caret = caretAtEnd_ ? selEnd_ : selStart_;
-    FormatParagraphsThrough(caret.ParagraphIndex());
+    EnsureFormatted(caret.ParagraphIndex());
     const std::int32_t line = caret.DisplayLine();
     const int visible = std::max(1, viewport()->height() / std::max(1, LineHeightPixels()));
     if (line < TopLine())
@@ -284,7 +284,7 @@ QPoint TVeskMemo::CaretPosition() const
 {
     auto* self = const_cast<TVeskMemo*>(this);
     TVeskNavigator& caret = self->caretAtEnd_ ? self->selEnd_ : self->selStart_;
-    self->FormatParagraphsThrough(caret.ParagraphIndex());
+    self->EnsureFormatted(caret.ParagraphIndex());
     const std::int32_t p = caret.ParagraphIndex();
     const std::int32_t line = caret.LineIndex();
     const TLineRecord rec = Paragraph(p).Line(line);

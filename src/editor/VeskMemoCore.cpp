@@ -291,7 +291,7 @@ std::int32_t TVeskMemoCore::CurrentLine() const
 std::int32_t TVeskMemoCore::CurrentColumn() const
 {
     auto* self = const_cast<TVeskMemoCore*>(this);
-    self->FormatParagraphsThrough(CurrentParagraph());
+    self->EnsureFormatted(CurrentParagraph());
     return self->Caret().Column() + virtualSpaces_;
 }
 
@@ -313,7 +313,8 @@ void TVeskMemoCore::GotoParagraph(std::int32_t paragraph)
 
 void TVeskMemoCore::SetTopLine(std::int32_t line)
 {
-    FormatUpTo(line);
+    // Line numbers are those of the layout so far (paragraphs not yet laid
+    // out count one line); the text above must be parsed, not laid out.
     line = std::clamp(line, 0, std::max(0, LineCount() - 1));
     engine_.EnsureParsed(ParagraphOfLine(line));
     if (line == topLine_)
@@ -388,7 +389,21 @@ void TVeskMemoCore::EnsureFormatted(std::int32_t paragraph)
     TLayoutOptions options = layout_;
     options.width = std::max(options.width, Measurer().LineHeight());
     const std::vector<TLineRecord> lines = FormatParagraph(*this, paragraph, Measurer(), options);
+    // Paragraphs formatted above the view change the line numbers of what is
+    // shown: the top line follows its text so the view does not jump.
+    const std::int32_t before = Paragraph(paragraph).LineCount();
+    const bool aboveTop = topLine_ > 0 && paragraph < ParagraphOfLine(topLine_);
     SetParagraphLines(paragraph, lines.data(), std::int32_t(lines.size()));
+    if (aboveTop)
+        topLine_ = std::max(0, topLine_ + std::int32_t(lines.size()) - before);
+}
+
+void TVeskMemoCore::FormatAround(std::int32_t paragraph, std::int32_t before, std::int32_t after)
+{
+    const std::int32_t first = std::max(0, paragraph - before);
+    const std::int32_t last = std::min(ParagraphCount() - 1, paragraph + after);
+    for (std::int32_t p = first; p <= last; ++p)
+        EnsureFormatted(p);
 }
 
 void TVeskMemoCore::FormatParagraphsThrough(std::int32_t paragraph)

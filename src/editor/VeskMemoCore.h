@@ -162,6 +162,11 @@ public:
     // Formats every paragraph up to and including `paragraph`, so display
     // line numbers up to it are final.
     void FormatParagraphsThrough(std::int32_t paragraph);
+    // Formats `before` paragraphs above and `after` below `paragraph` and
+    // itself: enough for moves that stay within that many lines, without
+    // laying out everything above (line numbers of paragraphs not yet
+    // formatted count one line each until background formatting reaches them).
+    void FormatAround(std::int32_t paragraph, std::int32_t before, std::int32_t after);
     // Marks every paragraph for re-formatting (fonts, width, wrap changed).
     void InvalidateLayout();
     // Formats every paragraph still waiting, at most `budgetMs` long (0: all).
