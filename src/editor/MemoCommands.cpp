@@ -338,6 +338,7 @@ void TVeskMemoCore::PasteFromClipboard()
     if (!data || !data->hasText())
         return;  // only plain text is pasted
     ReplaceSelection(data->text().toUtf8().toStdString());
+    selectionMoved_ = true;  // typing after a paste is a step of its own
 }
 
 // ---- the key table ---------------------------------------------------------------

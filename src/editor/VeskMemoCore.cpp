@@ -65,6 +65,7 @@ void TVeskMemoCore::Select(std::int32_t anchor, std::int32_t caret)
     selStart_.SetOffset(std::min(anchor, caret));
     selEnd_.SetOffset(std::max(anchor, caret));
     caretAtEnd_ = caret >= anchor;
+    selectionMoved_ = true;
     if (!movingVertically_)
         desiredX_ = -1;  // a caret placed any other way starts a new column
     SelectionChanged();
@@ -123,13 +124,16 @@ bool TVeskMemoCore::ReplaceSelection(std::string_view text)
     if (from == to && text.empty())
         return false;
     virtualSpaces_ = 0;
+    const bool hadSelection = from != to;
+    const std::int32_t caretBefore = SelStart();
 
     std::string inserted(text);
     const std::string oldText = GetTextPart(from, to);
     // Codes in the new text and in the text it replaces must not leave the
     // text after the edit in another style.
     const std::uint8_t open = std::uint8_t(CodeBits(inserted) ^ CodeBits(oldText));
-    if (open && !togglingStyle_) {
+    // A replay restores text exactly as it was.
+    if (open && !togglingStyle_ && !replaying_) {
         if (open & kStyleUnderline)
             inserted += kCodeUnderline;
         if (open & kStyleItalic)
@@ -146,7 +150,7 @@ bool TVeskMemoCore::ReplaceSelection(std::string_view text)
     if (!change)
         return false;
     SetModified(true);
-    RecordUndo(change->start, change->start + change->oldLength, oldText, change->newLength);
+    RecordUndo(*change, oldText, hadSelection, caretBefore);
 
     const std::int32_t end = change->start + change->newLength;
     selStart_.SetOffset(end);
@@ -201,7 +205,6 @@ bool TVeskMemoCore::DropSelection(std::int32_t target, bool copy)
         return false;
     }
     const std::string text = SelText();
-    BeginUndoGroup();
     std::int32_t at = target;
     if (!copy) {
         ClearSelection();
@@ -210,7 +213,8 @@ bool TVeskMemoCore::DropSelection(std::int32_t target, bool copy)
     }
     Select(at, at);
     ReplaceSelection(text);
-    EndUndoGroup();
+    if (!copy && undo_.Position() > 0)
+        undo_[undo_.Position() - 1].linked = true;  // one Undo takes back both halves of a move
     // The dropped text ends up selected, as it was.
     const std::int32_t end = SelStart();
     Select(at, end);
@@ -440,8 +444,93 @@ bool TVeskMemoCore::FormatSome(int budgetMs)
     return pendingFormatFrom_ < ParagraphCount();
 }
 
+// ---- undo --------------------------------------------------------------------
+
+void TVeskMemoCore::RecordUndo(const TTextChange& change, std::string_view oldText, bool hadSelection,
+                               std::int32_t caretBefore)
+{
+    const bool moved = selectionMoved_;
+    selectionMoved_ = false;
+    if (std::int64_t(oldText.size()) > TUndoList::kMaxRecordBytes) {
+        undo_.Clear();  // too large to keep: this edit cannot be undone
+        return;
+    }
+    if (!replaying_)
+        undo_.DropRedo();
+    const std::int32_t position = undo_.Position();
+    bool fresh = hadSelection || position == 0 || replaying_ || moved;
+    if (!fresh) {
+        const TUndoRecord& last = undo_[position - 1];
+        fresh = last.end != caretBefore || last.start == caretBefore;
+    }
+    if (fresh) {
+        TUndoRecord record;
+        record.start = change.start;
+        record.end = change.start + change.newLength;
+        record.text.assign(oldText);
+        undo_.Store(std::move(record));
+    } else {
+        undo_[position - 1].end = caretBefore + change.newLength;
+    }
+}
+
+void TVeskMemoCore::Undo()
+{
+    if (undo_.Position() == 0)
+        return;
+    const TUndoRecord record = undo_[undo_.Position() - 1];
+    Select(record.end, record.start);
+    replaying_ = true;
+    undoInProgress_ = true;
+    undo_.SetPosition(undo_.Position() - 1);
+    ReplaceSelection(record.text);  // stores the inverse where the record was
+    undo_.SetPosition(undo_.Position() - 1);
+    replaying_ = false;
+    undoInProgress_ = false;
+    if (record.linked) {
+        Undo();
+        if (undo_.Position() + 1 < undo_.Count())
+            undo_[undo_.Position() + 1].linked = true;  // redo replays both again
+    }
+    selectionMoved_ = true;
+}
+
+void TVeskMemoCore::Redo()
+{
+    if (undo_.Position() >= undo_.Count())
+        return;
+    const TUndoRecord record = undo_[undo_.Position()];
+    const bool nextLinked = undo_.Position() + 1 < undo_.Count() && undo_[undo_.Position() + 1].linked;
+    Select(record.end, record.start);
+    replaying_ = true;
+    ReplaceSelection(record.text);
+    replaying_ = false;
+    if (nextLinked) {
+        Redo();
+        if (undo_.Position() > 0)
+            undo_[undo_.Position() - 1].linked = true;  // undo takes back both again
+    }
+    selectionMoved_ = true;
+}
+
+bool TVeskMemoCore::CanUndo() const
+{
+    return undo_.Position() >= (undoInProgress_ ? 2 : 1);
+}
+
+bool TVeskMemoCore::CanRedo() const
+{
+    return undoInProgress_ ? undo_.Count() >= undo_.Position() : undo_.Position() < undo_.Count();
+}
+
+void TVeskMemoCore::ClearUndo()
+{
+    undo_.Clear();
+}
+
 void TVeskMemoCore::TextLoaded()
 {
+    ClearUndo();
     virtualSpaces_ = 0;
     topLine_ = 0;
     pendingFormatFrom_ = 0;

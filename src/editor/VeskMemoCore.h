@@ -12,6 +12,7 @@
 
 #include "editor/HighlightEngine.h"
 #include "editor/TextLayout.h"
+#include "editor/UndoList.h"
 #include "editor/VeskMemoStore.h"
 #include "editor/VeskNavigator.h"
 
@@ -108,9 +109,20 @@ public:
     void CopyToClipboard() const;
     void CutToClipboard();
     void PasteFromClipboard();
-    // Undo and redo are recorded by a later layer; the core has none.
-    virtual void Undo() {}
-    virtual void Redo() {}
+    // ---- undo ---------------------------------------------------------------
+    // Undoes the last step (a record and every record linked before it).
+    void Undo();
+    // Redoes the next step (a record and every record linked after it).
+    void Redo();
+    bool CanUndo() const;
+    bool CanRedo() const;
+    void ClearUndo();
+    std::int32_t UndoMaxLevel() const { return undo_.MaxLevel(); }
+    // Throws EUndoError("Undo set too high") above 134217727.
+    void SetUndoMaxLevel(std::int32_t level) { undo_.SetMaxLevel(level); }
+    std::int64_t UndoMaxSpace() const { return undo_.MaxSpace(); }
+    void SetUndoMaxSpace(std::int64_t bytes) { undo_.SetMaxSpace(bytes); }
+    const TUndoList& UndoList() const { return undo_; }
     // Walks every paragraph and throws EVeskError ("Error 1" … "Error 6 in "
     // followed by the version text) at the first inconsistency.
     void CheckIntegrity() const;
@@ -187,17 +199,10 @@ public:
     bool DropSelection(std::int32_t target, bool copy);
 
 protected:
-    // Recording hook of the edit primitive: called right after the store
-    // changed, with the range that was replaced, its old text and the length
-    // of what took its place.
-    virtual void RecordUndo(std::int32_t start, std::int32_t oldEnd, std::string_view oldText,
-                            std::int32_t newLength)
-    {
-        (void)start, (void)oldEnd, (void)oldText, (void)newLength;
-    }
-    // Brackets edits that undo as one step (the undo layer groups them).
-    virtual void BeginUndoGroup() {}
-    virtual void EndUndoGroup() {}
+    // Records an edit of the edit primitive in the undo list: typing at the
+    // caret extends the last record; anything else starts a new one.
+    void RecordUndo(const TTextChange& change, std::string_view oldText, bool hadSelection,
+                    std::int32_t caretBefore);
     // Horizontal scrolling of a display-only view: -1 / +1 one unit left /
     // right, 0 to the left edge, 2 to the right end.
     virtual void ScrollHorizontally(int how) { (void)how; }
@@ -233,6 +238,10 @@ private:
     bool wantTabs_ = true;
     bool enableHotKeys_ = true;
     bool togglingStyle_ = false;  // ToggleStyle's own edits add no closing codes
+    TUndoList undo_;
+    bool replaying_ = false;       // Undo or Redo is running its edit
+    bool undoInProgress_ = false;  // Undo in particular
+    bool selectionMoved_ = false;  // the next edit starts a new undo record
     std::int32_t lastCaretOffset_ = -1;
     int desiredX_ = -1;  // x kept over consecutive Up/Down moves
     bool movingVertically_ = false;
