@@ -1,5 +1,6 @@
 // Entry point of HTML Vesk: one instance per user and display, then the main window.
 #include "editor/KeyLists.h"
+#include "editor/VeskGutter.h"
 #include "editor/VeskMemo.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
@@ -7,6 +8,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QMainWindow>
 #include <QMessageBox>
 
@@ -31,7 +33,14 @@ int main(int argc, char** argv)
     window.setObjectName(QStringLiteral("HTMLVeskMain"));
     window.setWindowTitle(QStringLiteral("HTML Vesk - Untitled"));
     window.setGeometry(101, 191, 604, 310);
-    auto* editor = new vesk::TVeskMemoFile(&window);
+    auto* page = new QWidget(&window);
+    auto* layout = new QHBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* gutter = new vesk::TVeskGutter(page);
+    gutter->setObjectName(QStringLiteral("PG0"));
+    gutter->setFixedWidth(30);
+    auto* editor = new vesk::TVeskMemoFile(page);
     editor->setObjectName(QStringLiteral("RE0"));
     auto keys = std::make_shared<vesk::TStartStopKeyList>();
     vesk::AddHtmlStartStopKeys(*keys);
@@ -41,7 +50,10 @@ int main(int argc, char** argv)
     editor->SetCaretWidth(2);
     editor->SetHideSelection(false);
     editor->SetEndOfTextMark(QPen(Qt::NoPen));
-    window.setCentralWidget(editor);
+    layout->addWidget(gutter);
+    layout->addWidget(editor);
+    gutter->SetMemo(editor);
+    window.setCentralWidget(page);
     if (argc > 1) {
         QFile file(QString::fromLocal8Bit(argv[1]));
         if (file.open(QIODevice::ReadOnly)) {

@@ -1,0 +1,134 @@
+// The gutter: bookmarks that follow their text, numbers of display lines,
+// following the editor's scrolling, and forgetting a destroyed editor.
+#include "editor/VeskGutter.h"
+
+#include <gtest/gtest.h>
+
+#include <QHBoxLayout>
+#include <QImage>
+#include <QTest>
+
+#include <memory>
+
+namespace vesk {
+namespace {
+
+struct Page {
+    QWidget page;
+    TVeskGutter* gutter;
+    TVeskMemo* memo;
+    Page()
+    {
+        auto* layout = new QHBoxLayout(&page);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        gutter = new TVeskGutter(&page);
+        gutter->setFixedWidth(30);
+        memo = new TVeskMemo(&page);
+        memo->SetFont(QFont(QStringLiteral("DejaVu Sans Mono"), 10));
+        layout->addWidget(gutter);
+        layout->addWidget(memo);
+        gutter->SetMemo(memo);
+        page.resize(330, 200);
+        page.show();
+    }
+};
+
+TEST(Gutter, BookmarksToggleMoveAndRefuseAnOccupiedLine)
+{
+    Page p;
+    p.memo->SetTextBuf("zero\r\none\r\ntwo\r\nthree");
+    EXPECT_EQ(p.gutter->BookmarkAt(1), TVeskGutter::kNoBookmark);
+    EXPECT_TRUE(p.gutter->ToggleBookmark(1, 3));
+    EXPECT_EQ(p.gutter->BookmarkAt(1), 3);
+    EXPECT_FALSE(p.gutter->ToggleBookmark(1, 4));  // another number holds the line
+    EXPECT_EQ(p.gutter->BookmarkAt(1), 3);
+    EXPECT_TRUE(p.gutter->ToggleBookmark(2, 3));  // the bookmark moves
+    EXPECT_EQ(p.gutter->BookmarkAt(1), TVeskGutter::kNoBookmark);
+    EXPECT_EQ(p.gutter->BookmarkAt(2), 3);
+    EXPECT_TRUE(p.gutter->ToggleBookmark(2, 3));  // and goes
+    EXPECT_EQ(p.gutter->BookmarkAt(2), TVeskGutter::kNoBookmark);
+    p.gutter->ToggleBookmark(0, 0);
+    p.gutter->ClearBookmarks();
+    EXPECT_EQ(p.gutter->BookmarkAt(0), TVeskGutter::kNoBookmark);
+}
+
+TEST(Gutter, ABookmarkStaysWithItsTextWhenLinesAreInsertedAbove)
+{
+    Page p;
+    p.memo->SetTextBuf("a\r\nb\r\nmarked\r\nc");
+    ASSERT_TRUE(p.gutter->ToggleBookmark(2, 7));
+    p.memo->Select(0, 0);
+    p.memo->ReplaceSelection("new\r\nlines\r\n");
+    EXPECT_EQ(p.gutter->BookmarkAt(4), 7);
+    EXPECT_EQ(p.gutter->BookmarkAt(2), TVeskGutter::kNoBookmark);
+    EXPECT_EQ(p.memo->GetTextPart(p.gutter->BookmarkOffset(7), p.gutter->BookmarkOffset(7) + 6), "marked");
+}
+
+TEST(Gutter, AWrappedParagraphGetsSeveralNumbers)
+{
+    Page p;
+    p.memo->SetTextBuf(std::string(200, 'w') + "\r\nshort");
+    p.memo->FormatSome(0);
+    ASSERT_GT(p.memo->LineCount(), 2);
+    // The short paragraph's line is numbered after every wrapped line.
+    const std::int32_t last = p.memo->LineCount() - 1;
+    p.gutter->ToggleBookmark(last, 1);
+    EXPECT_EQ(p.gutter->BookmarkAt(last), 1);
+    EXPECT_EQ(p.gutter->BookmarkOffset(1), 202);
+    p.gutter->ToggleBookmark(1, 2);  // the wrapped paragraph's second line
+    EXPECT_EQ(p.gutter->BookmarkOffset(2), p.memo->ParagraphStart(0) + (p.memo->Paragraph(0).Line(1).start));
+}
+
+TEST(Gutter, PaintsNumbersAndImagesAndFollowsScrolling)
+{
+    Page p;
+    std::string text;
+    for (int i = 0; i < 100; ++i)
+        text += "line\r\n";
+    p.memo->SetTextBuf(text);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p.page));
+    p.gutter->ToggleBookmark(0, 5);
+    QImage before = p.gutter->grab().toImage();
+    // A yellow disc is painted for the bookmark on the first line.
+    bool yellow = false;
+    for (int y = 0; y < 20 && !yellow; ++y)
+        for (int x = 0; x < 30; ++x)
+            yellow = yellow || (qRed(before.pixel(x, y)) > 200 && qGreen(before.pixel(x, y)) > 180 && qBlue(before.pixel(x, y)) < 80);
+    EXPECT_TRUE(yellow);
+    p.memo->SetTopLine(10);
+    QImage after = p.gutter->grab().toImage();
+    EXPECT_NE(before, after);  // the numbers moved with the editor
+}
+
+TEST(Gutter, ForgetsADestroyedEditor)
+{
+    auto gutter = std::make_unique<TVeskGutter>();
+    {
+        auto memo = std::make_unique<TVeskMemo>();
+        memo->SetTextBuf("a\r\nb");
+        gutter->SetMemo(memo.get());
+        gutter->ToggleBookmark(1, 0);
+        EXPECT_TRUE(bool(memo->OnVScroll));
+    }
+    EXPECT_EQ(gutter->Memo(), nullptr);
+    EXPECT_EQ(gutter->BookmarkOffset(0), -1);
+    EXPECT_EQ(gutter->BookmarkAt(1), TVeskGutter::kNoBookmark);
+    gutter->grab();  // painting without an editor is harmless
+}
+
+TEST(Gutter, AnotherEditorFreesTheBookmarksAndTheOldScrollHandler)
+{
+    TVeskMemo first, second;
+    first.SetTextBuf("a\r\nb");
+    TVeskGutter gutter;
+    gutter.SetMemo(&first);
+    gutter.ToggleBookmark(1, 4);
+    gutter.SetMemo(&second);
+    EXPECT_FALSE(bool(first.OnVScroll));
+    EXPECT_TRUE(bool(second.OnVScroll));
+    EXPECT_EQ(gutter.BookmarkOffset(4), -1);
+}
+
+} // namespace
+} // namespace vesk
