@@ -1,8 +1,11 @@
 // Undo and redo: grouping of typing, replays, links, limits, and a random
 // history checked against a plain model.
+#include "editor/VeskMemo.h"
 #include "editor/VeskMemoCore.h"
 
 #include <gtest/gtest.h>
+
+#include <QTest>
 
 #include <random>
 #include <string>
@@ -232,6 +235,45 @@ TEST(Undo, RandomHistoryMatchesAModel)
     }
     EXPECT_EQ(at, states.size() - 1);
     EXPECT_NO_THROW(core.CheckIntegrity());
+}
+
+} // namespace
+} // namespace vesk
+
+namespace vesk {
+namespace {
+
+// The same grouping as the user meets it, through real key events.
+TEST(UndoKeys, TypedLettersUndoTogetherAndCtrlShiftZRedoes)
+{
+    TVeskMemo memo;
+    memo.resize(300, 100);
+    memo.show();
+    memo.setFocus();
+    memo.SetTextBuf("xy");
+    memo.Select(1, 1);
+    QTest::keyClicks(&memo, "abc");
+    EXPECT_EQ(Text(memo), "xabcy");
+    QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Text(memo), "xy");
+    QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Text(memo), "xabcy");
+
+    EXPECT_EQ(memo.SelStart(), 4);
+    QTest::keyClick(&memo, Qt::Key_Left);
+    EXPECT_EQ(memo.SelStart(), 3);
+    QTest::keyClick(&memo, Qt::Key_Right);
+    QTest::keyClicks(&memo, "d");
+    EXPECT_EQ(Text(memo), "xabcdy");
+    QTest::keyClick(&memo, Qt::Key_Backspace);
+    QTest::keyClick(&memo, Qt::Key_Backspace);
+    EXPECT_EQ(Text(memo), "xaby");
+    QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);  // each Backspace is a step
+    EXPECT_EQ(Text(memo), "xabcy");
+    QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Text(memo), "xabcdy");
+    QTest::keyClick(&memo, Qt::Key_Z, Qt::ControlModifier);  // the "d", typed after a move
+    EXPECT_EQ(Text(memo), "xabcy");
 }
 
 } // namespace
