@@ -1,11 +1,14 @@
 # Helpers shared by the src/, tests/ and bench/ folders.
 
-# vesk_library(<name> [DEPS <targets>...])
+# vesk_library(<name> [DEPS <targets>...] [EXCLUDE <file names>...])
 # Builds the static library vesk_<name> from every .cpp/.h of the calling
 # folder. Globbing keeps subsystems from having to edit a shared list.
 function(vesk_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  foreach(excluded ${ARG_EXCLUDE})
+    list(FILTER sources EXCLUDE REGEX "/${excluded}$")
+  endforeach()
   file(GLOB headers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.h")
   if(sources)
     add_library(vesk_${name} STATIC ${sources} ${headers})
