@@ -104,8 +104,12 @@ void TVeskMemoCore::CaretMoved()
     TVeskNavigator& caret = Caret();
     const std::int32_t offset = caret.Offset();
     const std::uint8_t style = caret.Style();
-    if (offset != lastCaretOffset_) {
+    // A selection that grows or collapses around a caret that stays put is a
+    // move too: commands that need a selection must hear of it.
+    const std::int32_t span = selEnd_.Offset() - selStart_.Offset();
+    if (offset != lastCaretOffset_ || span != lastSelectionSpan_) {
         lastCaretOffset_ = offset;
+        lastSelectionSpan_ = span;
         if (OnSelMove)
             OnSelMove(this);
     }

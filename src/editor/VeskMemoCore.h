@@ -186,6 +186,7 @@ public:
     bool FormatSome(int budgetMs);
 
     // ---- events ------------------------------------------------------------
+    // The caret moved, or the selection around it grew or shrank.
     std::function<void(TVeskMemoCore* sender)> OnSelMove;
     std::function<void(TVeskMemoCore* sender)> OnStyleChange;
     std::function<void(TVeskMemoCore* sender)> OnVScroll;
@@ -243,6 +244,7 @@ private:
     bool undoInProgress_ = false;  // Undo in particular
     bool selectionMoved_ = false;  // the next edit starts a new undo record
     std::int32_t lastCaretOffset_ = -1;
+    std::int32_t lastSelectionSpan_ = 0;
     int desiredX_ = -1;  // x kept over consecutive Up/Down moves
     bool movingVertically_ = false;
     std::uint8_t lastCaretStyle_ = 0;

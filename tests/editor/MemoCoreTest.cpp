@@ -99,7 +99,7 @@ TEST(MemoCoreSelection, SelTextHasCrLfAtBreaks)
     EXPECT_EQ(core.SelText(), "ab\r\ncd\r\nef");
 }
 
-TEST(MemoCoreSelection, OnSelMoveOnlyWhenTheCaretOffsetChanges)
+TEST(MemoCoreSelection, OnSelMoveWhenTheCaretOrTheSelectionAroundItChanges)
 {
     TVeskMemoCore core;
     Load(core, "hello world");
@@ -111,15 +111,17 @@ TEST(MemoCoreSelection, OnSelMoveOnlyWhenTheCaretOffsetChanges)
     EXPECT_EQ(moves, 1);
     core.SetSelStart(5);
     EXPECT_EQ(moves, 1);
-    // Same caret, other anchor: the caret did not move.
+    // Same caret, a selection now: commands that need one must hear of it.
     core.Select(2, 5);
-    EXPECT_EQ(moves, 1);
+    EXPECT_EQ(moves, 2);
+    core.Select(2, 5);
+    EXPECT_EQ(moves, 2);
     core.MoveCaret(TVeskMemoCore::TMove::TextStart, false);
-    EXPECT_EQ(moves, 2);
-    core.MoveCaret(TVeskMemoCore::TMove::Left, false);  // already at the start
-    EXPECT_EQ(moves, 2);
-    core.ReplaceSelection("x");
     EXPECT_EQ(moves, 3);
+    core.MoveCaret(TVeskMemoCore::TMove::Left, false);  // already at the start
+    EXPECT_EQ(moves, 3);
+    core.ReplaceSelection("x");
+    EXPECT_EQ(moves, 4);
 }
 
 // ---- the edit primitive ------------------------------------------------------

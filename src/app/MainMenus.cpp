@@ -1,0 +1,263 @@
+// THTMLVeskMain: the menus, the editor pop-up menu, the tool bar, the bars and the Reopen menu.
+#include "app/DocumentFiles.h"
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace vesk {
+
+QAction* THTMLVeskMain::AddAction(QMenu* menu, const QString& name, const QString& caption,
+                                  const QKeySequence& shortcut, std::function<void()> run)
+{
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    if (run)
+        connect(action, &QAction::triggered, this, [run]() { run(); });
+    if (menu)
+        menu->addAction(action);
+    actions_[name] = action;
+    return action;
+}
+
+void THTMLVeskMain::BuildMenus()
+{
+    auto edit = [this](std::function<void(TVeskMemoFile&)> f) {
+        return [this, f]() {
+            if (current_) {
+                f(*current_);
+                current_->setFocus();
+            }
+        };
+    };
+    auto none = std::function<void()>();
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    AddAction(file, "New1", "&New", QKeySequence(Qt::CTRL | Qt::Key_N), [this]() { NewClick(); });
+    AddAction(file, "Open1", "&Open", {}, [this]() { OpenDirClick(); });
+    reopenMenu_ = file->addMenu(QStringLiteral("&Reopen"));
+    reopenMenu_->setObjectName(QStringLiteral("Reopen1"));
+    AddAction(file, "Save1", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S), [this]() { SaveClick(); });
+    AddAction(file, "SaveAs1", "Save &As", QKeySequence(Qt::CTRL | Qt::Key_A), [this]() { SaveAsClick(); });
+    file->addSeparator();
+    AddAction(file, "ImportFile1", "&Import Text", QKeySequence(Qt::CTRL | Qt::Key_I), [this]() { ImportFile1Click(); });
+    AddAction(file, "ExportText1", "&Export Text", QKeySequence(Qt::CTRL | Qt::Key_E), [this]() { ExportText1Click(); });
+    file->addSeparator();
+    AddAction(file, "Print1", "&Print", QKeySequence(Qt::CTRL | Qt::Key_P), none);
+    file->addSeparator();
+    AddAction(file, "Exit1", "E&xit", {}, [this]() { close(); });
+
+    QMenu* editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    AddAction(editMenu, "Undo1", "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), edit([](TVeskMemoFile& e) { e.Undo(); }));
+    AddAction(editMenu, "Redo1", "&Redo", {}, edit([](TVeskMemoFile& e) { e.Redo(); }));
+    editMenu->addSeparator();
+    AddAction(editMenu, "Cut1", "Cu&t", QKeySequence(Qt::CTRL | Qt::Key_X), edit([](TVeskMemoFile& e) { e.CutToClipboard(); }));
+    AddAction(editMenu, "Copy1", "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C), edit([](TVeskMemoFile& e) { e.CopyToClipboard(); }));
+    AddAction(editMenu, "Paste1", "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V), edit([](TVeskMemoFile& e) { e.PasteFromClipboard(); }));
+    AddAction(editMenu, "Delete1", "&Delete", QKeySequence(Qt::Key_Delete), [this]() { DeleteClick(); });
+    AddAction(editMenu, "SelectAll1", "&Select All", {}, edit([](TVeskMemoFile& e) { e.SelectAll(); }));
+    editMenu->addSeparator();
+    AddAction(editMenu, "Find1", "&Find", QKeySequence(Qt::CTRL | Qt::Key_F), none);
+    AddAction(editMenu, "Replace1", "&Replace", QKeySequence(Qt::CTRL | Qt::Key_R), none);
+    editMenu->addSeparator();
+    QAction* wrap = AddAction(editMenu, "WordWrap1", "&Word Wrap", {}, [this]() { WordWrapClick(); });
+    wrap->setCheckable(true);
+    wrap->setChecked(true);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    const std::pair<const char*, const char*> bars[] = {{"Toolbar1", "Panel6"}, {"Clipper1", "Panel2"},
+                                                        {"SECodes1", "StringGrid1"}, {"SingleCodes1", "StringGrid2"}};
+    const char* captions[] = {"&Toolbar", "&Clipper", "&Starting/Ending Codes", "S&ingle Codes"};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const QString barName = QString::fromLatin1(bars[i].second);
+        QAction* a = AddAction(view, bars[i].first, captions[i], {}, none);
+        a->setCheckable(true);
+        a->setChecked(i == 0);
+        connect(a, &QAction::toggled, this, [this, barName](bool on) {
+            if (QWidget* bar = Bar(barName))
+                bar->setVisible(on);
+        });
+    }
+    view->addSeparator();
+    AddAction(view, "CreateTab1", "C&reate Tab", {}, [this]() { CreateTab1Click(); });
+
+    QMenu* quick = menuBar()->addMenu(QStringLiteral("&Quick Codes"));
+    for (const char* item : {"Web Site Shell", "Font", "Line", "Picture or Image", "Link - HREF", "Link - NAME"})
+        quick->addAction(QString::fromLatin1(item));
+    QMenu* lists = quick->addMenu(QStringLiteral("Lists"));
+    for (const char* item : {"Numbered", "Bullets", "Dictionary", "Menu"})
+        lists->addAction(QString::fromLatin1(item));
+    quick->addAction(QStringLiteral("Copyright"));
+    quick->addSeparator();
+    quick->addAction(QStringLiteral("Change Settings"));
+
+    QMenu* browsers = menuBar()->addMenu(QStringLiteral("&Browsers"));
+    for (const char* item : {"Run &1st Browser", "Run &2nd Browser", "Run &3rd Browser", "Run &4th Browser"})
+        browsers->addAction(QString::fromLatin1(item));
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    AddAction(tools, "EditPicture1", "&Edit Picture", {}, none);
+    AddAction(tools, "ColorProducer1", "&Color Producer", {}, none);
+    tools->addSeparator();
+    AddAction(tools, "SpellChecker1", "&Spell Checker", {}, none);
+    AddAction(tools, "Thesaurus1", "&Thesaurus", {}, none);
+    tools->addSeparator();
+    AddAction(tools, "Updater1", "&Updater", {}, none);
+    AddAction(tools, "JavaScripts1", "&JavaScripts", {}, none);
+    AddAction(tools, "Validator1", "&Validator", {}, none);
+    AddAction(tools, "Uploader1", "Up&loader", {}, none);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    AddAction(help, "Preferences1", "&Preferences", {}, none);
+    AddAction(help, "HelpContents1", "&Help Contents", QKeySequence(Qt::CTRL | Qt::Key_H), none);
+    help->addSeparator();
+    AddAction(help, "StartupScreen1", "&Startup Screen", {}, none);
+    AddAction(help, "About1", "&About HTML Vesk", {}, none);
+
+    // The editor pop-up menu, shared by every editor.
+    popup_ = new QMenu(this);
+    popup_->setObjectName(QStringLiteral("PopupMenu1"));
+    AddAction(popup_, "PopUndo", "&Undo", {}, edit([](TVeskMemoFile& e) { e.Undo(); }));
+    AddAction(popup_, "PopRedo", "&Redo", {}, edit([](TVeskMemoFile& e) { e.Redo(); }));
+    popup_->addSeparator();
+    AddAction(popup_, "PopCut", "Cu&t", {}, edit([](TVeskMemoFile& e) { e.CutToClipboard(); }));
+    AddAction(popup_, "PopCopy", "&Copy", {}, edit([](TVeskMemoFile& e) { e.CopyToClipboard(); }));
+    AddAction(popup_, "PopPaste", "&Paste", {}, edit([](TVeskMemoFile& e) { e.PasteFromClipboard(); }));
+    popup_->addSeparator();
+    QMenu* search = popup_->addMenu(QStringLiteral("&Search"));
+    search->addAction(QStringLiteral("&Find"));
+    search->addAction(QStringLiteral("&Replace"));
+    QMenu* clipper = popup_->addMenu(QStringLiteral("C&lipper"));
+    for (const char* item : {"Cu&t", "&Copy", "&Paste"})
+        clipper->addAction(QString::fromLatin1(item));
+    QMenu* popupQuick = popup_->addMenu(QStringLiteral("&Quick Codes"));
+    for (const char* item : {"Web Site Shell", "Font", "Line", "Picture or Image", "Link - HREF", "Link - NAME"})
+        popupQuick->addAction(QString::fromLatin1(item));
+    QMenu* popupLists = popupQuick->addMenu(QStringLiteral("Lists"));
+    for (const char* item : {"Numbered", "Bullets", "Dictionary", "Menu"})
+        popupLists->addAction(QString::fromLatin1(item));
+    popupQuick->addAction(QStringLiteral("Copyright"));
+    QMenu* popupTools = popup_->addMenu(QStringLiteral("&Tools"));
+    for (const char* item : {"&View Picture", "&Color Producer", "&Spell Checker", "&Thesaurus", "&JavaScripts",
+                             "&Updater", "&Validator", "Up&loader"})
+        popupTools->addAction(QString::fromLatin1(item));
+}
+
+void THTMLVeskMain::BuildToolBar()
+{
+    toolBar_ = addToolBar(QStringLiteral("Toolbar"));
+    toolBar_->setObjectName(QStringLiteral("Panel6"));
+    toolBar_->setMovable(false);
+    bars_[QStringLiteral("Panel6")] = toolBar_;
+    struct Button {
+        const char* name;
+        const char* hint;
+        QStyle::StandardPixmap icon;
+        const char* menuAction;  // the menu item it shares its command with, if any
+    };
+    const Button groups[][10] = {
+        {{"OpenBtn", "Open File", QStyle::SP_DialogOpenButton, "Open1"},
+         {"SaveBtn", "Save File", QStyle::SP_DialogSaveButton, "Save1"},
+         {"PrintBtn", "Print", QStyle::SP_FileIcon, "Print1"}},
+        {{"UndoBtn", "Undo", QStyle::SP_ArrowBack, "Undo1"}, {"RedoBtn", "Redo", QStyle::SP_ArrowForward, "Redo1"}},
+        {{"CutBtn", "Cut Text", QStyle::SP_TrashIcon, "Cut1"},
+         {"CopyBtn", "Copy Text", QStyle::SP_FileDialogDetailedView, "Copy1"},
+         {"PasteBtn", "Paste Text", QStyle::SP_DialogApplyButton, "Paste1"}},
+        {{"FindBtn", "Find Word", QStyle::SP_FileDialogContentsView, "Find1"},
+         {"ReplaceBtn", "Replace Word", QStyle::SP_BrowserReload, "Replace1"},
+         {"PictureBtn", "Edit Picture", QStyle::SP_DesktopIcon, "EditPicture1"},
+         {"ColorBtn", "Color Producer", QStyle::SP_DriveDVDIcon, "ColorProducer1"},
+         {"SpellBtn", "Spell Checker", QStyle::SP_MessageBoxQuestion, "SpellChecker1"},
+         {"ThesBtn", "Thesaurus", QStyle::SP_FileDialogInfoView, "Thesaurus1"},
+         {"UpdaterBtn", "Updater", QStyle::SP_BrowserReload, "Updater1"},
+         {"ScriptBtn", "JavaScript", QStyle::SP_FileDialogListView, "JavaScripts1"},
+         {"ValidBtn", "HTML Validator (debugger)", QStyle::SP_DialogYesButton, "Validator1"},
+         {"UploadBtn", "Uploader", QStyle::SP_ArrowUp, "Uploader1"}},
+        {{"PreferBtn", "Set Preferences", QStyle::SP_FileDialogDetailedView, "Preferences1"},
+         {"Browser1Btn", "Browser 1", QStyle::SP_ComputerIcon, nullptr},
+         {"Browser2Btn", "Browser 2", QStyle::SP_ComputerIcon, nullptr},
+         {"Browser3Btn", "Browser 3", QStyle::SP_ComputerIcon, nullptr},
+         {"Browser4Btn", "Browser 4", QStyle::SP_ComputerIcon, nullptr}},
+    };
+    bool firstGroup = true;
+    for (const auto& group : groups) {
+        if (!firstGroup)
+            toolBar_->addSeparator();  // small gaps between the groups
+        firstGroup = false;
+        for (const Button& b : group) {
+            if (!b.name)
+                break;
+            QAction* menuItem = b.menuAction ? Action(QString::fromLatin1(b.menuAction)) : nullptr;
+            QAction* button = AddAction(nullptr, QString::fromLatin1(b.name), QString::fromLatin1(b.hint), {}, {});
+            button->setToolTip(QString::fromLatin1(b.hint));
+            button->setIcon(style()->standardIcon(b.icon));
+            if (menuItem)
+                connect(button, &QAction::triggered, menuItem, &QAction::trigger);
+            toolBar_->addAction(button);
+        }
+    }
+}
+
+void THTMLVeskMain::BuildBars()
+{
+    // The clipper bar and the two code bars are filled by their own commands;
+    // here they take their places under the tool bar, hidden by default.
+    auto* holder = new QWidget(this);
+    auto* layout = new QVBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* clipper = new QWidget(holder);
+    clipper->setObjectName(QStringLiteral("Panel2"));
+    clipper->setFixedHeight(26);
+    auto* se = new QTableWidget(1, 8, holder);
+    se->setObjectName(QStringLiteral("StringGrid1"));
+    auto* single = new QTableWidget(1, 8, holder);
+    single->setObjectName(QStringLiteral("StringGrid2"));
+    for (QTableWidget* grid : {se, single}) {
+        grid->setFixedHeight(36);
+        grid->horizontalHeader()->hide();
+        grid->verticalHeader()->hide();
+        grid->verticalHeader()->setDefaultSectionSize(14);
+    }
+    for (QWidget* w : {clipper, static_cast<QWidget*>(se), static_cast<QWidget*>(single)}) {
+        layout->addWidget(w);
+        w->hide();
+        bars_[w->objectName()] = w;
+    }
+    addToolBarBreak();
+    auto* barHost = new QToolBar(QStringLiteral("Bars"), this);
+    barHost->setObjectName(QStringLiteral("BarHost"));
+    barHost->setMovable(false);
+    barHost->addWidget(holder);
+    addToolBar(barHost);
+}
+
+void THTMLVeskMain::FillMenu()
+{
+    reopenMenu_->clear();
+    const TReopenMenu menu = ReadReopenMenu();
+    // Placeholders run the save prompt like any item and then open nothing.
+    auto add = [this](const QString& caption) {
+        QAction* a = reopenMenu_->addAction(caption);
+        connect(a, &QAction::triggered, this, [this, caption]() { OpenClick(caption); });
+    };
+    if (menu.recent.isEmpty())
+        add(QStringLiteral("No Recent Files"));
+    for (const QString& path : menu.recent)
+        add(path);
+    reopenMenu_->addSeparator();
+    if (menu.preferred.isEmpty())
+        add(QStringLiteral("Specify Files in Settings"));
+    for (const QString& path : menu.preferred)
+        add(path);
+}
+
+} // namespace vesk

@@ -1,0 +1,395 @@
+// THTMLVeskMain: tabs, the current editor, command enabling, titles, start-up and closing.
+#include "app/MainWindow.h"
+
+#include "app/DocumentFiles.h"
+#include "settings/FileLists.h"
+#include "settings/SettingsSections.h"
+#include "settings/WindowPlacement.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace vesk {
+
+THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("HTMLVeskMain"));
+    setWindowTitle(QStringLiteral("HTML Vesk"));
+    setGeometry(101, 191, 604, 310);
+
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("PageControl1"));
+    pages_->setTabPosition(QTabWidget::South);
+    pages_->setDocumentMode(true);
+    keys_ = std::make_shared<TStartStopKeyList>();
+    AddHtmlStartStopKeys(*keys_);
+
+    BuildMenus();
+    BuildToolBar();
+    BuildBars();
+    CreateTab1Click();  // the first tab, designed into the window
+    if (QWidget* first = pages_->widget(0))
+        first->setObjectName(QStringLiteral("TabSheet1"));
+
+    plus_ = new QToolButton(pages_);
+    plus_->setText(QStringLiteral("+"));
+    QFont bold = plus_->font();
+    bold.setBold(true);
+    plus_->setFont(bold);
+    plus_->setFixedSize(16, 16);
+    plus_->setToolTip(QStringLiteral("Create Tab"));
+    connect(plus_, &QToolButton::clicked, this, [this]() { CreateTab1Click(); });
+
+    connect(pages_, &QTabWidget::currentChanged, this, [this](int index) { PageControlChange(index); });
+    openFileDialog = [this](const QString& initial) {
+        return QFileDialog::getOpenFileName(this, QString(), initial,
+            QtFileFilter(QStringLiteral("Web Page (*.htm or *.html)|*.htm;*.html|Text File (*.txt)|*.txt|All Files (*.*)|*.*")));
+    };
+    saveFileDialog = [this](const QString& initial) {
+        return QFileDialog::getSaveFileName(this, QString(), initial,
+            QtFileFilter(QStringLiteral("Web Pages (*.htm or *.html)|*.htm;*.html|Text Files (*.txt)|*.txt|All Files|*.*")));
+    };
+    setCentralWidget(pages_);
+    Form1Resize();
+}
+
+THTMLVeskMain::~THTMLVeskMain()
+{
+    // Every editor lets go of the shared key list before the window goes.
+    for (int i = 0; i < TabCount(); ++i) {
+        if (TVeskMemoFile* e = Editor(i))
+            e->Highlighting().SetStartStopKeys(nullptr);
+    }
+}
+
+int THTMLVeskMain::TabCount() const
+{
+    return pages_->count();
+}
+
+TVeskMemoFile* THTMLVeskMain::Editor(int page) const
+{
+    return findChild<TVeskMemoFile*>(QStringLiteral("RE%1").arg(page));
+}
+
+TVeskGutter* THTMLVeskMain::Gutter(int page) const
+{
+    return findChild<TVeskGutter*>(QStringLiteral("PG%1").arg(page));
+}
+
+QAction* THTMLVeskMain::Action(const QString& name) const
+{
+    const auto it = actions_.find(name);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QWidget* THTMLVeskMain::Bar(const QString& name) const
+{
+    const auto it = bars_.find(name);
+    return it == bars_.end() ? nullptr : it->second;
+}
+
+void THTMLVeskMain::ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter)
+{
+    // What the document editors are designed with.
+    editor->Highlighting().SetStartStopKeys(keys_);
+    editor->Highlighting().SetApplyKeyWords(false);
+    editor->Highlighting().SetSeparators("\t ,.:;");
+    editor->SetScrollBars(TVeskScrollBars::Vertical);
+    editor->SetHideSelection(false);
+    editor->SetEndOfTextMark(QPen(Qt::NoPen));
+    editor->SetUndoMaxSpace(65536);
+    editor->SetCaretWidth(2);
+    editor->OnChange = [this](TVeskMemoStore*) { RichEditUpdate(); };
+    editor->OnSelMove = [this](TVeskMemoCore*) { RichEditSelChange(); };
+    editor->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(editor, &QWidget::customContextMenuRequested, this,
+            [this, editor](const QPoint& at) { popup_->popup(editor->mapToGlobal(at)); });
+    gutter->setFixedWidth(30);
+    gutter->setToolTip(QStringLiteral("Click Here to Place or Remove Marker"));
+    gutter->SetMemo(editor);
+}
+
+void THTMLVeskMain::CreateTab1Click()
+{
+    const int n = pages_->count();
+    auto* page = new QWidget();
+    page->setObjectName(QStringLiteral("TS%1").arg(n));
+    auto* layout = new QHBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* gutter = new TVeskGutter(page);
+    gutter->setObjectName(QStringLiteral("PG%1").arg(n));
+    auto* editor = new TVeskMemoFile(page);
+    editor->setObjectName(QStringLiteral("RE%1").arg(n));
+    layout->addWidget(gutter);
+    layout->addWidget(editor);
+    ConfigureEditor(editor, gutter);
+    {
+        const QSignalBlocker block(pages_);  // the new page is made current here, not by the change handler
+        pages_->addTab(page, QStringLiteral("Untitled"));
+        pages_->setCurrentIndex(n);
+    }
+    current_ = editor;
+    currentGutter_ = gutter;
+    RichEditUpdate();
+    setWindowTitle(QStringLiteral("HTML Vesk - Untitled"));
+    editor->SetModified(false);
+    editor->setFocus();
+    Form1Resize();
+}
+
+void THTMLVeskMain::PageControlChange(int index)
+{
+    if (index < 0)
+        return;
+    current_ = Editor(index);
+    currentGutter_ = Gutter(index);
+    if (!current_)
+        return;
+    current_->setFocus();
+    SetTitleFor(current_);
+    RichEditUpdate();
+}
+
+void THTMLVeskMain::SetTitleFor(TVeskMemoFile* editor)
+{
+    setWindowTitle(editor && !editor->FileName().isEmpty() ? QStringLiteral("HTML Vesk - ") + editor->FileName()
+                                                          : QStringLiteral("HTML Vesk - Untitled"));
+}
+
+void THTMLVeskMain::RichEditUpdate()
+{
+    if (!current_)
+        return;
+    const bool hasLines = current_->CharCount() > 0 || current_->ParagraphCount() > 1;
+    for (const char* name : {"SaveBtn", "PrintBtn", "SpellBtn", "ValidBtn", "UpdaterBtn", "FindBtn", "ReplaceBtn",
+                             "Save1", "SaveAs1", "Print1", "SpellChecker1", "Validator1", "Updater1", "Find1",
+                             "Replace1"}) {
+        if (QAction* a = Action(QString::fromLatin1(name)))
+            a->setEnabled(hasLines);
+    }
+    current_->viewport()->update();
+    RichEditSelChange();
+}
+
+void THTMLVeskMain::RichEditSelChange()
+{
+    if (!current_)
+        return;
+    const bool selection = current_->SelLength() != 0;
+    for (const char* name : {"CutBtn", "CopyBtn", "Cut1", "Copy1", "PopCut", "PopCopy", "ExportText1"}) {
+        if (QAction* a = Action(QString::fromLatin1(name)))
+            a->setEnabled(selection);
+    }
+    for (const char* name : {"UndoBtn", "Undo1", "PopUndo"}) {
+        if (QAction* a = Action(QString::fromLatin1(name)))
+            a->setEnabled(current_->CanUndo());
+    }
+    for (const char* name : {"RedoBtn", "Redo1", "PopRedo"}) {
+        if (QAction* a = Action(QString::fromLatin1(name)))
+            a->setEnabled(current_->CanRedo());
+    }
+    const QMimeData* clip = QGuiApplication::clipboard() ? QGuiApplication::clipboard()->mimeData() : nullptr;
+    const bool text = clip && clip->hasText();
+    for (const char* name : {"PasteBtn", "Paste1", "PopPaste"}) {
+        if (QAction* a = Action(QString::fromLatin1(name)))
+            a->setEnabled(text);
+    }
+}
+
+void THTMLVeskMain::WordWrapClick()
+{
+    if (!current_)
+        return;
+    const bool wrap = !current_->WordWrap();
+    current_->SetWordWrap(wrap);
+    current_->SetScrollBars(wrap ? TVeskScrollBars::Vertical : TVeskScrollBars::Both);
+    if (QAction* a = Action(QStringLiteral("WordWrap1")))
+        a->setChecked(wrap);
+}
+
+void THTMLVeskMain::DeleteClick()
+{
+    if (!current_)
+        return;
+    if (current_->SelLength() == 0) {
+        // At the end of its paragraph the caret deletes the whole break.
+        const std::int32_t p = current_->CurrentParagraph();
+        const bool atEnd = current_->ParagraphStart(p) + current_->Paragraph(p).length == current_->SelStart();
+        current_->SetSelLength(atEnd ? 2 : 1);
+    }
+    current_->ClearSelection();
+    current_->setFocus();
+}
+
+void THTMLVeskMain::LoadInto(TVeskMemoFile* editor, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("Cannot open file " + path.toStdString());
+    editor->Select(0, 0);
+    editor->LoadFromStream(file);
+    editor->SetFileName(path);
+    editor->SetModified(false);
+}
+
+void THTMLVeskMain::AddFile(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return;  // files that do not exist are ignored
+    CreateTab1Click();
+    try {
+        LoadInto(current_, path);
+    } catch (const std::exception&) {
+        return;
+    }
+    SetTitleFor(current_);
+    pages_->setTabText(pages_->currentIndex(), QFileInfo(path).fileName());
+    const TReopenMenu menu = ReadReopenMenu();
+    if (menu.recent.isEmpty() || menu.recent.front() != path) {
+        AddRecent(path);
+        FillMenu();
+    }
+    RichEditUpdate();
+}
+
+int THTMLVeskMain::CopyDataReceived(int identifier, const QString& text)
+{
+    if (identifier == 27) {
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+        AddFile(text);
+    }
+    return 1;
+}
+
+void THTMLVeskMain::Form1Show(const QStringList& arguments)
+{
+    if (current_)
+        current_->Clear();
+    ReadIni();
+    FillMenu();
+    if (!arguments.isEmpty()) {
+        const QString first = QFileInfo(arguments.front()).absoluteFilePath();
+        try {
+            LoadInto(current_, first);
+            SetTitleFor(current_);
+            pages_->setTabText(0, QFileInfo(first).fileName());
+            const TReopenMenu menu = ReadReopenMenu();
+            if (menu.recent.isEmpty() || menu.recent.front() != first) {
+                AddRecent(first);
+                FillMenu();
+            }
+        } catch (const std::exception& e) {
+            QMessageBox::critical(this, QStringLiteral("HTML Vesk"), QString::fromUtf8(e.what()));
+        }
+        for (int i = 1; i < arguments.size(); ++i)
+            AddFile(QFileInfo(arguments[i]).absoluteFilePath());
+    }
+    RichEditUpdate();
+    RichEditSelChange();
+    Form1Resize();
+}
+
+void THTMLVeskMain::ReadIni()
+{
+    if (const std::optional<WindowPlacement> placement = ReadPlacement()) {
+        setGeometry(placement->left, placement->top, placement->right - placement->left,
+                    placement->bottom - placement->top);
+        const Qt::WindowState state = ShowStateToWindowState(placement->showCmd);
+        if (state != Qt::WindowNoState)
+            setWindowState(state);
+    }
+    const ViewBars bars = ReadViewBars();
+    const std::pair<const char*, bool> visible[] = {{"Panel6", bars.toolbar}, {"Panel2", bars.clipper},
+                                                   {"StringGrid1", bars.seCodes}, {"StringGrid2", bars.singleCodes}};
+    const char* menuItems[] = {"Toolbar1", "Clipper1", "SECodes1", "SingleCodes1"};
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (QWidget* bar = Bar(QString::fromLatin1(visible[i].first)))
+            bar->setVisible(visible[i].second);
+        if (QAction* a = Action(QString::fromLatin1(menuItems[i])))
+            a->setChecked(visible[i].second);
+    }
+}
+
+void THTMLVeskMain::WriteIni()
+{
+    WindowPlacement placement;
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    placement.left = normal.left();
+    placement.top = normal.top();
+    placement.right = normal.left() + normal.width();
+    placement.bottom = normal.top() + normal.height();
+    placement.showCmd = isMaximized() ? kShowMaximized : (isMinimized() ? kShowMinimized : kShowNormal);
+    WritePlacement(placement);
+    ViewBars bars;
+    bars.toolbar = Bar(QStringLiteral("Panel6"))->isVisibleTo(this);
+    bars.clipper = Bar(QStringLiteral("Panel2"))->isVisibleTo(this);
+    bars.seCodes = Bar(QStringLiteral("StringGrid1"))->isVisibleTo(this);
+    bars.singleCodes = Bar(QStringLiteral("StringGrid2"))->isVisibleTo(this);
+    WriteViewBars(bars);
+}
+
+bool THTMLVeskMain::CloseAllowed()
+{
+    for (int i = 0; i < TabCount(); ++i) {
+        if (!SavePrompt(Editor(i)))
+            return false;
+    }
+    WriteIni();
+    return true;
+}
+
+void THTMLVeskMain::closeEvent(QCloseEvent* e)
+{
+    if (CloseAllowed())
+        e->accept();
+    else
+        e->ignore();
+}
+
+void THTMLVeskMain::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    Form1Resize();
+}
+
+void THTMLVeskMain::Form1Resize()
+{
+    if (plus_ && pages_) {
+        plus_->move(pages_->width() - 16, pages_->height() - 16);
+        plus_->raise();
+    }
+}
+
+QString QtFileFilter(const QString& pipeFilter)
+{
+    const QStringList parts = pipeFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (patterns == QLatin1String("*.*"))
+            patterns = QStringLiteral("*");
+        filters << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+} // namespace vesk

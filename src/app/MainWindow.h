@@ -1,0 +1,121 @@
+// THTMLVeskMain: the main window with its document tabs, menus, tool bar,
+// command enabling, start-up and closing.
+//
+// Tab n consists of the page "TS"n (the first is "TabSheet1"), the editor
+// "RE"n (TVeskMemoFile) and the gutter "PG"n, always found by name. Tabs are
+// only ever added, so names and page indexes stay in step. Every editor
+// shares the first editor's start/stop key list.
+#pragma once
+
+#include "editor/KeyLists.h"
+#include "editor/VeskGutter.h"
+#include "editor/VeskMemo.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QWidget;
+
+namespace vesk {
+
+class THTMLVeskMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit THTMLVeskMain(QWidget* parent = nullptr);
+    ~THTMLVeskMain() override;
+
+    // ---- tabs --------------------------------------------------------------
+    int TabCount() const;
+    TVeskMemoFile* Editor(int page) const;   // "RE"page, or null
+    TVeskGutter* Gutter(int page) const;     // "PG"page, or null
+    TVeskMemoFile* CurrentEditor() const { return current_; }
+    TVeskGutter* CurrentGutter() const { return currentGutter_; }
+    void CreateTab1Click();
+    // Opens an existing file in a new tab (a missing one is ignored).
+    void AddFile(const QString& path);
+    // A second start handed over a record: raise the window and open its file.
+    int CopyDataReceived(int identifier, const QString& text);
+
+    // ---- start-up and closing -----------------------------------------------
+    // Start-up steps after the window exists: settings, bars, command line.
+    void Form1Show(const QStringList& arguments);
+    // The closing sequence: the save prompt for every tab, then the settings.
+    // False when the user cancelled (the window stays open).
+    bool CloseAllowed();
+
+    // ---- commands ------------------------------------------------------------
+    void RichEditUpdate();
+    void RichEditSelChange();
+    void WordWrapClick();
+    void DeleteClick();
+    void NewClick();
+    void OpenDirClick();
+    void OpenDialog(const QString& initialFolder);
+    void OpenClick(const QString& caption);  // a Reopen menu item
+    void SaveClick();
+    bool SaveAsClick();
+    void ImportFile1Click();
+    void ExportText1Click();
+    // Runs the automatic closing functions for one document; false = Cancel.
+    bool SavePrompt(TVeskMemoFile* editor);
+    void FillMenu();
+    void SetTitleFor(TVeskMemoFile* editor);
+
+    // ---- hooks ----------------------------------------------------------------
+    // File dialogs (tests replace them): return the chosen path or "".
+    std::function<QString(const QString& initial)> openFileDialog;
+    std::function<QString(const QString& initial)> saveFileDialog;
+    // The tools the save prompt runs; each is wired when its tool exists.
+    std::function<void(TVeskMemoFile*)> runUpdater, runSpellChecker, runValidator, addToUploadBin, showUploader;
+    std::function<bool(const QString& path)> inUploadBin;
+
+    // Named actions (menu items and tool-bar buttons share them), by object name.
+    QAction* Action(const QString& name) const;
+    QMenu* ReopenMenu() const { return reopenMenu_; }
+    QWidget* Bar(const QString& name) const;  // "Panel6", "Panel2", "StringGrid1", "StringGrid2"
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildBars();
+    void ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter);
+    void PageControlChange(int index);
+    void Form1Resize();
+    void LoadInto(TVeskMemoFile* editor, const QString& path);
+    // Loads `path` into the current tab (the save prompt has run).
+    void OpenPath(const QString& path);
+    void ReadIni();
+    void WriteIni();
+    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
+                       const QKeySequence& shortcut, std::function<void()> run);
+
+    QTabWidget* pages_ = nullptr;
+    QToolButton* plus_ = nullptr;
+    QMenu* reopenMenu_ = nullptr;
+    QMenu* popup_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    std::map<QString, QAction*> actions_;
+    std::map<QString, QWidget*> bars_;
+    TVeskMemoFile* current_ = nullptr;
+    TVeskGutter* currentGutter_ = nullptr;
+    std::shared_ptr<TStartStopKeyList> keys_;
+};
+
+// Turns a filter of the form "Name|*.a;*.b|Other|*.*" into Qt's "Name (*.a *.b);;…".
+QString QtFileFilter(const QString& pipeFilter);
+
+} // namespace vesk

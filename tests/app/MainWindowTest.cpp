@@ -1,0 +1,197 @@
+// The main window: tabs found by name, titles, command enabling, the save
+// prompt answered through the message box script, file commands, closing.
+#include "app/MainWindow.h"
+#include "app/MsgBox.h"
+#include "settings/FileLists.h"
+#include "settings/SettingsSections.h"
+#include "settings/WindowPlacement.h"
+#include "support/TempDir.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace vesk {
+namespace {
+
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
+struct Fixture {
+    test::ScopedProgramFolder home;
+    MsgBoxScript::Scope script;
+    THTMLVeskMain window;
+};
+
+TEST(MainWindow, TabsAreFoundByNameAndShareOneKeyList)
+{
+    Fixture f;
+    EXPECT_EQ(f.window.objectName(), "HTMLVeskMain");
+    ASSERT_EQ(f.window.TabCount(), 1);
+    EXPECT_EQ(f.window.CurrentEditor(), f.window.Editor(0));
+    EXPECT_EQ(f.window.Editor(0)->objectName(), "RE0");
+    EXPECT_EQ(f.window.Gutter(0)->objectName(), "PG0");
+    EXPECT_EQ(f.window.windowTitle(), "HTML Vesk - Untitled");
+    f.window.CreateTab1Click();
+    ASSERT_EQ(f.window.TabCount(), 2);
+    EXPECT_EQ(f.window.CurrentEditor(), f.window.Editor(1));
+    EXPECT_EQ(f.window.Editor(1)->Highlighting().StartStopKeys(), f.window.Editor(0)->Highlighting().StartStopKeys());
+    // Tags are coloured in every tab, from the first line on.
+    f.window.Editor(1)->SetTextBuf("<html>\r\n<b>x</b>");
+    EXPECT_TRUE(f.window.Editor(1)->Highlighting().StateAt(0).InContext());
+    EXPECT_TRUE(f.window.Editor(1)->Highlighting().StateAt(8).InContext());
+}
+
+TEST(MainWindow, CommandsFollowTheDocumentAndTheSelection)
+{
+    Fixture f;
+    TVeskMemoFile* editor = f.window.CurrentEditor();
+    f.window.RichEditUpdate();
+    EXPECT_FALSE(f.window.Action("Save1")->isEnabled());
+    EXPECT_FALSE(f.window.Action("Cut1")->isEnabled());
+    editor->SetTextBuf("hello");
+    editor->SelectAll();
+    EXPECT_TRUE(f.window.Action("Save1")->isEnabled());
+    EXPECT_TRUE(f.window.Action("SaveBtn")->isEnabled());
+    EXPECT_TRUE(f.window.Action("Cut1")->isEnabled());
+    EXPECT_TRUE(f.window.Action("ExportText1")->isEnabled());
+    editor->Select(5, 5);
+    EXPECT_FALSE(f.window.Action("Copy1")->isEnabled());
+    EXPECT_FALSE(f.window.Action("Undo1")->isEnabled());
+    editor->TypeText("!");
+    EXPECT_TRUE(f.window.Action("Undo1")->isEnabled());
+}
+
+TEST(MainWindow, DeleteAtAParagraphEndJoinsTheNextLine)
+{
+    Fixture f;
+    TVeskMemoFile* editor = f.window.CurrentEditor();
+    editor->SetTextBuf("ab\r\ncd");
+    editor->Select(2, 2);
+    f.window.DeleteClick();
+    EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "abcd");
+    f.window.DeleteClick();
+    EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "abd");
+}
+
+TEST(MainWindow, WordWrapIsSwitchedPerEditor)
+{
+    Fixture f;
+    f.window.WordWrapClick();
+    EXPECT_FALSE(f.window.Editor(0)->WordWrap());
+    EXPECT_FALSE(f.window.Action("WordWrap1")->isChecked());
+    f.window.CreateTab1Click();
+    EXPECT_TRUE(f.window.Editor(1)->WordWrap());
+    f.window.WordWrapClick();
+    EXPECT_FALSE(f.window.Editor(1)->WordWrap());
+    EXPECT_FALSE(f.window.Editor(0)->WordWrap());
+}
+
+TEST(MainWindow, SavePromptAsksInOrderAndCancelStops)
+{
+    Fixture f;
+    TVeskMemoFile* editor = f.window.CurrentEditor();
+    EXPECT_TRUE(f.window.SavePrompt(editor));  // empty: no question at all
+    EXPECT_TRUE(MsgBoxScript::Calls().isEmpty());
+
+    editor->SetTextBuf("text");  // modified by the load
+    int updated = 0;
+    f.window.runUpdater = [&](TVeskMemoFile*) { ++updated; };
+    MsgBoxScript::Push(kMrYes);   // update dates
+    MsgBoxScript::Push(kMrNo);    // spelling
+    MsgBoxScript::Push(kMrCancel);  // validation: stop here
+    EXPECT_FALSE(f.window.SavePrompt(editor));
+    EXPECT_EQ(updated, 1);
+    const auto calls = MsgBoxScript::Calls();
+    ASSERT_EQ(calls.size(), 3);
+    EXPECT_EQ(calls[0].caption, "Update Dates?");
+    EXPECT_EQ(calls[0].text, "Do you want to update the dates of Untitled?");
+    EXPECT_EQ(calls[1].caption, "Check Spelling?");
+    EXPECT_EQ(calls[2].caption, "Validate Code?");
+}
+
+TEST(MainWindow, SaveChangesSavesWithABackupAndUntitledGoesThroughSaveAs)
+{
+    Fixture f;
+    AutoCloseOptions options;
+    options.updater = options.spell = options.validator = options.addToUploadBin = options.runUploader = false;
+    WriteAutoClose(options);
+    test::TempDir dir;
+    const QString path = dir.file("page.htm");
+    ASSERT_TRUE(WriteFileBytes(path, "old"));
+    TVeskMemoFile* editor = f.window.CurrentEditor();
+    f.window.AddFile(path);
+    editor = f.window.CurrentEditor();
+    ASSERT_EQ(editor->FileName(), path);
+    EXPECT_EQ(f.window.windowTitle(), "HTML Vesk - " + path);
+    editor->Select(3, 3);
+    editor->TypeText(" new");
+    MsgBoxScript::Push(kMrYes);
+    EXPECT_TRUE(f.window.SavePrompt(editor));
+    EXPECT_EQ(MsgBoxScript::Calls().back().text, "page.htm has changed\r\rSave changes?");
+    EXPECT_EQ(ReadFileBytes(path), "old new");
+    EXPECT_EQ(ReadFileBytes(dir.file("page.BAK")), "old");
+    EXPECT_FALSE(editor->Modified());
+    EXPECT_EQ(ReadRecentFiles()[0], path);
+
+    // An untitled document whose Save As dialog is cancelled stays modified.
+    f.window.CreateTab1Click();
+    TVeskMemoFile* untitled = f.window.CurrentEditor();
+    untitled->TypeText("draft");
+    f.window.saveFileDialog = [](const QString&) { return QString(); };
+    f.window.SaveClick();
+    EXPECT_TRUE(untitled->Modified());
+    f.window.saveFileDialog = [&](const QString&) { return dir.file("draft.htm"); };
+    f.window.SaveClick();
+    EXPECT_FALSE(untitled->Modified());
+    EXPECT_EQ(ReadFileBytes(dir.file("draft.htm")), "draft");
+    EXPECT_EQ(f.window.windowTitle(), "HTML Vesk - " + dir.file("draft.htm"));
+}
+
+TEST(MainWindow, ClosingCancelledKeepsTheWindowAndTheSettingsUnwritten)
+{
+    Fixture f;
+    f.window.CurrentEditor()->SetTextBuf("unsaved");
+    MsgBoxScript::Push(kMrCancel);
+    EXPECT_FALSE(f.window.CloseAllowed());
+    EXPECT_FALSE(QFileInfo::exists(f.home.file("orla.ini")));
+    for (int i = 0; i < 6; ++i)
+        MsgBoxScript::Push(kMrNo);
+    EXPECT_TRUE(f.window.CloseAllowed());
+    EXPECT_TRUE(QFileInfo::exists(f.home.file("orla.ini")));
+    EXPECT_TRUE(ReadPlacement().has_value());
+}
+
+TEST(MainWindow, ReopenPlaceholdersRunThePromptAndOpenNothing)
+{
+    Fixture f;
+    f.window.FillMenu();
+    const QList<QAction*> items = f.window.ReopenMenu()->actions();
+    ASSERT_FALSE(items.isEmpty());
+    EXPECT_EQ(items.front()->text(), "No Recent Files");
+    EXPECT_EQ(items.back()->text(), "Specify Files in Settings");
+    f.window.CurrentEditor()->SetTextBuf("x");
+    MsgBoxScript::Push(kMrNo);
+    items.front()->trigger();
+    EXPECT_FALSE(MsgBoxScript::Calls().isEmpty());
+    EXPECT_EQ(f.window.CurrentEditor()->GetTextPart(0, 1), "x");
+}
+
+TEST(MainWindow, ASecondStartsFileOpensInANewTab)
+{
+    Fixture f;
+    test::TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir.file("handed.htm"), "<p>hi"));
+    EXPECT_EQ(f.window.CopyDataReceived(27, dir.file("handed.htm")), 1);
+    EXPECT_EQ(f.window.TabCount(), 2);
+    EXPECT_EQ(f.window.CurrentEditor()->FileName(), dir.file("handed.htm"));
+    EXPECT_EQ(f.window.CopyDataReceived(27, dir.file("missing.htm")), 1);
+    EXPECT_EQ(f.window.TabCount(), 2);  // a missing file is ignored
+    EXPECT_EQ(f.window.CopyDataReceived(5, dir.file("handed.htm")), 1);
+    EXPECT_EQ(f.window.TabCount(), 2);
+}
+
+} // namespace
+} // namespace vesk
