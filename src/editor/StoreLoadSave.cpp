@@ -290,9 +290,11 @@ void TVeskMemoStore::AfterLoad()
         OnParse(this, 0, charCount_);
     if (OnProgress)
         OnProgress(this);
-    TextLoaded();
+    // Derived data (highlighting) is reset before the view lays out the new
+    // text, or the view would format with what was known of the old one.
     for (TStoreListener* l : std::vector<TStoreListener*>(listeners_))
         l->TextReset();
+    TextLoaded();
     if (OnChange)
         OnChange(this);
 }

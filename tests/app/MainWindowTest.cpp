@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
+#include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -191,6 +192,36 @@ TEST(MainWindow, ASecondStartsFileOpensInANewTab)
     EXPECT_EQ(f.window.TabCount(), 2);  // a missing file is ignored
     EXPECT_EQ(f.window.CopyDataReceived(5, dir.file("handed.htm")), 1);
     EXPECT_EQ(f.window.TabCount(), 2);
+}
+
+} // namespace
+} // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST(MainWindow, TheFirstTabColoursItsFirstLineAfterAStartWithAFile)
+{
+    Fixture f;
+    test::TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir.file("a.htm"), "<html>\r\n<head>"));
+    f.window.show();
+    f.window.Form1Show({dir.file("a.htm")});
+    TVeskMemoFile* editor = f.window.Editor(0);
+    EXPECT_TRUE(editor->Highlighting().StateAt(0).InContext());
+    const TParRecord& par = editor->Paragraph(0);
+    EXPECT_EQ(par.Line(0).start, 0);
+    EXPECT_GT(par.markCount, 0);
+    // And the painted first line shows the tag colour.
+    QTest::qWait(50);
+    const QImage image = editor->viewport()->grab().toImage();
+    int yellow = 0;
+    for (int y = 0; y < editor->LineHeightPixels() && y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            yellow += qRed(c) > 240 && qGreen(c) > 240 && qBlue(c) < 40;
+        }
+    EXPECT_GT(yellow, 20);
 }
 
 } // namespace

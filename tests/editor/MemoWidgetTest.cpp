@@ -641,3 +641,26 @@ TEST_F(MemoWidgetTest, FileNameRoundTripsAndNavigatorsNeedAnEditor)
 
 } // namespace
 } // namespace vesk
+
+namespace vesk {
+namespace {
+
+// A widget that has already shown (and highlighted) a document lays out the
+// next one with fresh highlighting from its first line on.
+TEST(MemoReload, TheFirstLineOfTheNextDocumentIsHighlightedToo)
+{
+    TVeskMemo memo;
+    auto keys = std::make_shared<TStartStopKeyList>();
+    AddHtmlStartStopKeys(*keys);
+    memo.Highlighting().SetStartStopKeys(keys);
+    memo.resize(300, 100);
+    memo.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&memo));
+    QTest::qWait(20);  // the empty document is painted, so laid out and parsed
+    memo.SetTextBuf("<b>\r\n<i>");
+    ASSERT_TRUE(memo.Paragraph(0).formatted);
+    EXPECT_GT(memo.Paragraph(0).markCount, 0);  // laid out after its marks were made
+}
+
+} // namespace
+} // namespace vesk
