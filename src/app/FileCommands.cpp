@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QTabWidget>
 
 namespace vesk {

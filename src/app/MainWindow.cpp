@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 
 #include "app/DocumentFiles.h"
+#include "app/MsgBox.h"
 #include "settings/FileLists.h"
 #include "settings/SettingsSections.h"
 #include "settings/WindowPlacement.h"
@@ -16,7 +17,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QTabBar>
 #include <QTabWidget>
@@ -297,7 +297,7 @@ void THTMLVeskMain::Form1Show(const QStringList& arguments)
                 FillMenu();
             }
         } catch (const std::exception& e) {
-            QMessageBox::critical(this, QStringLiteral("HTML Vesk"), QString::fromUtf8(e.what()));
+            MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
         }
         for (int i = 1; i < arguments.size(); ++i)
             AddFile(QFileInfo(arguments[i]).absoluteFilePath());
