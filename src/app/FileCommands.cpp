@@ -3,6 +3,7 @@
 #include "app/DocumentFiles.h"
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
+#include "platform/Registry.h"
 #include "settings/SettingsSections.h"
 
 #include <QApplication>
@@ -75,6 +76,37 @@ bool THTMLVeskMain::SavePrompt(TVeskMemoFile* editor)
     step(options.runUploader, QStringLiteral("Do you want to upload files now?"), QStringLiteral("Run Uploader?"),
          kSoundInformation, hook(showUploader));
     return result;
+}
+
+QString THTMLVeskMain::SessionEnding()
+{
+    const AutoCloseOptions options = ReadAutoClose();
+    QString tail;
+    for (int i = 0; i < TabCount(); ++i) {
+        TVeskMemoFile* editor = Editor(i);
+        if (editor->CharCount() > 0 && options.saveChanges && editor->Modified()) {
+            const QString name = NameOf(editor);
+            if (MsgBox(name + QStringLiteral(" has changed") + QStringLiteral("\r\r") + QStringLiteral("Save changes?"),
+                       QStringLiteral("Save Changes?"), kMbYesNo, kSoundWarning)
+                == kMrYes) {
+                const QSignalBlocker block(pages_);
+                pages_->setCurrentIndex(i);
+                current_ = editor;
+                currentGutter_ = Gutter(i);
+                if (editor->FileName().isEmpty())
+                    SaveAsClick();
+                else
+                    SaveClick();
+            }
+        }
+        if (!editor->FileName().isEmpty())
+            tail += QStringLiteral(" \"") + editor->FileName() + QLatin1Char('"');
+    }
+    WriteIni();
+    const QString command = QCoreApplication::applicationFilePath() + tail;
+    RegWriteValue(RegRoot::CurrentUser, QStringLiteral("\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"),
+                  QStringLiteral("HTMLVeskRunOnce"), command);
+    return command;
 }
 
 void THTMLVeskMain::NewClick()

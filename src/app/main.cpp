@@ -4,6 +4,7 @@
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 int main(int argc, char** argv)
 {
@@ -27,6 +28,10 @@ int main(int argc, char** argv)
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    // The desktop session ending: save what the user wants kept and come
+    // back at the next logon with the same documents.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.SessionEnding(); });
     window.show();
     window.Form1Show(arguments);
     return QApplication::exec();

@@ -2,6 +2,7 @@
 // prompt answered through the message box script, file commands, closing.
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
+#include "platform/Registry.h"
 #include "settings/FileLists.h"
 #include "settings/SettingsSections.h"
 #include "settings/WindowPlacement.h"
@@ -222,6 +223,38 @@ TEST(MainWindow, TheFirstTabColoursItsFirstLineAfterAStartWithAFile)
             yellow += qRed(c) > 240 && qGreen(c) > 240 && qBlue(c) < 40;
         }
     EXPECT_GT(yellow, 20);
+}
+
+} // namespace
+} // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST(MainWindow, SessionEndSavesWhatTheUserKeepsAndRegistersTheDocumentsForTheNextLogon)
+{
+    Fixture f;
+    test::TempDir dir;
+    const QString named = dir.file("named page.htm");
+    ASSERT_TRUE(WriteFileBytes(named, "old"));
+    f.window.AddFile(named);
+    f.window.CurrentEditor()->TypeText("new ");
+    f.window.CreateTab1Click();
+    f.window.CurrentEditor()->TypeText("draft");
+    f.window.saveFileDialog = [&](const QString&) { return dir.file("draft.htm"); };
+    MsgBoxScript::Push(kMrYes);  // the named page
+    MsgBoxScript::Push(kMrYes);  // the untitled one goes through Save As
+    const QString command = f.window.SessionEnding();
+    ASSERT_EQ(MsgBoxScript::Calls().size(), 2);
+    EXPECT_EQ(MsgBoxScript::Calls()[0].text, "named page.htm has changed\r\rSave changes?");
+    EXPECT_EQ(MsgBoxScript::Calls()[0].buttons, kMbYesNo);
+    EXPECT_EQ(ReadFileBytes(named), "new old");
+    EXPECT_EQ(ReadFileBytes(dir.file("draft.htm")), "draft");
+    EXPECT_TRUE(command.endsWith(" \"" + named + "\" \"" + dir.file("draft.htm") + "\""));
+    EXPECT_EQ(RegReadValue(RegRoot::CurrentUser, "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                           "HTMLVeskRunOnce"),
+              std::optional<QString>(command));
+    EXPECT_TRUE(ReadPlacement().has_value());
 }
 
 } // namespace
