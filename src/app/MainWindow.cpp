@@ -344,6 +344,22 @@ void THTMLVeskMain::WriteIni()
     bars.seCodes = Bar(QStringLiteral("StringGrid1"))->isVisibleTo(this);
     bars.singleCodes = Bar(QStringLiteral("StringGrid2"))->isVisibleTo(this);
     WriteViewBars(bars);
+
+    // The file menus as shown: recent files before the separator, preferred
+    // ones after it; placeholders are not files and are not written.
+    bool preferredPart = false;
+    int recentSlot = 0, preferredSlot = 0;
+    for (QAction* item : reopenMenu_->actions()) {
+        if (item->isSeparator()) {
+            preferredPart = true;
+            continue;
+        }
+        const QString caption = item->text();
+        if (!preferredPart && caption != QLatin1String("No Recent Files") && recentSlot < kFileSlots)
+            WriteRecentFile(recentSlot++, caption);
+        else if (preferredPart && caption != QLatin1String("Specify Files in Settings") && preferredSlot < kFileSlots)
+            WritePreferredMenuEntry(preferredSlot++, caption);
+    }
 }
 
 bool THTMLVeskMain::CloseAllowed()

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
+#include <QTabWidget>
 #include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -255,6 +256,67 @@ TEST(MainWindow, SessionEndSavesWhatTheUserKeepsAndRegistersTheDocumentsForTheNe
                            "HTMLVeskRunOnce"),
               std::optional<QString>(command));
     EXPECT_TRUE(ReadPlacement().has_value());
+}
+
+} // namespace
+} // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST(MainWindow, OpenThroughTheDialogNamesTheTabAndTheWindowAndListsTheFile)
+{
+    Fixture f;
+    test::TempDir dir;
+    const QString path = dir.file("opened.htm");
+    ASSERT_TRUE(WriteFileBytes(path, "<p>one\r\ntwo"));
+    f.window.openFileDialog = [&](const QString&) { return path; };
+    f.window.OpenDirClick();  // an empty document: the prompt asks nothing
+    EXPECT_EQ(f.window.CurrentEditor()->FileName(), path);
+    EXPECT_FALSE(f.window.CurrentEditor()->Modified());
+    EXPECT_EQ(f.window.windowTitle(), "HTML Vesk - " + path);
+    EXPECT_EQ(f.window.findChild<QTabWidget*>("PageControl1")->tabText(0), "opened.htm");
+    EXPECT_EQ(ReadRecentFiles()[0], path);
+    EXPECT_EQ(f.window.ReopenMenu()->actions().front()->text(), path);
+
+    // A file that cannot be read leaves the document as it was (with the
+    // closing functions off, the prompt asks nothing first).
+    WriteAutoClose(AutoCloseOptions{false, false, false, false, false, false, false});
+    f.window.openFileDialog = [&](const QString&) { return dir.file("missing.htm"); };
+    f.window.CurrentEditor()->SetModified(false);
+    f.window.OpenDirClick();
+    EXPECT_EQ(f.window.CurrentEditor()->FileName(), path);
+    ASSERT_FALSE(MsgBoxScript::Calls().isEmpty());
+    EXPECT_TRUE(MsgBoxScript::Calls().back().text.startsWith("Cannot open file"));
+}
+
+TEST(MainWindow, ExportWritesExactlyTheSelectionAndImportInsertsAFile)
+{
+    Fixture f;
+    test::TempDir dir;
+    TVeskMemoFile* editor = f.window.CurrentEditor();
+    editor->SetTextBuf("first line\r\nsecond line\r\nthird");
+    editor->Select(6, 18);  // "line\r\nsecond"
+    f.window.saveFileDialog = [&](const QString&) { return dir.file("part.txt"); };
+    f.window.ExportText1Click();
+    EXPECT_EQ(ReadFileBytes(dir.file("part.txt")), "line\r\nsecond");
+
+    ASSERT_TRUE(WriteFileBytes(dir.file("in.txt"), "A\nB"));
+    f.window.openFileDialog = [&](const QString&) { return dir.file("in.txt"); };
+    editor->Select(0, 0);
+    f.window.ImportFile1Click();
+    EXPECT_EQ(editor->GetTextPart(0, 6), "A\r\nBfi");  // line breaks as when opening
+}
+
+TEST(MainWindow, ClosingWritesTheFileMenusAsShown)
+{
+    Fixture f;
+    ASSERT_TRUE(f.home.Write("orla.ini", "[RecentFiles]\n0=/a.htm\n1=/b.htm\n"));
+    f.window.FillMenu();
+    ASSERT_TRUE(f.window.CloseAllowed());  // empty document: no questions
+    EXPECT_EQ(ReadRecentFiles()[0], "/a.htm");
+    EXPECT_EQ(ReadRecentFiles()[1], "/b.htm");
+    EXPECT_TRUE(ReadRecentFiles()[2].isEmpty());
 }
 
 } // namespace
