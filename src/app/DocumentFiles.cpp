@@ -10,6 +10,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vesk {
 
 QString BackupPath(const QString& path)
@@ -36,50 +40,87 @@ QString SaveTarget(const QString& path)
     return path;
 }
 
-void Commit(QSaveFile& out, const QString& path)
+} // namespace
+
+namespace {
+
+[[noreturn]] void Fail(const QString& path, const QString& why)
 {
+    throw EDocumentWriteError("Unable to write to " + path.toStdString() + ": " + why.toStdString());
+}
+
+void FlushFolderOf(const QString& file)
+{
+    // The rename itself reaches the disk only when the folder is flushed.
+    const int dir = ::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
+}
+
+// Writes over the file itself: for files with other hard links (a rename
+// would cut them off) and folders where no new file may be created.
+void WriteInPlace(const QString& target, const QString& path, const QByteArray& bytes)
+{
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        Fail(path, out.errorString());
+    if (out.write(bytes) != bytes.size() || !out.flush() || ::fsync(out.handle()) != 0)
+        Fail(path, out.errorString());
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    const QString target = SaveTarget(path);
+    struct stat st {};
+    if (::stat(QFile::encodeName(target).constData(), &st) == 0 && st.st_nlink > 1) {
+        WriteInPlace(target, path, bytes);
+        return;
+    }
+    // QSaveFile writes a temporary file beside the target, flushes it and
+    // renames it into place, keeping the old file's permissions; where no
+    // temporary file can be created it writes the file in place.
+    QSaveFile out(target);
+    out.setDirectWriteFallback(true);
+    if (!out.open(QIODevice::WriteOnly))
+        Fail(path, out.errorString());
+    if (out.write(bytes) != bytes.size()) {
+        const QString why = out.errorString();
+        out.cancelWriting();
+        Fail(path, why);
+    }
     if (!out.commit())
-        throw EDocumentWriteError("Unable to write to " + path.toStdString() + ": "
-                                  + out.errorString().toStdString());
+        Fail(path, out.errorString());
+    FlushFolderOf(target);
 }
 
 } // namespace
 
 void WriteFileSafely(const QString& path, const QByteArray& bytes)
 {
-    // QSaveFile writes a temporary file beside the target, flushes it and
-    // renames it into place, keeping the old file's permissions.
-    QSaveFile out(SaveTarget(path));
-    if (!out.open(QIODevice::WriteOnly))
-        throw EDocumentWriteError("Unable to write to " + path.toStdString() + ": "
-                                  + out.errorString().toStdString());
-    if (out.write(bytes) != bytes.size())
-        out.cancelWriting();
-    Commit(out, path);
+    WriteBytes(path, bytes);
 }
 
-TextEncoding SaveDocumentFile(const TVeskMemoStore& document, const QString& path, bool backup)
+TSaveResult SaveDocumentFile(const TVeskMemoStore& document, const QString& path, bool backup)
 {
+    TSaveResult result;
+    // The whole text is encoded first: nothing on disk changes until it is ready.
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        result.encoding = document.SaveToStream(buffer);
+    }
     const QString target = SaveTarget(path);
     if (backup && QFileInfo::exists(target)) {
-        // The backup is a convenience: when it cannot be made, the save goes on.
         const QString backupPath = BackupPath(target);
         QFile::remove(backupPath);
-        QFile::copy(target, backupPath);
+        result.backupFailed = !QFile::copy(target, backupPath);
     }
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        throw EDocumentWriteError("Unable to write to " + path.toStdString() + ": "
-                                  + out.errorString().toStdString());
-    TextEncoding written;
-    try {
-        written = document.SaveToStream(out);
-    } catch (const std::exception& e) {
-        out.cancelWriting();
-        throw EDocumentWriteError("Unable to write to " + path.toStdString() + ": " + e.what());
-    }
-    Commit(out, path);
-    return written;
+    WriteBytes(path, bytes);
+    return result;
 }
 
 FileSlots WithRecent(const FileSlots& recent, const QString& path, const QStringList& preferred)

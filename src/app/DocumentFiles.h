@@ -26,14 +26,22 @@ public:
 // "README.BAK"). Only the file name counts, never a dot in a folder name.
 QString BackupPath(const QString& path);
 
+struct TSaveResult {
+    TextEncoding encoding = TextEncoding::Utf8;  // what was written
+    bool backupFailed = false;  // the backup copy could not be made (the save went ahead)
+};
+
 // Saves a document to `path`. With `backup` and an existing file, the old
 // file is first copied to BackupPath(path), replacing an older backup; a
-// failed backup copy does not stop the save. The text then goes to a
-// temporary file in the same folder, is flushed and renamed over `path`, so
-// a failed save leaves the old file as it was; the old file's permissions
-// are kept and a symbolic link keeps pointing at the saved file. Returns the
-// encoding written. Throws EDocumentWriteError when the file cannot be written.
-TextEncoding SaveDocumentFile(const TVeskMemoStore& document, const QString& path, bool backup);
+// failed backup copy does not stop the save but is reported in the result.
+// The text then goes to a temporary file in the same folder, which is flushed
+// and renamed over `path`, and the folder is flushed, so a failed save leaves
+// the old file as it was; the old file's permissions are kept and a symbolic
+// link keeps pointing at the saved file. A file with other hard links, or one
+// in a folder where no new file can be created, is written in place instead
+// (after the backup). Throws EDocumentWriteError when the file cannot be
+// written.
+TSaveResult SaveDocumentFile(const TVeskMemoStore& document, const QString& path, bool backup);
 
 // Writes `bytes` to `path` in the same safe way (no backup).
 void WriteFileSafely(const QString& path, const QByteArray& bytes);

@@ -22,6 +22,14 @@ QString NameOf(const TVeskMemoFile* editor)
 
 } // namespace
 
+void THTMLVeskMain::ReportBackupFailure(const QString& path)
+{
+    // The save went ahead; the user must still know there is no backup.
+    MsgBox(QStringLiteral("The backup copy ") + BackupPath(path) + QStringLiteral(" could not be made.")
+               + QStringLiteral("\r\r") + QStringLiteral("The document itself was saved."),
+           QStringLiteral("Backup Failed"), kMbOk, kSoundWarning);
+}
+
 bool THTMLVeskMain::SavePrompt(TVeskMemoFile* editor)
 {
     if (!editor)
@@ -45,8 +53,9 @@ bool THTMLVeskMain::SavePrompt(TVeskMemoFile* editor)
     const QString name = NameOf(editor);
     bool result = true;
     // Asks one question; Yes runs `action`, No skips, Cancel ends the prompt.
+    // A step whose tool is not part of the program yet is not asked at all.
     auto step = [&](bool on, const QString& text, const QString& caption, int sound, const std::function<void()>& action) {
-        if (!result || !on)
+        if (!result || !on || !action)
             return;
         const int answer = MsgBox(text, caption, kMbYesNoCancel, sound);
         if (answer == kMrCancel)
@@ -55,10 +64,7 @@ bool THTMLVeskMain::SavePrompt(TVeskMemoFile* editor)
             action();
     };
     auto hook = [editor](const std::function<void(TVeskMemoFile*)>& f) {
-        return std::function<void()>([f, editor]() {
-            if (f)
-                f(editor);
-        });
+        return f ? std::function<void()>([f, editor]() { f(editor); }) : std::function<void()>();
     };
     step(options.updater, QStringLiteral("Do you want to update the dates of ") + name + QStringLiteral("?"),
          QStringLiteral("Update Dates?"), kSoundInformation, hook(runUpdater));
@@ -180,9 +186,9 @@ void THTMLVeskMain::SaveClick()
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    TSaveResult saved;
     try {
-        SaveDocumentFile(*current_, current_->FileName(), ReadAutoClose().backup);
-        current_->SetModified(false);
+        saved = SaveDocumentFile(*current_, current_->FileName(), ReadAutoClose().backup);
     } catch (const std::exception& e) {
         QApplication::restoreOverrideCursor();
         // The document stays modified: nothing is lost.
@@ -190,6 +196,9 @@ void THTMLVeskMain::SaveClick()
         return;
     }
     QApplication::restoreOverrideCursor();
+    current_->SetModified(false);
+    if (saved.backupFailed)
+        ReportBackupFailure(current_->FileName());
     current_->setFocus();
 }
 
@@ -201,7 +210,8 @@ bool THTMLVeskMain::SaveAsClick()
     if (path.isEmpty())
         return false;
     try {
-        SaveDocumentFile(*current_, path, ReadAutoClose().backup);
+        if (SaveDocumentFile(*current_, path, ReadAutoClose().backup).backupFailed)
+            ReportBackupFailure(path);
     } catch (const std::exception& e) {
         MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
         return false;

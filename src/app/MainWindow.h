@@ -73,6 +73,8 @@ public:
     // Runs the automatic closing functions for one document; false = Cancel.
     bool SavePrompt(TVeskMemoFile* editor);
     void FillMenu();
+    // Tells the user that a save went ahead without its backup copy.
+    void ReportBackupFailure(const QString& path);
     void SetTitleFor(TVeskMemoFile* editor);
 
     // ---- hooks ----------------------------------------------------------------

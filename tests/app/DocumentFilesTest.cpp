@@ -4,10 +4,13 @@
 #include "settings/Settings.h"
 #include "support/TempDir.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -127,6 +130,68 @@ TEST(RecentFiles, AddRecentWritesTheSettingsFile)
     const TReopenMenu menu = ReadReopenMenu();
     EXPECT_EQ(menu.recent, (QStringList{"/b", "/a"}));
     EXPECT_EQ(menu.preferred, QStringList{"/pref"});
+}
+
+} // namespace
+} // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST(SaveDocument, AHardLinkedFileIsWrittenInPlaceSoEveryLinkSeesTheText)
+{
+    test::TempDir dir;
+    const QString path = dir.file("page.htm");
+    ASSERT_TRUE(WriteFileBytes(path, "old"));
+    ASSERT_EQ(::link(path.toUtf8().constData(), dir.fileStd("other-name.htm").c_str()), 0);
+    TVeskMemoStore doc;
+    doc.SetTextBuf("new text");
+    const TSaveResult saved = SaveDocumentFile(doc, path, true);
+    EXPECT_FALSE(saved.backupFailed);
+    EXPECT_EQ(ReadFileBytes(dir.file("other-name.htm")), "new text");
+    EXPECT_EQ(ReadFileBytes(dir.file("page.BAK")), "old");
+}
+
+TEST(SaveDocument, AFailedBackupIsReportedButTheSaveGoesAhead)
+{
+    test::TempDir dir;
+    const QString path = dir.file("page.htm");
+    ASSERT_TRUE(WriteFileBytes(path, "old"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("page.BAK"));  // a folder where the backup should go
+    ASSERT_TRUE(WriteFileBytes(dir.file("page.BAK/keep"), "x"));
+    TVeskMemoStore doc;
+    doc.SetTextBuf("new");
+    const TSaveResult saved = SaveDocumentFile(doc, path, true);
+    EXPECT_TRUE(saved.backupFailed);
+    EXPECT_EQ(ReadFileBytes(path), "new");
+}
+
+TEST(SaveDocument, AFullDiskLosesNothing)
+{
+    // A file-size limit stands in for a full disk: the write fails part-way.
+    test::TempDir dir;
+    const QString path = dir.file("page.htm");
+    ASSERT_TRUE(WriteFileBytes(path, "the old text"));
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        TVeskMemoStore doc;
+        doc.SetTextBuf(std::string(100000, 'x'));
+        try {
+            SaveDocumentFile(doc, path, true);
+        } catch (const EDocumentWriteError&) {
+            ::_exit(0);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFileBytes(path), "the old text");
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QDir>
 #include <QMenu>
 #include <QTabWidget>
 #include <QImage>
@@ -102,17 +103,31 @@ TEST(MainWindow, SavePromptAsksInOrderAndCancelStops)
     editor->SetTextBuf("text");  // modified by the load
     int updated = 0;
     f.window.runUpdater = [&](TVeskMemoFile*) { ++updated; };
-    MsgBoxScript::Push(kMrYes);   // update dates
-    MsgBoxScript::Push(kMrNo);    // spelling
+    f.window.runSpellChecker = [](TVeskMemoFile*) {};
+    f.window.runValidator = [](TVeskMemoFile*) {};
+    MsgBoxScript::Push(kMrYes);     // update dates
+    MsgBoxScript::Push(kMrNo);      // spelling
     MsgBoxScript::Push(kMrCancel);  // validation: stop here
     EXPECT_FALSE(f.window.SavePrompt(editor));
     EXPECT_EQ(updated, 1);
-    const auto calls = MsgBoxScript::Calls();
+    auto calls = MsgBoxScript::Calls();
     ASSERT_EQ(calls.size(), 3);
     EXPECT_EQ(calls[0].caption, "Update Dates?");
     EXPECT_EQ(calls[0].text, "Do you want to update the dates of Untitled?");
     EXPECT_EQ(calls[1].caption, "Check Spelling?");
     EXPECT_EQ(calls[2].caption, "Validate Code?");
+}
+
+TEST(MainWindow, StepsWhoseToolIsNotThereAreNotAsked)
+{
+    Fixture f;
+    TVeskMemoFile* editor = f.window.CurrentEditor();
+    editor->SetTextBuf("text");
+    MsgBoxScript::Push(kMrNo);  // the only question: save changes
+    EXPECT_TRUE(f.window.SavePrompt(editor));
+    ASSERT_EQ(MsgBoxScript::Calls().size(), 1);
+    EXPECT_EQ(MsgBoxScript::Calls()[0].caption, "Save Changes?");
+    EXPECT_EQ(MsgBoxScript::Calls()[0].sound, kSoundWarning);
 }
 
 TEST(MainWindow, SaveChangesSavesWithABackupAndUntitledGoesThroughSaveAs)
@@ -317,6 +332,58 @@ TEST(MainWindow, ClosingWritesTheFileMenusAsShown)
     EXPECT_EQ(ReadRecentFiles()[0], "/a.htm");
     EXPECT_EQ(ReadRecentFiles()[1], "/b.htm");
     EXPECT_TRUE(ReadRecentFiles()[2].isEmpty());
+}
+
+} // namespace
+} // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST(MainWindow, ThreeArgumentsGiveThreeTabsAndABadFirstOneIsReported)
+{
+    Fixture f;
+    test::TempDir dir;
+    for (const char* name : {"one.htm", "two.htm", "three.htm"})
+        ASSERT_TRUE(WriteFileBytes(dir.file(name), name));
+    f.window.Form1Show({dir.file("one.htm"), dir.file("two.htm"), dir.file("three.htm")});
+    ASSERT_EQ(f.window.TabCount(), 3);
+    EXPECT_EQ(f.window.Editor(0)->FileName(), dir.file("one.htm"));
+    EXPECT_EQ(f.window.Editor(2)->FileName(), dir.file("three.htm"));
+    const FileSlots recent = ReadRecentFiles();
+    EXPECT_EQ(recent[0], dir.file("three.htm"));
+    EXPECT_EQ(recent[2], dir.file("one.htm"));
+
+    Fixture g;
+    g.window.Form1Show({dir.file("missing.htm")});
+    EXPECT_EQ(g.window.TabCount(), 1);
+    EXPECT_TRUE(g.window.Editor(0)->FileName().isEmpty());
+    ASSERT_EQ(MsgBoxScript::Calls().size(), 1);
+    EXPECT_TRUE(MsgBoxScript::Calls()[0].text.startsWith("Cannot open file"));
+}
+
+TEST(MainWindow, ASecondStartWithoutArgumentsOnlyRaisesTheWindow)
+{
+    Fixture f;
+    EXPECT_EQ(f.window.CopyDataReceived(27, QString()), 1);
+    EXPECT_EQ(f.window.TabCount(), 1);
+}
+
+TEST(MainWindow, ABackupThatCannotBeMadeIsReportedAfterTheSave)
+{
+    Fixture f;
+    test::TempDir dir;
+    const QString path = dir.file("page.htm");
+    ASSERT_TRUE(WriteFileBytes(path, "old"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("page.BAK"));
+    ASSERT_TRUE(WriteFileBytes(dir.file("page.BAK/keep"), "x"));
+    f.window.AddFile(path);
+    f.window.CurrentEditor()->TypeText("new ");
+    f.window.SaveClick();
+    EXPECT_EQ(ReadFileBytes(path), "new old");
+    EXPECT_FALSE(f.window.CurrentEditor()->Modified());
+    ASSERT_FALSE(MsgBoxScript::Calls().isEmpty());
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Backup Failed");
 }
 
 } // namespace
