@@ -1,5 +1,6 @@
 // The main window: tabs found by name, titles, command enabling, the save
 // prompt answered through the message box script, file commands, closing.
+#include "app/DocumentFiles.h"
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
 #include "platform/Registry.h"
@@ -384,6 +385,26 @@ TEST(MainWindow, ABackupThatCannotBeMadeIsReportedAfterTheSave)
     EXPECT_FALSE(f.window.CurrentEditor()->Modified());
     ASSERT_FALSE(MsgBoxScript::Calls().isEmpty());
     EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Backup Failed");
+}
+
+} // namespace
+} // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST(MainWindow, AReopenItemOpensItsFile)
+{
+    Fixture f;
+    test::TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir.file("again.htm"), "<p>again"));
+    AddRecent(dir.file("again.htm"));
+    f.window.FillMenu();
+    QAction* item = f.window.ReopenMenu()->actions().front();
+    ASSERT_EQ(item->text(), dir.file("again.htm"));
+    item->trigger();
+    EXPECT_EQ(f.window.CurrentEditor()->FileName(), dir.file("again.htm"));
+    EXPECT_EQ(f.window.CurrentEditor()->GetTextPart(0, 8), "<p>again");
 }
 
 } // namespace
