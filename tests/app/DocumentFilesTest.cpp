@@ -67,23 +67,19 @@ TEST(SaveDocument, AFailedSaveLeavesTheOldFileAndThrows)
     ASSERT_TRUE(WriteFileBytes(path, "old"));
     ASSERT_EQ(::chmod(dir.path().toUtf8().constData(), 0755), 0);
     ASSERT_EQ(::chmod(path.toUtf8().constData(), 0644), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(3);
-        try {
-            SaveDocumentFile(doc, path, true);
-        } catch (const EDocumentWriteError&) {
-            ::_exit(0);
-        }
-        ::_exit(1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    if (WEXITSTATUS(status) == 3)
+    const test::ChildResult result = test::RunInChild(
+        [&]() {
+            try {
+                SaveDocumentFile(doc, path, true);
+            } catch (const EDocumentWriteError&) {
+                return true;  // refused, as it must be
+            }
+            return false;
+        },
+        true);
+    if (result == test::ChildResult::CannotSwitchUser)
         GTEST_SKIP() << "cannot switch to an unprivileged user here";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(result, test::ChildResult::Passed);
     EXPECT_EQ(ReadFileBytes(path), "old");
 }
 
@@ -172,25 +168,22 @@ TEST(SaveDocument, AFullDiskLosesNothing)
     test::TempDir dir;
     const QString path = dir.file("page.htm");
     ASSERT_TRUE(WriteFileBytes(path, "the old text"));
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {4096, 4096};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        TVeskMemoStore doc;
-        doc.SetTextBuf(std::string(100000, 'x'));
-        try {
-            SaveDocumentFile(doc, path, true);
-        } catch (const EDocumentWriteError&) {
-            ::_exit(0);
-        }
-        ::_exit(1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const test::ChildResult result = test::RunInChild(
+        [&]() {
+            ::signal(SIGXFSZ, SIG_IGN);
+            struct rlimit limit {4096, 4096};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            TVeskMemoStore doc;
+            doc.SetTextBuf(std::string(100000, 'x'));
+            try {
+                SaveDocumentFile(doc, path, true);
+            } catch (const EDocumentWriteError&) {
+                return true;
+            }
+            return false;
+        },
+        false);
+    EXPECT_EQ(result, test::ChildResult::Passed);
     EXPECT_EQ(ReadFileBytes(path), "the old text");
 }
 

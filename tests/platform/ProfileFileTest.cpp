@@ -258,24 +258,19 @@ TEST_F(ProfileFileTest, RefusedWriteRaisesUnableToWriteAndKeepsTheFile)
     Put("[S]\nk=old\n");
     ASSERT_EQ(::chmod(dir.path().toUtf8().constData(), 0755), 0);
     ASSERT_EQ(::chmod(Path().c_str(), 0666), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(3);
-        try {
-            WritePrivateProfileString("S", "k", "new", Path());
-        } catch (const EIniFileException&) {
-            ::_exit(0);
-        }
-        ::_exit(1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 3)
+    const test::ChildResult result = test::RunInChild(
+        [&]() {
+            try {
+                WritePrivateProfileString("S", "k", "new", Path());
+            } catch (const EIniFileException&) {
+                return true;
+            }
+            return false;
+        },
+        true);
+    if (result == test::ChildResult::CannotSwitchUser)
         GTEST_SKIP() << "cannot switch to an unprivileged user here";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(result, test::ChildResult::Passed);
     EXPECT_EQ(Bytes(), "[S]\nk=old\n");
     EXPECT_EQ(Get("S", "k"), "old");
 }

@@ -4,6 +4,9 @@
 #include "platform/ProgramFolder.h"
 
 #include <QFile>
+
+#include <sys/wait.h>
+#include <unistd.h>
 #include <stdexcept>
 
 namespace vesk::test {
@@ -33,6 +36,32 @@ ScopedProgramFolder::~ScopedProgramFolder()
 bool ScopedProgramFolder::Write(const QString& name, const QByteArray& bytes) const
 {
     return WriteFileBytes(file(name), bytes);
+}
+
+ChildResult RunInChild(const std::function<bool()>& body, bool asNobody)
+{
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return ChildResult::Failed;
+    if (pid == 0) {
+        if (asNobody && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        bool ok = false;
+        try {
+            ok = body();
+        } catch (...) {
+            ok = false;
+        }
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return ChildResult::Failed;
+    switch (WEXITSTATUS(status)) {
+    case 0: return ChildResult::Passed;
+    case 3: return ChildResult::CannotSwitchUser;
+    default: return ChildResult::Failed;
+    }
 }
 
 bool WriteFileBytes(const QString& path, const QByteArray& bytes)

@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <functional>
 #include <string>
 
 namespace vesk::test {
@@ -37,6 +39,13 @@ private:
     QByteArray oldHome_;
     bool hadHome_;
 };
+
+// Runs `body` in a forked child process and returns what it returned:
+// Passed or Failed. With `asNobody` the child first becomes the unprivileged
+// user 65534 (root ignores file permissions); CannotSwitchUser when it
+// cannot. The child only calls `body` and exits, so it must not touch gtest.
+enum class ChildResult { Passed, Failed, CannotSwitchUser };
+ChildResult RunInChild(const std::function<bool()>& body, bool asNobody);
 
 // Writes bytes to a file, replacing it. Returns false on failure.
 bool WriteFileBytes(const QString& path, const QByteArray& bytes);
