@@ -72,8 +72,15 @@ TEST_F(ProgramStartup, SecondStartHandsOverAndEndsWhileTheFirstKeepsRunning)
     QProcess* first = Start({});
     ASSERT_TRUE(first->waitForStarted(kWaitMs));
     ASSERT_TRUE(WaitForListener()) << first->readAllStandardError().toStdString();
-    // The first instance chose and seeded its program folder.
-    EXPECT_TRUE(QFileInfo::exists(home.file("4strict.ini")));
+    // The first instance chose and seeds its program folder (just after it
+    // starts listening, so allow it a moment).
+    bool seeded = false;
+    for (int waited = 0; waited < kWaitMs && !seeded; waited += 50) {
+        seeded = QFileInfo::exists(home.file("4strict.ini"));
+        if (!seeded)
+            QTest::qWait(50);
+    }
+    EXPECT_TRUE(seeded);
 
     QProcess* second = Start({"page.htm", "ignored.htm"});
     ASSERT_TRUE(second->waitForFinished(kWaitMs));
