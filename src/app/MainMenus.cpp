@@ -65,8 +65,8 @@ void THTMLVeskMain::BuildMenus()
     AddAction(editMenu, "Delete1", "&Delete", QKeySequence(Qt::Key_Delete), [this]() { DeleteClick(); });
     AddAction(editMenu, "SelectAll1", "&Select All", {}, edit([](TVeskMemoFile& e) { e.SelectAll(); }));
     editMenu->addSeparator();
-    AddAction(editMenu, "Find1", "&Find", QKeySequence(Qt::CTRL | Qt::Key_F), none);
-    AddAction(editMenu, "Replace1", "&Replace", QKeySequence(Qt::CTRL | Qt::Key_R), none);
+    AddAction(editMenu, "Find1", "&Find", QKeySequence(Qt::CTRL | Qt::Key_F), [this]() { FindClick(); });
+    AddAction(editMenu, "Replace1", "&Replace", QKeySequence(Qt::CTRL | Qt::Key_R), [this]() { ReplaceClick(); });
     editMenu->addSeparator();
     QAction* wrap = AddAction(editMenu, "WordWrap1", "&Word Wrap", {}, [this]() { WordWrapClick(); });
     wrap->setCheckable(true);
@@ -133,8 +133,8 @@ void THTMLVeskMain::BuildMenus()
     AddAction(popup_, "PopPaste", "&Paste", {}, edit([](TVeskMemoFile& e) { e.PasteFromClipboard(); }));
     popup_->addSeparator();
     QMenu* search = popup_->addMenu(QStringLiteral("&Search"));
-    search->addAction(QStringLiteral("&Find"));
-    search->addAction(QStringLiteral("&Replace"));
+    connect(search->addAction(QStringLiteral("&Find")), &QAction::triggered, this, [this]() { FindClick(); });
+    connect(search->addAction(QStringLiteral("&Replace")), &QAction::triggered, this, [this]() { ReplaceClick(); });
     QMenu* clipper = popup_->addMenu(QStringLiteral("C&lipper"));
     for (const char* item : {"Cu&t", "&Copy", "&Paste"})
         clipper->addAction(QString::fromLatin1(item));

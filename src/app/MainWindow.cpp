@@ -63,7 +63,50 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
             QtFileFilter(QStringLiteral("Web Pages (*.htm or *.html)|*.htm;*.html|Text Files (*.txt)|*.txt|All Files|*.*")));
     };
     setCentralWidget(pages_);
+
+    // One Find and one Replace dialog for the window, remembering their text.
+    findDialog_ = new TFindDialog(false, this);
+    replaceDialog_ = new TFindDialog(true, this);
+    connect(findDialog_, &TFindDialog::findNext, this, [this]() {
+        if (!current_)
+            return;
+        FindNext(*current_, findDialog_->Options());
+        current_->ScrollInView();
+        current_->setFocus();
+    });
+    connect(replaceDialog_, &TFindDialog::findNext, this, [this]() {
+        if (current_) {
+            FindNext(*current_, replaceDialog_->Options());
+            current_->ScrollInView();
+        }
+    });
+    connect(replaceDialog_, &TFindDialog::replaceOne, this, [this]() {
+        if (current_) {
+            ReplaceOne(*current_, replaceDialog_->Options());
+            current_->ScrollInView();
+            current_->setFocus();
+        }
+    });
+    connect(replaceDialog_, &TFindDialog::replaceAll, this, [this]() {
+        if (current_) {
+            ReplaceAll(*current_, replaceDialog_->Options());
+            current_->ScrollInView();
+            current_->setFocus();
+        }
+    });
     Form1Resize();
+}
+
+void THTMLVeskMain::FindClick()
+{
+    if (current_)
+        findDialog_->Open(QString::fromStdString(current_->SelText()));
+}
+
+void THTMLVeskMain::ReplaceClick()
+{
+    if (current_)
+        replaceDialog_->Open(QString::fromStdString(current_->SelText()));
 }
 
 THTMLVeskMain::~THTMLVeskMain()

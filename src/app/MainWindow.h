@@ -7,6 +7,7 @@
 // shares the first editor's start/stop key list.
 #pragma once
 
+#include "app/FindReplace.h"
 #include "editor/KeyLists.h"
 #include "editor/VeskGutter.h"
 #include "editor/VeskMemo.h"
@@ -70,6 +71,11 @@ public:
     bool SaveAsClick();
     void ImportFile1Click();
     void ExportText1Click();
+    // Open the modeless Find or Replace dialog, pre-filled with the selection.
+    void FindClick();
+    void ReplaceClick();
+    TFindDialog* FindDialog() const { return findDialog_; }
+    TFindDialog* ReplaceDialog() const { return replaceDialog_; }
     // Runs the automatic closing functions for one document; false = Cancel.
     bool SavePrompt(TVeskMemoFile* editor);
     void FillMenu();
@@ -119,6 +125,8 @@ private:
     TVeskMemoFile* current_ = nullptr;
     TVeskGutter* currentGutter_ = nullptr;
     std::shared_ptr<TStartStopKeyList> keys_;
+    TFindDialog* findDialog_ = nullptr;
+    TFindDialog* replaceDialog_ = nullptr;
 };
 
 // Turns a filter of the form "Name|*.a;*.b|Other|*.*" into Qt's "Name (*.a *.b);;…".
