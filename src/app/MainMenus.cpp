@@ -221,8 +221,11 @@ void THTMLVeskMain::BuildBars()
     se->setObjectName(QStringLiteral("StringGrid1"));
     auto* single = new QTableWidget(1, 8, holder);
     single->setObjectName(QStringLiteral("StringGrid2"));
+    connect(se, &QTableWidget::cellDoubleClicked, this, &THTMLVeskMain::ListBox2DblClick);
+    connect(single, &QTableWidget::cellDoubleClicked, this, &THTMLVeskMain::ListBox1DblClick);
     for (QTableWidget* grid : {se, single}) {
         grid->setFixedHeight(36);
+        grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
         grid->horizontalHeader()->hide();
         grid->verticalHeader()->hide();
         grid->verticalHeader()->setDefaultSectionSize(14);

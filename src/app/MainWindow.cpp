@@ -1,6 +1,7 @@
 // THTMLVeskMain: tabs, the current editor, command enabling, titles, start-up and closing.
 #include "app/MainWindow.h"
 
+#include "app/CodeBars.h"
 #include "app/DocumentFiles.h"
 #include "app/MsgBox.h"
 #include "settings/FileLists.h"
@@ -20,6 +21,7 @@
 #include <QMimeData>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QToolButton>
 
 namespace vesk {
@@ -95,6 +97,33 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
         }
     });
     Form1Resize();
+}
+
+void THTMLVeskMain::FillToolBars()
+{
+    if (auto* se = qobject_cast<QTableWidget*>(Bar(QStringLiteral("StringGrid1"))))
+        FillCodeBar(*se, QStringLiteral("S/E Codes"), ReadCodeList(kSECodesSection));
+    if (auto* single = qobject_cast<QTableWidget*>(Bar(QStringLiteral("StringGrid2"))))
+        FillCodeBar(*single, QStringLiteral("Single Codes"), ReadCodeList(kSingleCodesSection));
+    FillMenu();
+}
+
+void THTMLVeskMain::ListBox2DblClick(int row, int column)
+{
+    auto* grid = qobject_cast<QTableWidget*>(Bar(QStringLiteral("StringGrid1")));
+    if (!grid || !current_ || (row == 0 && column == 0) || !grid->item(row, column))
+        return;  // the title cell is a label, not a code
+    InsertStartEndCode(*current_, grid->item(row, column)->text());
+    current_->setFocus();
+}
+
+void THTMLVeskMain::ListBox1DblClick(int row, int column)
+{
+    auto* grid = qobject_cast<QTableWidget*>(Bar(QStringLiteral("StringGrid2")));
+    if (!grid || !current_ || (row == 0 && column == 0) || !grid->item(row, column))
+        return;
+    InsertSingleCode(*current_, grid->item(row, column)->text());
+    current_->setFocus();
 }
 
 void THTMLVeskMain::FindClick()
@@ -327,7 +356,7 @@ void THTMLVeskMain::Form1Show(const QStringList& arguments)
     if (current_)
         current_->Clear();
     ReadIni();
-    FillMenu();
+    FillToolBars();
     if (!arguments.isEmpty()) {
         const QString first = QFileInfo(arguments.front()).absoluteFilePath();
         try {
@@ -431,6 +460,11 @@ void THTMLVeskMain::resizeEvent(QResizeEvent* e)
 
 void THTMLVeskMain::Form1Resize()
 {
+    // Code bar columns share the width equally.
+    for (const char* name : {"StringGrid1", "StringGrid2"}) {
+        if (auto* grid = qobject_cast<QTableWidget*>(Bar(QString::fromLatin1(name))))
+            grid->horizontalHeader()->setDefaultSectionSize(std::max(1, grid->viewport()->width() / 8));
+    }
     if (plus_ && pages_) {
         plus_->move(pages_->width() - 16, pages_->height() - 16);
         plus_->raise();

@@ -79,6 +79,11 @@ public:
     // Runs the automatic closing functions for one document; false = Cancel.
     bool SavePrompt(TVeskMemoFile* editor);
     void FillMenu();
+    // Rebuilds both code bars from the code lists, then the Reopen menu.
+    void FillToolBars();
+    // Double clicks on the code bars (S/E codes wrap, single codes replace).
+    void ListBox2DblClick(int row, int column);
+    void ListBox1DblClick(int row, int column);
     // Tells the user that a save went ahead without its backup copy.
     void ReportBackupFailure(const QString& path);
     void SetTitleFor(TVeskMemoFile* editor);
