@@ -229,6 +229,8 @@ void THTMLVeskMain::BuildBars()
         grid->horizontalHeader()->hide();
         grid->verticalHeader()->hide();
         grid->verticalHeader()->setDefaultSectionSize(14);
+        // Eight columns share the bar's width, whatever the window's size.
+        grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     }
     for (QWidget* w : {clipper, static_cast<QWidget*>(se), static_cast<QWidget*>(single)}) {
         layout->addWidget(w);

@@ -56,6 +56,7 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
     connect(plus_, &QToolButton::clicked, this, [this]() { CreateTab1Click(); });
 
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) { PageControlChange(index); });
+    pages_->installEventFilter(this);  // the "+" button follows the tab area's size
     openFileDialog = [this](const QString& initial) {
         return QFileDialog::getOpenFileName(this, QString(), initial,
             QtFileFilter(QStringLiteral("Web Page (*.htm or *.html)|*.htm;*.html|Text File (*.txt)|*.txt|All Files (*.*)|*.*")));
@@ -452,6 +453,13 @@ void THTMLVeskMain::closeEvent(QCloseEvent* e)
         e->ignore();
 }
 
+bool THTMLVeskMain::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == pages_ && e->type() == QEvent::Resize)
+        Form1Resize();
+    return QMainWindow::eventFilter(watched, e);
+}
+
 void THTMLVeskMain::resizeEvent(QResizeEvent* e)
 {
     QMainWindow::resizeEvent(e);
@@ -460,11 +468,6 @@ void THTMLVeskMain::resizeEvent(QResizeEvent* e)
 
 void THTMLVeskMain::Form1Resize()
 {
-    // Code bar columns share the width equally.
-    for (const char* name : {"StringGrid1", "StringGrid2"}) {
-        if (auto* grid = qobject_cast<QTableWidget*>(Bar(QString::fromLatin1(name))))
-            grid->horizontalHeader()->setDefaultSectionSize(std::max(1, grid->viewport()->width() / 8));
-    }
     if (plus_ && pages_) {
         plus_->move(pages_->width() - 16, pages_->height() - 16);
         plus_->raise();
