@@ -165,13 +165,7 @@ void THTMLVeskMain::OpenPath(const QString& caption)
         MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
         return;
     }
-    pages_->setTabText(pages_->currentIndex(), QFileInfo(caption).fileName());
-    SetTitleFor(current_);
-    const TReopenMenu menu = ReadReopenMenu();
-    if (menu.recent.isEmpty() || menu.recent.front() != caption) {
-        AddRecent(caption);
-        FillMenu();
-    }
+    DocumentNamed(caption);
     current_->setFocus();
     current_->SetModified(false);
     RichEditUpdate();
@@ -218,13 +212,7 @@ bool THTMLVeskMain::SaveAsClick()
     }
     current_->SetModified(false);
     current_->SetFileName(path);
-    SetTitleFor(current_);
-    pages_->setTabText(pages_->currentIndex(), QFileInfo(path).fileName());
-    const TReopenMenu menu = ReadReopenMenu();
-    if (menu.recent.isEmpty() || menu.recent.front() != path) {
-        AddRecent(path);
-        FillMenu();
-    }
+    DocumentNamed(path);
     current_->setFocus();
     return true;
 }

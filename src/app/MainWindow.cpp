@@ -238,6 +238,17 @@ void THTMLVeskMain::PageControlChange(int index)
     RichEditUpdate();
 }
 
+void THTMLVeskMain::DocumentNamed(const QString& path)
+{
+    SetTitleFor(current_);
+    pages_->setTabText(pages_->currentIndex(), QFileInfo(path).fileName());
+    const TReopenMenu menu = ReadReopenMenu();
+    if (menu.recent.isEmpty() || menu.recent.front() != path) {
+        AddRecent(path);
+        FillMenu();
+    }
+}
+
 void THTMLVeskMain::SetTitleFor(TVeskMemoFile* editor)
 {
     setWindowTitle(editor && !editor->FileName().isEmpty() ? QStringLiteral("HTML Vesk - ") + editor->FileName()
@@ -330,13 +341,7 @@ void THTMLVeskMain::AddFile(const QString& path)
     } catch (const std::exception&) {
         return;
     }
-    SetTitleFor(current_);
-    pages_->setTabText(pages_->currentIndex(), QFileInfo(path).fileName());
-    const TReopenMenu menu = ReadReopenMenu();
-    if (menu.recent.isEmpty() || menu.recent.front() != path) {
-        AddRecent(path);
-        FillMenu();
-    }
+    DocumentNamed(path);
     RichEditUpdate();
 }
 
@@ -362,13 +367,7 @@ void THTMLVeskMain::Form1Show(const QStringList& arguments)
         const QString first = QFileInfo(arguments.front()).absoluteFilePath();
         try {
             LoadInto(current_, first);
-            SetTitleFor(current_);
-            pages_->setTabText(0, QFileInfo(first).fileName());
-            const TReopenMenu menu = ReadReopenMenu();
-            if (menu.recent.isEmpty() || menu.recent.front() != first) {
-                AddRecent(first);
-                FillMenu();
-            }
+            DocumentNamed(first);
         } catch (const std::exception& e) {
             MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
         }

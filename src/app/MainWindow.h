@@ -87,6 +87,9 @@ public:
     // Tells the user that a save went ahead without its backup copy.
     void ReportBackupFailure(const QString& path);
     void SetTitleFor(TVeskMemoFile* editor);
+    // The current document now has `path`: window title, tab caption and,
+    // unless it heads the list already, the recent files.
+    void DocumentNamed(const QString& path);
 
     // ---- hooks ----------------------------------------------------------------
     // File dialogs (tests replace them): return the chosen path or "".

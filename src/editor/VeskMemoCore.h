@@ -140,7 +140,6 @@ public:
     virtual void SetTopLine(std::int32_t line);
 
     // ---- properties --------------------------------------------------------
-    std::uint32_t EditOptions() const { return Options(); }
     bool Overwrite() const { return overwrite_; }
     void SetOverwrite(bool on);
     bool ReadOnly() const { return readOnly_; }
