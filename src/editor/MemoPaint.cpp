@@ -111,10 +111,18 @@ void TVeskMemo::PaintLine(QPainter& painter, std::int32_t displayLine, int y, in
     const std::int32_t selA = selStart_.Offset(), selB = selEnd_.Offset();
     const bool showSelection = screen && selA != selB && (hasFocus() || !hideSelection_);
     int selLeft = -1, selRight = -1;
+    // Text is drawn where the layout measured it, so the caret and the
+    // selection (placed by the layout's XOfColumn) always meet the glyphs.
+    // Justified lines spread their spaces and keep their own running x.
+    auto xAt = [&](std::int32_t col) {
+        return wordSpacing > 0 ? x : XOfColumn(*this, p, lineIndex, col, Measurer(), layout_);
+    };
+    std::int32_t runColumn = 0;
 
     auto drawRun = [&](std::string_view text) {
         if (text.empty())
             return;
+        x = xAt(runColumn);
         const std::uint8_t effective = state.InContext() ? std::uint8_t(state.flagsStyle & 0x3F) : style;
         QColor fg = palette().color(QPalette::Text);
         QColor bg;
@@ -149,9 +157,9 @@ void TVeskMemo::PaintLine(QPainter& painter, std::int32_t displayLine, int y, in
     auto noteSelection = [&]() {
         const std::int32_t offset = lineStartOffset + column;
         if (offset == selA)
-            selLeft = x;
+            selLeft = xAt(column);
         if (offset == selB)
-            selRight = x;
+            selRight = xAt(column);
     };
     noteSelection();
     for (std::int32_t bi = line.start; bi < line.end;) {
@@ -161,6 +169,7 @@ void TVeskMemo::PaintLine(QPainter& painter, std::int32_t displayLine, int y, in
             std::memcpy(&state, data + bi + 1, sizeof state);
             bi += kMarkSize;
             runStart = bi;
+            runColumn = column;
             continue;
         }
         if (StyleBitOf(c) || c == '\t') {
@@ -172,6 +181,7 @@ void TVeskMemo::PaintLine(QPainter& painter, std::int32_t displayLine, int y, in
             ++bi;
             ++column;
             runStart = bi;
+            runColumn = column;
             noteSelection();
             continue;
         }
@@ -183,6 +193,7 @@ void TVeskMemo::PaintLine(QPainter& painter, std::int32_t displayLine, int y, in
             ++column;
             flush(bi);
             runStart = bi;
+            runColumn = column;
             noteSelection();
             continue;
         }
@@ -190,6 +201,7 @@ void TVeskMemo::PaintLine(QPainter& painter, std::int32_t displayLine, int y, in
         ++column;
     }
     flush(line.end);
+    x = xAt(column);
 
     if (showSelection) {
         const std::int32_t lineEndOffset = lineStartOffset + column;
