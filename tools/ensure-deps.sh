@@ -39,4 +39,4 @@ VESK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugi
                      libgtest-dev libgmock-dev libbenchmark-dev
                      fonts-dejavu-core)
 # What the tests need on top (real processes, servers the tests start).
-VESK_TEST_PACKAGES=(python3 python3-pyftpdlib util-linux procps)
+VESK_TEST_PACKAGES=(python3 python3-pyftpdlib util-linux procps w3c-sgml-lib)
