@@ -1,6 +1,9 @@
 // THTMLVeskMain: the menus, the editor pop-up menu, the tool bar, the bars and the Reopen menu.
+#include "app/ClipperBar.h"
 #include "app/DocumentFiles.h"
 #include "app/MainWindow.h"
+#include "app/ToolGlyphs.h"
+#include "controls/ShadoButton.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -136,8 +139,9 @@ void THTMLVeskMain::BuildMenus()
     connect(search->addAction(QStringLiteral("&Find")), &QAction::triggered, this, [this]() { FindClick(); });
     connect(search->addAction(QStringLiteral("&Replace")), &QAction::triggered, this, [this]() { ReplaceClick(); });
     QMenu* clipper = popup_->addMenu(QStringLiteral("C&lipper"));
-    for (const char* item : {"Cu&t", "&Copy", "&Paste"})
-        clipper->addAction(QString::fromLatin1(item));
+    AddAction(clipper, "PopClipCut", "Cu&t", {}, [this]() { ClipperCut(); });
+    AddAction(clipper, "PopClipCopy", "&Copy", {}, [this]() { ClipperCopy(); });
+    AddAction(clipper, "PopClipPaste", "&Paste", {}, [this]() { ClipperPaste(); });
     QMenu* popupQuick = popup_->addMenu(QStringLiteral("&Quick Codes"));
     for (const char* item : {"Web Site Shell", "Font", "Line", "Picture or Image", "Link - HREF", "Link - NAME"})
         popupQuick->addAction(QString::fromLatin1(item));
@@ -151,6 +155,20 @@ void THTMLVeskMain::BuildMenus()
         popupTools->addAction(QString::fromLatin1(item));
 }
 
+// A 24 × 24 shadow button that runs `command` and follows its enabling.
+static TShadoButton* ShadoButtonFor(QAction* command, const QString& name, const QString& hint)
+{
+    auto* button = new TShadoButton;
+    button->setObjectName(name);
+    button->setFixedSize(24, 24);
+    button->SetGlyph(ToolGlyph(name));
+    button->SetHint(hint);
+    button->setEnabled(command->isEnabled());
+    button->OnClick = [command](QObject*) { command->trigger(); };
+    QObject::connect(command, &QAction::changed, button, [button, command]() { button->setEnabled(command->isEnabled()); });
+    return button;
+}
+
 void THTMLVeskMain::BuildToolBar()
 {
     toolBar_ = addToolBar(QStringLiteral("Toolbar"));
@@ -160,32 +178,31 @@ void THTMLVeskMain::BuildToolBar()
     struct Button {
         const char* name;
         const char* hint;
-        QStyle::StandardPixmap icon;
         const char* menuAction;  // the menu item it shares its command with, if any
     };
     const Button groups[][10] = {
-        {{"OpenBtn", "Open File", QStyle::SP_DialogOpenButton, "Open1"},
-         {"SaveBtn", "Save File", QStyle::SP_DialogSaveButton, "Save1"},
-         {"PrintBtn", "Print", QStyle::SP_FileIcon, "Print1"}},
-        {{"UndoBtn", "Undo", QStyle::SP_ArrowBack, "Undo1"}, {"RedoBtn", "Redo", QStyle::SP_ArrowForward, "Redo1"}},
-        {{"CutBtn", "Cut Text", QStyle::SP_TrashIcon, "Cut1"},
-         {"CopyBtn", "Copy Text", QStyle::SP_FileDialogDetailedView, "Copy1"},
-         {"PasteBtn", "Paste Text", QStyle::SP_DialogApplyButton, "Paste1"}},
-        {{"FindBtn", "Find Word", QStyle::SP_FileDialogContentsView, "Find1"},
-         {"ReplaceBtn", "Replace Word", QStyle::SP_BrowserReload, "Replace1"},
-         {"PictureBtn", "Edit Picture", QStyle::SP_DesktopIcon, "EditPicture1"},
-         {"ColorBtn", "Color Producer", QStyle::SP_DriveDVDIcon, "ColorProducer1"},
-         {"SpellBtn", "Spell Checker", QStyle::SP_MessageBoxQuestion, "SpellChecker1"},
-         {"ThesBtn", "Thesaurus", QStyle::SP_FileDialogInfoView, "Thesaurus1"},
-         {"UpdaterBtn", "Updater", QStyle::SP_BrowserReload, "Updater1"},
-         {"ScriptBtn", "JavaScript", QStyle::SP_FileDialogListView, "JavaScripts1"},
-         {"ValidBtn", "HTML Validator (debugger)", QStyle::SP_DialogYesButton, "Validator1"},
-         {"UploadBtn", "Uploader", QStyle::SP_ArrowUp, "Uploader1"}},
-        {{"PreferBtn", "Set Preferences", QStyle::SP_FileDialogDetailedView, "Preferences1"},
-         {"Browser1Btn", "Browser 1", QStyle::SP_ComputerIcon, nullptr},
-         {"Browser2Btn", "Browser 2", QStyle::SP_ComputerIcon, nullptr},
-         {"Browser3Btn", "Browser 3", QStyle::SP_ComputerIcon, nullptr},
-         {"Browser4Btn", "Browser 4", QStyle::SP_ComputerIcon, nullptr}},
+        {{"OpenBtn", "Open File", "Open1"},
+         {"SaveBtn", "Save File", "Save1"},
+         {"PrintBtn", "Print", "Print1"}},
+        {{"UndoBtn", "Undo", "Undo1"}, {"RedoBtn", "Redo", "Redo1"}},
+        {{"CutBtn", "Cut Text", "Cut1"},
+         {"CopyBtn", "Copy Text", "Copy1"},
+         {"PasteBtn", "Paste Text", "Paste1"}},
+        {{"FindBtn", "Find Word", "Find1"},
+         {"ReplaceBtn", "Replace Word", "Replace1"},
+         {"PictureBtn", "Edit Picture", "EditPicture1"},
+         {"ColorBtn", "Color Producer", "ColorProducer1"},
+         {"SpellBtn", "Spell Checker", "SpellChecker1"},
+         {"ThesBtn", "Thesaurus", "Thesaurus1"},
+         {"UpdaterBtn", "Updater", "Updater1"},
+         {"ScriptBtn", "JavaScript", "JavaScripts1"},
+         {"ValidBtn", "HTML Validator (debugger)", "Validator1"},
+         {"UploadBtn", "Uploader", "Uploader1"}},
+        {{"PreferBtn", "Set Preferences", "Preferences1"},
+         {"Browser1Btn", "Browser 1", nullptr},
+         {"Browser2Btn", "Browser 2", nullptr},
+         {"Browser3Btn", "Browser 3", nullptr},
+         {"Browser4Btn", "Browser 4", nullptr}},
     };
     bool firstGroup = true;
     for (const auto& group : groups) {
@@ -196,12 +213,11 @@ void THTMLVeskMain::BuildToolBar()
             if (!b.name)
                 break;
             QAction* menuItem = b.menuAction ? Action(QString::fromLatin1(b.menuAction)) : nullptr;
-            QAction* button = AddAction(nullptr, QString::fromLatin1(b.name), QString::fromLatin1(b.hint), {}, {});
-            button->setToolTip(QString::fromLatin1(b.hint));
-            button->setIcon(style()->standardIcon(b.icon));
+            const QString name = QString::fromLatin1(b.name);
+            QAction* command = AddAction(nullptr, name, QString::fromLatin1(b.hint), {}, {});
             if (menuItem)
-                connect(button, &QAction::triggered, menuItem, &QAction::trigger);
-            toolBar_->addAction(button);
+                connect(command, &QAction::triggered, menuItem, &QAction::trigger);
+            toolBar_->addWidget(ShadoButtonFor(command, name, QString::fromLatin1(b.hint)));
         }
     }
 }
@@ -214,9 +230,13 @@ void THTMLVeskMain::BuildBars()
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    auto* clipper = new QWidget(holder);
-    clipper->setObjectName(QStringLiteral("Panel2"));
-    clipper->setFixedHeight(26);
+    clipper_ = new TClipperBar(holder);
+    clipper_->OnCut = [this]() { ClipperCut(); };
+    clipper_->OnCopy = [this]() { ClipperCopy(); };
+    clipper_->OnPaste = [this]() { ClipperPaste(); };
+    clipper_->OnDelete = [this]() { TransparentButton1Click(); };
+    clipper_->OnKeyMenu = [this](int key, bool ctrl) { SendClipperKey(key, ctrl); };
+    QWidget* clipper = clipper_;
     auto* se = new QTableWidget(1, 8, holder);
     se->setObjectName(QStringLiteral("StringGrid1"));
     auto* single = new QTableWidget(1, 8, holder);

@@ -1,9 +1,12 @@
 // THTMLVeskMain: tabs, the current editor, command enabling, titles, start-up and closing.
 #include "app/MainWindow.h"
 
+#include "app/ClipperBar.h"
 #include "app/CodeBars.h"
 #include "app/DocumentFiles.h"
 #include "app/MsgBox.h"
+#include "controls/TransparentButton.h"
+#include "platform/ProgramFolder.h"
 #include "settings/FileLists.h"
 #include "settings/SettingsSections.h"
 #include "settings/WindowPlacement.h"
@@ -15,6 +18,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -42,6 +46,7 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
     BuildMenus();
     BuildToolBar();
     BuildBars();
+    BuildGutterMenu();
     CreateTab1Click();  // the first tab, designed into the window
     if (QWidget* first = pages_->widget(0))
         first->setObjectName(QStringLiteral("TabSheet1"));
@@ -66,6 +71,9 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
             QtFileFilter(QStringLiteral("Web Pages (*.htm or *.html)|*.htm;*.html|Text Files (*.txt)|*.txt|All Files|*.*")));
     };
     setCentralWidget(pages_);
+    // The window sees every key before the focused control does, so the
+    // clipper's function keys work whichever editor has the focus.
+    qApp->installEventFilter(this);
 
     // One Find and one Replace dialog for the window, remembering their text.
     findDialog_ = new TFindDialog(false, this);
@@ -194,6 +202,10 @@ void THTMLVeskMain::ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter)
     gutter->setFixedWidth(30);
     gutter->setToolTip(QStringLiteral("Click Here to Place or Remove Marker"));
     gutter->SetMemo(editor);
+    gutter->installEventFilter(this);  // clicks place and remove line markers
+    gutter->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(gutter, &QWidget::customContextMenuRequested, this,
+            [this, gutter](const QPoint& at) { gutterMenu_->popup(gutter->mapToGlobal(at)); });
 }
 
 void THTMLVeskMain::CreateTab1Click()
@@ -267,6 +279,7 @@ void THTMLVeskMain::RichEditUpdate()
             a->setEnabled(hasLines);
     }
     current_->viewport()->update();
+    OnPopup5();
     RichEditSelChange();
 }
 
@@ -275,10 +288,17 @@ void THTMLVeskMain::RichEditSelChange()
     if (!current_)
         return;
     const bool selection = current_->SelLength() != 0;
-    for (const char* name : {"CutBtn", "CopyBtn", "Cut1", "Copy1", "PopCut", "PopCopy", "ExportText1"}) {
+    for (const char* name : {"CutBtn", "CopyBtn", "Cut1", "Copy1", "PopCut", "PopCopy", "ExportText1", "PopClipCut",
+                             "PopClipCopy"}) {
         if (QAction* a = Action(QString::fromLatin1(name)))
             a->setEnabled(selection);
     }
+    clipper_->CutButton()->setEnabled(selection);
+    clipper_->CopyButton()->setEnabled(selection);
+    const bool clipperItems = clipper_->List().Count() > 0;
+    clipper_->PasteButton()->setEnabled(clipperItems);
+    if (QAction* a = Action(QStringLiteral("PopClipPaste")))
+        a->setEnabled(clipperItems);
     for (const char* name : {"UndoBtn", "Undo1", "PopUndo"}) {
         if (QAction* a = Action(QString::fromLatin1(name)))
             a->setEnabled(current_->CanUndo());
@@ -381,6 +401,12 @@ void THTMLVeskMain::Form1Show(const QStringList& arguments)
 
 void THTMLVeskMain::ReadIni()
 {
+    try {
+        clipper_->List().SetItems(ReadClipperFile(ProgramFile(QString::fromLatin1(kClipperFileName))));
+    } catch (const std::exception& e) {
+        MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
+    }
+    clipper_->ComboBox1Change();
     if (const std::optional<WindowPlacement> placement = ReadPlacement()) {
         setGeometry(placement->left, placement->top, placement->right - placement->left,
                     placement->bottom - placement->top);
@@ -416,6 +442,11 @@ void THTMLVeskMain::WriteIni()
     bars.seCodes = Bar(QStringLiteral("StringGrid1"))->isVisibleTo(this);
     bars.singleCodes = Bar(QStringLiteral("StringGrid2"))->isVisibleTo(this);
     WriteViewBars(bars);
+    try {
+        WriteClipperFile(ProgramFile(QString::fromLatin1(kClipperFileName)), clipper_->List().Items());
+    } catch (const std::exception& e) {
+        MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
+    }
 
     // The file menus as shown: recent files before the separator, preferred
     // ones after it; placeholders are not files and are not written.
@@ -456,6 +487,23 @@ bool THTMLVeskMain::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == pages_ && e->type() == QEvent::Resize)
         Form1Resize();
+    if (e->type() == QEvent::KeyPress) {
+        // Each press reaches this filter once per widget it propagates
+        // through; taking it the first time makes it count once.
+        auto* key = static_cast<QKeyEvent*>(e);
+        auto* target = qobject_cast<QWidget*>(watched);
+        if (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F12 && target && target->window() == this &&
+            ClipperKey(key->key() - Qt::Key_F1 + 1, key->modifiers().testFlag(Qt::ControlModifier)))
+            return true;
+    }
+    if (e->type() == QEvent::MouseButtonPress && qobject_cast<TVeskGutter*>(watched)) {
+        auto* mouse = static_cast<QMouseEvent*>(e);
+        if (watched == currentGutter_ && mouse->button() == Qt::LeftButton) {
+            const QPoint at = mouse->position().toPoint();
+            GutterMouseDown(mouse->button(), at.x(), at.y());
+            return true;
+        }
+    }
     return QMainWindow::eventFilter(watched, e);
 }
 

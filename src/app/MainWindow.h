@@ -16,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -28,6 +29,8 @@ class QToolButton;
 class QWidget;
 
 namespace vesk {
+
+class TClipperBar;
 
 class THTMLVeskMain : public QMainWindow {
     Q_OBJECT
@@ -91,6 +94,37 @@ public:
     // unless it heads the list already, the recent files.
     void DocumentNamed(const QString& path);
 
+    // ---- clipper ------------------------------------------------------------
+    TClipperBar* Clipper() const { return clipper_; }
+    // Cut or copy the editor's selection into the clipper ("Clipper Full"
+    // when it holds twelve items already).
+    void ClipperCut();
+    void ClipperCopy();
+    // Replaces the editor's selection by the selected item.
+    void ClipperPaste();
+    // The delete button: removes the selected item.
+    void TransparentButton1Click();
+    // F`key` (1 … 12): selects item key−1, or with Ctrl inserts it. False,
+    // doing nothing, when there is no such item.
+    bool ClipperKey(int key, bool ctrl);
+    // The label menu's way of pressing a key: the key's press and release
+    // (inside Ctrl's for Paste) are sent to this window.
+    void SendClipperKey(int key, bool ctrl);
+
+    // ---- line markers ("<!>" in the text, numbered in the gutter) ----------
+    static constexpr int kMaxLineMarkers = 9;
+    // Rebuilds the marker table, the gutter marks and the gutter menu for
+    // the current tab; runs after every change, tab switch and load.
+    void OnPopup5();
+    // A press on a gutter at (x, y) in its coordinates: the left button
+    // places or removes a marker at the start of the display line there.
+    void GutterMouseDown(Qt::MouseButton button, int x, int y);
+    // Gutter menu item k (1 … 9): the caret goes just after marker k.
+    void GotoTag(int k);
+    int MarkerCount() const { return markerCount_; }
+    std::int32_t MarkerOffset(int k) const { return markerOffsets_[std::size_t(k)]; }
+    QMenu* GutterMenu() const { return gutterMenu_; }
+
     // ---- hooks ----------------------------------------------------------------
     // File dialogs (tests replace them): return the chosen path or "".
     std::function<QString(const QString& initial)> openFileDialog;
@@ -121,6 +155,7 @@ private:
     void OpenPath(const QString& path);
     void ReadIni();
     void WriteIni();
+    void BuildGutterMenu();
     QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
                        const QKeySequence& shortcut, std::function<void()> run);
 
@@ -136,6 +171,10 @@ private:
     std::shared_ptr<TStartStopKeyList> keys_;
     TFindDialog* findDialog_ = nullptr;
     TFindDialog* replaceDialog_ = nullptr;
+    TClipperBar* clipper_ = nullptr;
+    QMenu* gutterMenu_ = nullptr;
+    std::array<std::int32_t, kMaxLineMarkers> markerOffsets_{};
+    int markerCount_ = 0;
 };
 
 // Turns a filter of the form "Name|*.a;*.b|Other|*.*" into Qt's "Name (*.a *.b);;…".
