@@ -19,6 +19,7 @@ namespace vesk {
 class TTransparentButton;
 
 class TClipperBar : public QWidget {
+    Q_OBJECT
 public:
     explicit TClipperBar(QWidget* parent = nullptr);
 

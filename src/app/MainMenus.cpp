@@ -246,6 +246,7 @@ void THTMLVeskMain::BuildBars()
     for (QTableWidget* grid : {se, single}) {
         grid->setFixedHeight(36);
         grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        grid->setFocusPolicy(Qt::NoFocus);  // a bar, like the tool bar: the editor keeps the keys
         grid->horizontalHeader()->hide();
         grid->verticalHeader()->hide();
         grid->verticalHeader()->setDefaultSectionSize(14);

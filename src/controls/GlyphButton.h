@@ -49,6 +49,7 @@ TGlyphLayout LayoutGlyphAndCaption(QSize size, QSize glyphSize, const QString& c
                                    int spacing, int align, bool wordWrap);
 
 class TGlyphButton : public QWidget {
+    Q_OBJECT
 public:
     explicit TGlyphButton(QWidget* parent = nullptr);
     ~TGlyphButton() override;

@@ -25,6 +25,7 @@ struct TShadoImages {
 TShadoImages PrepareShadoImages(const QImage& glyph, QColor shadowColor, QColor highlight, QColor darkShadow);
 
 class TShadoButton : public TGlyphButton {
+    Q_OBJECT
 public:
     explicit TShadoButton(QWidget* parent = nullptr);
 

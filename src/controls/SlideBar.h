@@ -21,6 +21,7 @@ enum TSlideOrientation { soHorizontal, soVertical };
 enum TThumbStyle { tsCircle, tsBar, tsSquare };
 
 class TSlideBar : public QWidget {
+    Q_OBJECT
 public:
     explicit TSlideBar(QWidget* parent = nullptr);
 

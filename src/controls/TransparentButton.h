@@ -14,6 +14,7 @@ namespace vesk {
 enum TFrameStyle { fsExplorer, fsNone, fsSingle, fsRaised, fsSunken, fsButton, fsEtched };
 
 class TTransparentButton : public TGlyphButton {
+    Q_OBJECT
 public:
     explicit TTransparentButton(QWidget* parent = nullptr);
 

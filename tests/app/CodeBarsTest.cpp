@@ -98,5 +98,32 @@ TEST(CodeBars, DoubleClicksOnTheBarsInsertCodesAndTheTitleCellDoesNothing)
     EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "<A><BR></A>");
 }
 
+TEST(CodeBars, ADoubleClickOnACellWrapsASelectionMadeRightToLeft)
+{
+    test::ScopedProgramFolder home;
+    MsgBoxScript::Scope script;
+    THTMLVeskMain window;
+    window.Form1Show({});
+    window.Action("SECodes1")->setChecked(true);
+    window.resize(800, 500);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto* se = window.findChild<QTableWidget*>("StringGrid1");
+    ASSERT_TRUE(se->isVisible());
+    TVeskMemoFile* editor = window.CurrentEditor();
+    editor->SetTextBuf("say hello now");
+    editor->Select(9, 4);  // "hello", caret at its start
+    const QRect cell = se->visualItemRect(se->item(0, 1));
+    ASSERT_FALSE(cell.isEmpty()) << se->width() << "x" << se->height();
+    QTest::mouseClick(se->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(se->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "say <A>hello</A> now");
+    // The title cell inserts nothing.
+    QTest::mouseDClick(se->viewport(), Qt::LeftButton, {}, se->visualItemRect(se->item(0, 0)).center());
+    EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "say <A>hello</A> now");
+    EXPECT_TRUE(editor->hasFocus());
+}
+
 } // namespace
 } // namespace vesk

@@ -4,7 +4,11 @@
 #include "app/MsgBox.h"
 #include "support/TempDir.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace vesk {
@@ -107,6 +111,67 @@ TEST(FindReplace, TheDialogsOpenWithTheSelectedWord)
     window.CurrentEditor()->Select(10, 14);
     window.ReplaceClick();
     EXPECT_EQ(window.ReplaceDialog()->Options().findText, "word");
+}
+
+QPushButton* Button(QWidget* dialog, const QString& caption)
+{
+    for (QPushButton* b : dialog->findChildren<QPushButton*>())
+        if (b->text() == caption)
+            return b;
+    return nullptr;
+}
+
+TEST(FindReplace, TheReplaceDialogDrivenByItsButtons)
+{
+    test::ScopedProgramFolder home;
+    MsgBoxScript::Scope script;
+    THTMLVeskMain window;
+    TVeskMemoFile* editor = window.CurrentEditor();
+    editor->SetTextBuf("a cat, a Cat, a CAT");
+    editor->Select(0, 0);
+    window.ReplaceClick();
+    TFindDialog* dialog = window.ReplaceDialog();
+    ASSERT_TRUE(dialog->isVisible());
+    const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+    ASSERT_EQ(edits.size(), 2);
+    edits[0]->clear();
+    QTest::keyClicks(edits[0], "cat");
+    QTest::keyClicks(edits[1], "dog");
+    for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
+        if (box->text().contains(QLatin1String("case")))
+            box->setChecked(true);
+
+    // Find Next, then Replace: the selected match is replaced and the next one found.
+    QTest::mouseClick(Button(dialog, "&Find Next"), Qt::LeftButton);
+    EXPECT_EQ(editor->SelText(), "cat");
+    QTest::mouseClick(Button(dialog, "&Replace"), Qt::LeftButton);
+    EXPECT_EQ(Text(*editor), "a dog, a Cat, a CAT");
+
+    // Replace All with Match case replaces only the exact spelling (none left).
+    for (QCheckBox* box : dialog->findChildren<QCheckBox*>())
+        box->setChecked(false);
+    editor->Select(0, 0);
+    QTest::mouseClick(Button(dialog, "Replace &All"), Qt::LeftButton);
+    EXPECT_EQ(Text(*editor), "a dog, a dog, a dog");
+    ASSERT_FALSE(MsgBoxScript::Calls().isEmpty());
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Word Not Found");
+
+    // Upwards from the end, the dialog remembering its text when reopened.
+    editor->SetTextBuf("a b a");
+    editor->Select(5, 5);
+    window.ReplaceClick();
+    for (QRadioButton* r : dialog->findChildren<QRadioButton*>())
+        if (r->text() == "&Up")
+            r->setChecked(true);
+    edits[0]->setText("a");
+    edits[1]->setText("ba");
+    QTest::mouseClick(Button(dialog, "Replace &All"), Qt::LeftButton);
+    EXPECT_EQ(Text(*editor), "ba b ba");
+    QTest::mouseClick(Button(dialog, "Cancel"), Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    window.ReplaceClick();
+    EXPECT_EQ(dialog->Options().replaceText, "ba");
+    EXPECT_FALSE(dialog->Options().down);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/DocumentFiles.h"
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
+#include "controls/ShadoButton.h"
 #include "platform/Registry.h"
 #include "settings/FileLists.h"
 #include "settings/SettingsSections.h"
@@ -405,6 +406,38 @@ TEST(MainWindow, AReopenItemOpensItsFile)
     item->trigger();
     EXPECT_EQ(f.window.CurrentEditor()->FileName(), dir.file("again.htm"));
     EXPECT_EQ(f.window.CurrentEditor()->GetTextPart(0, 8), "<p>again");
+}
+
+} // namespace
+} // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST(MainWindow, ToolBarButtonsAreShadowButtonsThatFollowTheirCommands)
+{
+    Fixture f;
+    auto* bar = f.window.Bar(QStringLiteral("Panel6"));
+    const QList<TShadoButton*> buttons = bar->findChildren<TShadoButton*>();
+    ASSERT_EQ(buttons.size(), 23);
+    for (TShadoButton* b : buttons) {
+        EXPECT_EQ(b->size(), QSize(24, 24)) << b->objectName().toStdString();
+        EXPECT_FALSE(b->Glyph().isNull());
+        EXPECT_EQ(b->ShadowSpacing(), 1);
+        EXPECT_FALSE(b->Hint().isEmpty());
+    }
+    auto* find = bar->findChild<TShadoButton*>(QStringLiteral("FindBtn"));
+    ASSERT_TRUE(find);
+    EXPECT_EQ(find->Hint(), "Find Word");
+    f.window.RichEditUpdate();
+    EXPECT_FALSE(find->isEnabled());  // nothing to search in
+    QTest::mouseClick(find, Qt::LeftButton, {}, QPoint(12, 12));
+    EXPECT_FALSE(f.window.FindDialog()->isVisible());
+
+    f.window.CurrentEditor()->SetTextBuf("some text");
+    EXPECT_TRUE(find->isEnabled());
+    QTest::mouseClick(find, Qt::LeftButton, {}, QPoint(12, 12));
+    EXPECT_TRUE(f.window.FindDialog()->isVisible());
 }
 
 } // namespace
