@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 
 namespace vesk {
 namespace {
@@ -19,8 +20,20 @@ TTransparentButton* MakeButton(QWidget* parent, const char* name, const char* gl
     auto* b = new TTransparentButton(parent);
     b->setObjectName(QString::fromLatin1(name));
     b->resize(kButton, kButton);
+    // Two images side by side, up and disabled, so a disabled button reads
+    // as one although automatic greying is off.
+    const QImage up = ToolGlyph(QString::fromLatin1(glyph), 15);
+    QImage strip(up.width() * 2, up.height(), QImage::Format_ARGB32);
+    strip.fill(Qt::transparent);
+    {
+        QPainter p(&strip);
+        p.drawImage(0, 0, up);
+        p.setOpacity(0.45);
+        p.drawImage(up.width(), 0, GrayedImage(up));
+    }
     b->SetAutoGray(false);
-    b->SetGlyph(ToolGlyph(QString::fromLatin1(glyph), 15));
+    b->SetGlyph(strip);
+    b->SetNumGlyphs(2);
     b->SetHint(QString::fromLatin1(hint));
     b->setEnabled(false);
     return b;
