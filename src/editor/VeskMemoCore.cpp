@@ -480,41 +480,59 @@ void TVeskMemoCore::RecordUndo(const TTextChange& change, std::string_view oldTe
 
 void TVeskMemoCore::Undo()
 {
-    if (undo_.Position() == 0)
+    const std::int32_t top = undo_.Position();
+    if (top == 0)
         return;
-    const TUndoRecord record = undo_[undo_.Position() - 1];
-    Select(record.end, record.start);
-    replaying_ = true;
+    // A step is a record and every record linked before it.
+    std::int32_t first = top - 1;
+    while (first > 0 && undo_[first].linked)
+        --first;
+    const std::int32_t steps = top - first;
+    // Positions are read afresh for each record: a replay may trim the list.
     undoInProgress_ = true;
-    undo_.SetPosition(undo_.Position() - 1);
-    ReplaceSelection(record.text);  // stores the inverse where the record was
-    undo_.SetPosition(undo_.Position() - 1);
-    replaying_ = false;
-    undoInProgress_ = false;
-    if (record.linked) {
-        Undo();
-        if (undo_.Position() + 1 < undo_.Count())
-            undo_[undo_.Position() + 1].linked = true;  // redo replays both again
+    for (std::int32_t n = 0; n < steps && undo_.Position() > 0; ++n) {
+        const std::int32_t at = undo_.Position() - 1;
+        const TUndoRecord record = undo_[at];
+        Select(record.end, record.start);
+        replaying_ = true;
+        undo_.SetPosition(at);
+        ReplaceSelection(record.text);  // stores the inverse in the record's place
+        undo_.SetPosition(undo_.Position() - 1);
+        replaying_ = false;
     }
+    undoInProgress_ = false;
+    const std::int32_t from = undo_.Position();
+    for (std::int32_t i = from + 1; i < std::min(from + steps, undo_.Count()); ++i)
+        undo_[i].linked = true;  // redo replays the whole step again
     selectionMoved_ = true;
 }
 
 void TVeskMemoCore::Redo()
 {
-    if (undo_.Position() >= undo_.Count())
+    const std::int32_t first = undo_.Position();
+    if (first >= undo_.Count())
         return;
-    const TUndoRecord record = undo_[undo_.Position()];
-    const bool nextLinked = undo_.Position() + 1 < undo_.Count() && undo_[undo_.Position() + 1].linked;
-    Select(record.end, record.start);
-    replaying_ = true;
-    ReplaceSelection(record.text);
-    replaying_ = false;
-    if (nextLinked) {
-        Redo();
-        if (undo_.Position() > 0)
-            undo_[undo_.Position() - 1].linked = true;  // undo takes back both again
+    std::int32_t end = first + 1;
+    while (end < undo_.Count() && undo_[end].linked)
+        ++end;
+    const std::int32_t steps = end - first;
+    for (std::int32_t n = 0; n < steps && undo_.Position() < undo_.Count(); ++n) {
+        const TUndoRecord record = undo_[undo_.Position()];
+        Select(record.end, record.start);
+        replaying_ = true;
+        ReplaceSelection(record.text);
+        replaying_ = false;
     }
+    const std::int32_t to = undo_.Position();
+    for (std::int32_t i = std::max(to - steps, 0) + 1; i < to; ++i)
+        undo_[i].linked = true;  // undo takes the whole step back again
     selectionMoved_ = true;
+}
+
+void TVeskMemoCore::JoinUndoSince(std::int32_t mark)
+{
+    for (std::int32_t i = std::max(mark, 0) + 1; i < undo_.Position(); ++i)
+        undo_[i].linked = true;
 }
 
 bool TVeskMemoCore::CanUndo() const

@@ -114,6 +114,9 @@ public:
     void Undo();
     // Redoes the next step (a record and every record linked after it).
     void Redo();
+    // Makes every edit recorded after undo position `mark` (a value of
+    // UndoList().Position() taken before them) undo and redo as one step.
+    void JoinUndoSince(std::int32_t mark);
     bool CanUndo() const;
     bool CanRedo() const;
     void ClearUndo();

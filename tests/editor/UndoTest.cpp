@@ -106,6 +106,32 @@ TEST(Undo, ADragMoveIsUndoneAndRedoneInOneStep)
     EXPECT_EQ(Text(core), "hello world");
 }
 
+TEST(Undo, JoinedEditsAreOneStepBothWays)
+{
+    TVeskMemoCore core;
+    core.SetTextBuf("abc");
+    core.Select(1, 1);
+    core.ReplaceSelection("x");  // a step of its own, before the mark
+    const std::int32_t mark = core.UndoList().Position();
+    for (const std::int32_t at : {0, 3, 6}) {
+        core.Select(at, at);
+        core.ReplaceSelection("[]");
+    }
+    core.JoinUndoSince(mark);
+    ASSERT_EQ(Text(core), "[]a[]x[]bc");
+    core.Undo();
+    EXPECT_EQ(Text(core), "axbc");
+    core.Redo();
+    EXPECT_EQ(Text(core), "[]a[]x[]bc");
+    core.Undo();
+    EXPECT_EQ(Text(core), "axbc");
+    core.Undo();
+    EXPECT_EQ(Text(core), "abc");
+    core.Redo();
+    core.Redo();
+    EXPECT_EQ(Text(core), "[]a[]x[]bc");
+}
+
 TEST(Undo, ReplacedTextComesBackWithBreaksAndClosingCodes)
 {
     TVeskMemoCore core;
