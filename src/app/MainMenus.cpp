@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/ToolGlyphs.h"
 #include "controls/ShadoButton.h"
+#include "tools/QuickCodes.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -29,6 +30,29 @@ QAction* THTMLVeskMain::AddAction(QMenu* menu, const QString& name, const QStrin
         menu->addAction(action);
     actions_[name] = action;
     return action;
+}
+
+void THTMLVeskMain::FillQuickCodeMenu(QMenu* menu)
+{
+    // Both Quick Codes menus: the same items in the same order.
+    auto add = [this](QMenu* m, const char* caption) {
+        for (const TQuickCodeMenuItem& item : kQuickCodeMenuItems) {
+            if (QLatin1String(item.caption) == QLatin1String(caption)) {
+                const int code = item.code;
+                connect(m->addAction(QString::fromLatin1(caption)), &QAction::triggered, this,
+                        [this, code]() { QuickCodeInsert(code); });
+            }
+        }
+    };
+    for (const char* caption : {"Web Site Shell", "Font", "Line", "Picture or Image", "Link - HREF", "Link - NAME"})
+        add(menu, caption);
+    QMenu* lists = menu->addMenu(QString::fromLatin1(kQuickCodeListsCaption));
+    for (const char* caption : {"Numbered", "Bullets", "Dictionary", "Menu"})
+        add(lists, caption);
+    add(menu, "Copyright");
+    menu->addSeparator();
+    // Opens the preferences at their quick-code page once that dialog exists.
+    menu->addAction(QStringLiteral("Change Settings"))->setObjectName(QStringLiteral("ChangeSettings1"));
 }
 
 void THTMLVeskMain::BuildMenus()
@@ -92,15 +116,7 @@ void THTMLVeskMain::BuildMenus()
     view->addSeparator();
     AddAction(view, "CreateTab1", "C&reate Tab", {}, [this]() { CreateTab1Click(); });
 
-    QMenu* quick = menuBar()->addMenu(QStringLiteral("&Quick Codes"));
-    for (const char* item : {"Web Site Shell", "Font", "Line", "Picture or Image", "Link - HREF", "Link - NAME"})
-        quick->addAction(QString::fromLatin1(item));
-    QMenu* lists = quick->addMenu(QStringLiteral("Lists"));
-    for (const char* item : {"Numbered", "Bullets", "Dictionary", "Menu"})
-        lists->addAction(QString::fromLatin1(item));
-    quick->addAction(QStringLiteral("Copyright"));
-    quick->addSeparator();
-    quick->addAction(QStringLiteral("Change Settings"));
+    FillQuickCodeMenu(menuBar()->addMenu(QStringLiteral("&Quick Codes")));
 
     QMenu* browsers = menuBar()->addMenu(QStringLiteral("&Browsers"));
     for (const char* item : {"Run &1st Browser", "Run &2nd Browser", "Run &3rd Browser", "Run &4th Browser"})
@@ -108,12 +124,12 @@ void THTMLVeskMain::BuildMenus()
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     AddAction(tools, "EditPicture1", "&Edit Picture", {}, none);
-    AddAction(tools, "ColorProducer1", "&Color Producer", {}, none);
+    AddAction(tools, "ColorProducer1", "&Color Producer", {}, [this]() { ColorProducer1Click(); });
     tools->addSeparator();
     AddAction(tools, "SpellChecker1", "&Spell Checker", {}, none);
     AddAction(tools, "Thesaurus1", "&Thesaurus", {}, none);
     tools->addSeparator();
-    AddAction(tools, "Updater1", "&Updater", {}, none);
+    AddAction(tools, "Updater1", "&Updater", {}, [this]() { UpdaterBtnClick(); });
     AddAction(tools, "JavaScripts1", "&JavaScripts", {}, none);
     AddAction(tools, "Validator1", "&Validator", {}, none);
     AddAction(tools, "Uploader1", "Up&loader", {}, none);
@@ -142,17 +158,19 @@ void THTMLVeskMain::BuildMenus()
     AddAction(clipper, "PopClipCut", "Cu&t", {}, [this]() { ClipperCut(); });
     AddAction(clipper, "PopClipCopy", "&Copy", {}, [this]() { ClipperCopy(); });
     AddAction(clipper, "PopClipPaste", "&Paste", {}, [this]() { ClipperPaste(); });
-    QMenu* popupQuick = popup_->addMenu(QStringLiteral("&Quick Codes"));
-    for (const char* item : {"Web Site Shell", "Font", "Line", "Picture or Image", "Link - HREF", "Link - NAME"})
-        popupQuick->addAction(QString::fromLatin1(item));
-    QMenu* popupLists = popupQuick->addMenu(QStringLiteral("Lists"));
-    for (const char* item : {"Numbered", "Bullets", "Dictionary", "Menu"})
-        popupLists->addAction(QString::fromLatin1(item));
-    popupQuick->addAction(QStringLiteral("Copyright"));
+    FillQuickCodeMenu(popup_->addMenu(QStringLiteral("&Quick Codes")));
     QMenu* popupTools = popup_->addMenu(QStringLiteral("&Tools"));
-    for (const char* item : {"&View Picture", "&Color Producer", "&Spell Checker", "&Thesaurus", "&JavaScripts",
-                             "&Updater", "&Validator", "Up&loader"})
-        popupTools->addAction(QString::fromLatin1(item));
+    // The pop-up's tools run the same commands as the Tools menu's items.
+    const std::pair<const char*, const char*> popupToolItems[] = {
+        {"&View Picture", "EditPicture1"}, {"&Color Producer", "ColorProducer1"}, {"&Spell Checker", "SpellChecker1"},
+        {"&Thesaurus", "Thesaurus1"},      {"&JavaScripts", "JavaScripts1"},     {"&Updater", "Updater1"},
+        {"&Validator", "Validator1"},      {"Up&loader", "Uploader1"}};
+    for (const auto& [caption, command] : popupToolItems) {
+        QAction* item = popupTools->addAction(QString::fromLatin1(caption));
+        QAction* target = Action(QString::fromLatin1(command));
+        connect(item, &QAction::triggered, target, &QAction::trigger);
+        connect(target, &QAction::changed, item, [item, target]() { item->setEnabled(target->isEnabled()); });
+    }
 }
 
 // A 24 × 24 shadow button that runs `command` and follows its enabling.

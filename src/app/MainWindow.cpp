@@ -71,6 +71,8 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
             QtFileFilter(QStringLiteral("Web Pages (*.htm or *.html)|*.htm;*.html|Text Files (*.txt)|*.txt|All Files|*.*")));
     };
     setCentralWidget(pages_);
+    // The save prompt's closing functions run on the tab it made current.
+    runUpdater = [this](TVeskMemoFile*) { UpdaterBtnClick(); };
     // The window sees every key before the focused control does, so the
     // clipper's function keys work whichever editor has the focus.
     qApp->installEventFilter(this);

@@ -12,6 +12,7 @@
 #include "editor/VeskGutter.h"
 #include "editor/VeskMemo.h"
 
+#include <QDate>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,7 @@ class QWidget;
 namespace vesk {
 
 class TClipperBar;
+class TForm3;
 
 class THTMLVeskMain : public QMainWindow {
     Q_OBJECT
@@ -125,6 +127,17 @@ public:
     std::int32_t MarkerOffset(int k) const { return markerOffsets_[std::size_t(k)]; }
     QMenu* GutterMenu() const { return gutterMenu_; }
 
+    // ---- tools ----------------------------------------------------------------
+    // The colour producer for the current document (modal).
+    void ColorProducer1Click();
+    TForm3* ColorProducer() const { return colorProducer_; }
+    // Inserts quick code `code` (0 … 10) built from "quickcod.ini".
+    void QuickCodeInsert(int code);
+    // Offers each date of the current document for replacement by today's.
+    void UpdaterBtnClick();
+    // "Today" for the date tools; tests fix it.
+    std::function<QDate()> today = [] { return QDate::currentDate(); };
+
     // ---- hooks ----------------------------------------------------------------
     // File dialogs (tests replace them): return the chosen path or "".
     std::function<QString(const QString& initial)> openFileDialog;
@@ -156,6 +169,7 @@ private:
     void ReadIni();
     void WriteIni();
     void BuildGutterMenu();
+    void FillQuickCodeMenu(QMenu* menu);
     QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
                        const QKeySequence& shortcut, std::function<void()> run);
 
@@ -172,6 +186,7 @@ private:
     TFindDialog* findDialog_ = nullptr;
     TFindDialog* replaceDialog_ = nullptr;
     TClipperBar* clipper_ = nullptr;
+    TForm3* colorProducer_ = nullptr;
     QMenu* gutterMenu_ = nullptr;
     std::array<std::int32_t, kMaxLineMarkers> markerOffsets_{};
     int markerCount_ = 0;

@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
 #include "controls/ShadoButton.h"
+#include "tools/ColorProducer.h"
 #include "platform/Registry.h"
 #include "settings/FileLists.h"
 #include "settings/SettingsSections.h"
@@ -14,9 +15,12 @@
 #include <QFileInfo>
 #include <QDir>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTabWidget>
 #include <QImage>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace vesk {
@@ -125,6 +129,9 @@ TEST(MainWindow, StepsWhoseToolIsNotThereAreNotAsked)
     Fixture f;
     TVeskMemoFile* editor = f.window.CurrentEditor();
     editor->SetTextBuf("text");
+    // As if the date updater and the validator were not part of the program.
+    f.window.runUpdater = nullptr;
+    f.window.runValidator = nullptr;
     MsgBoxScript::Push(kMrNo);  // the only question: save changes
     EXPECT_TRUE(f.window.SavePrompt(editor));
     ASSERT_EQ(MsgBoxScript::Calls().size(), 1);
@@ -438,6 +445,110 @@ TEST(MainWindow, ToolBarButtonsAreShadowButtonsThatFollowTheirCommands)
     EXPECT_TRUE(find->isEnabled());
     QTest::mouseClick(find, Qt::LeftButton, {}, QPoint(12, 12));
     EXPECT_TRUE(f.window.FindDialog()->isVisible());
+}
+
+} // namespace
+} // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST(MainWindow, TheUpdaterAsksThroughTheMessageBoxAndRestoresTheCaret)
+{
+    Fixture f;
+    f.window.today = [] { return QDate(2001, 3, 5); };
+    TVeskMemoFile* editor = f.window.CurrentEditor();
+    editor->SetTextBuf("Updated 12/31/1999 and 1/5/99.");
+    editor->Select(1, 3);
+    MsgBoxScript::Push(kMrYes);
+    MsgBoxScript::Push(kMrNo);
+    MsgBoxScript::Push(kMrOk);
+    f.window.Action("Updater1")->trigger();
+    EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "Updated 03/05/2001 and 1/5/99.");
+    const auto calls = MsgBoxScript::Calls();
+    ASSERT_EQ(calls.size(), 3);
+    EXPECT_EQ(calls[0].caption, "Replace Highlighted Date?");
+    EXPECT_EQ(calls[0].text, "The highlighted date was found.\r\rDo you want to replace it with today's date?\r\r"
+                             "Press No to find next date, Cancel to quit.");
+    EXPECT_EQ(calls[0].buttons, kMbYesNoCancel);
+    EXPECT_EQ(calls[0].sound, 64);
+    EXPECT_EQ(calls[2].caption, "Date Not Found");
+    EXPECT_EQ(calls[2].text, "No more dates found.");
+    EXPECT_EQ(calls[2].sound, 16);
+    EXPECT_EQ(editor->SelStart(), 3);
+    EXPECT_EQ(editor->SelLength(), -2);
+
+    // The save prompt's "Update Dates" runs the same walk; Cancel at its
+    // first date leaves everything as it was.
+    MsgBoxScript::Reset();
+    MsgBoxScript::Push(kMrYes);     // update the dates?
+    MsgBoxScript::Push(kMrCancel);  // the first date: stop
+    MsgBoxScript::Push(kMrCancel);  // the next question of the prompt
+    EXPECT_FALSE(f.window.SavePrompt(editor));
+    EXPECT_EQ(MsgBoxScript::Calls()[1].caption, "Replace Highlighted Date?");
+    EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "Updated 03/05/2001 and 1/5/99.");
+}
+
+} // namespace
+} // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST(MainWindow, TheColourProducerOpensOnTheCurrentDocumentAndRemembersItsColour)
+{
+    Fixture f;
+    TVeskMemoFile* editor = f.window.CurrentEditor();
+    editor->SetTextBuf("<font color=\"#00FF00\">x</font>");
+    editor->Select(13, 20);
+    // The window is modal: act in it once it is up, then press Insert.
+    QTimer::singleShot(0, &f.window, [&f]() {
+        TForm3* form = f.window.findChild<TForm3*>();
+        ASSERT_TRUE(form && form->isVisible());
+        form->ChangeColor(MakeColor(0x12, 0x34, 0x56));
+        QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    });
+    f.window.Action("ColorBtn")->trigger();
+    EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "<font color=\"#123456\">x</font>");
+    EXPECT_EQ(f.window.ColorProducer()->TextColor(), MakeColor(0x12, 0x34, 0x56));
+}
+
+} // namespace
+} // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST(MainWindow, QuickCodesMenusInsertIntoTheCurrentDocument)
+{
+    Fixture f;
+    TVeskMemoFile* editor = f.window.CurrentEditor();
+    editor->SetTextBuf("see here");
+    editor->Select(8, 4);
+    auto find = [](QMenu* menu, const QString& caption) -> QAction* {
+        for (QAction* a : menu->actions())
+            if (a->text() == caption)
+                return a;
+        return nullptr;
+    };
+    QMenu* quick = nullptr;
+    for (QAction* top : f.window.menuBar()->actions())
+        if (top->text() == "&Quick Codes")
+            quick = top->menu();
+    ASSERT_TRUE(quick);
+    find(quick, "Link - NAME")->trigger();
+    EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "see <A NAME=\"Jump Name\">here</A>");
+
+    // The editor's pop-up offers the same, the lists in their submenu.
+    QMenu* popupQuick = nullptr;
+    for (QMenu* m : f.window.findChildren<QMenu*>())
+        if (m->title() == "&Quick Codes" && m != quick)
+            popupQuick = m;
+    ASSERT_TRUE(popupQuick);
+    editor->SetTextBuf("");
+    find(find(popupQuick, "Lists")->menu(), "Dictionary")->trigger();
+    EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "<DL><DT><DD>\r\n<DT><DD>\r\n</DL>");
+    EXPECT_TRUE(find(popupQuick, "Change Settings"));
 }
 
 } // namespace

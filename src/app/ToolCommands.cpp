@@ -1,0 +1,54 @@
+// THTMLVeskMain: the tools that work on the current document — quick codes,
+// colour producer and date updater.
+#include "app/MainWindow.h"
+#include "app/MsgBox.h"
+#include "tools/ColorProducer.h"
+#include "platform/ProgramFolder.h"
+#include "tools/DateUpdater.h"
+#include "tools/QuickCodes.h"
+
+namespace vesk {
+
+void THTMLVeskMain::ColorProducer1Click()
+{
+    if (!current_)
+        return;
+    // One window for the program's life: it remembers its colours.
+    if (!colorProducer_)
+        colorProducer_ = new TForm3(this);
+    colorProducer_->SetOpeningMode(TForm3::omMainWindow);
+    colorProducer_->SetEditor(current_);
+    colorProducer_->exec();
+    current_->ScrollInView();
+    current_->setFocus();
+}
+
+void THTMLVeskMain::QuickCodeInsert(int code)
+{
+    if (!current_ || current_->ReadOnly())
+        return;
+    InsertQuickCode(*current_, code, ProgramFile(QStringLiteral("quickcod.ini")), today());
+    current_->ScrollInView();
+    current_->setFocus();
+}
+
+void THTMLVeskMain::UpdaterBtnClick()
+{
+    if (!current_)
+        return;
+    TVeskMemoFile* editor = current_;
+    TDateUpdaterHooks hooks;
+    hooks.askReplace = []() {
+        const int answer = MsgBox(QString::fromLatin1(kReplaceDateText), QString::fromLatin1(kReplaceDateCaption),
+                                  kMbYesNoCancel, kSoundInformation);
+        return answer == kMrYes ? TDateAnswer::Yes : answer == kMrNo ? TDateAnswer::No : TDateAnswer::Cancel;
+    };
+    hooks.noMoreDates = []() {
+        MsgBox(QString::fromLatin1(kNoMoreDatesText), QString::fromLatin1(kNoMoreDatesCaption), kMbOk, kSoundError);
+    };
+    hooks.scrollIntoView = [editor]() { editor->ScrollInView(); };
+    UpdateDates(*editor, today(), hooks);
+    editor->setFocus();
+}
+
+} // namespace vesk
