@@ -76,14 +76,14 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent)
 
 void TForm3::BuildControls()
 {
-    setFixedSize(430, 362);
+    setFixedSize(480, 378);
 
     sample_ = new QFrame(this);
     sample_->setObjectName(QStringLiteral("Panel1"));
     sample_->setFrameShape(QFrame::Panel);
     sample_->setFrameShadow(QFrame::Sunken);
     sample_->setAutoFillBackground(true);
-    sample_->setGeometry(8, 8, 414, 84);
+    sample_->setGeometry(8, 8, 464, 100);
     auto* sampleLayout = new QVBoxLayout(sample_);
     sampleLayout->setContentsMargins(10, 6, 10, 6);
     sampleLayout->setSpacing(2);
@@ -128,10 +128,10 @@ void TForm3::BuildControls()
     label2_ = new QLabel(QStringLiteral("Results will vary according to the number of colors available in Windows."),
                          this);
     label2_->setObjectName(QStringLiteral("Label2"));
-    label2_->setGeometry(8, 94, 414, 18);
+    label2_->setGeometry(8, 110, 464, 18);
 
     auto* mode = new QGroupBox(QStringLiteral("Mode"), this);
-    mode->setGeometry(8, 114, 132, 64);
+    mode->setGeometry(8, 130, 132, 64);
     auto* modeLayout = new QVBoxLayout(mode);
     modeLayout->setContentsMargins(8, 4, 8, 4);
     textRadio_ = new QRadioButton(QStringLiteral("&Text"), mode);
@@ -144,7 +144,7 @@ void TForm3::BuildControls()
     connect(pageRadio_, &QRadioButton::clicked, this, [this]() { TextRadioEnable(false); });
 
     auto* target = new QGroupBox(QStringLiteral("Page Color"), this);
-    target->setGeometry(8, 182, 132, 136);
+    target->setGeometry(8, 198, 132, 136);
     auto* targetLayout = new QVBoxLayout(target);
     targetLayout->setContentsMargins(8, 4, 8, 4);
     targetLayout->setSpacing(2);
@@ -165,14 +165,14 @@ void TForm3::BuildControls()
     const char* downNames[] = {"BitBtn3", "BitBtn2", "BitBtn1"};
     const char* tips[] = {"Red", "Green", "Blue"};
     for (int i = 0; i < 3; ++i) {
-        const int x = 152 + i * 40;
+        const int x = 164 + i * 42;
         auto* up = new QPushButton(QStringLiteral("\u25B2"), this);
         up->setObjectName(QString::fromLatin1(upNames[i]));
-        up->setGeometry(x, 114, 26, 18);
+        up->setGeometry(x, 130, 26, 18);
         up->setToolTip(QStringLiteral("More %1").arg(QString::fromLatin1(tips[i]).toLower()));
         auto* bar = new TSlideBar(this);
         bar->setObjectName(QString::fromLatin1(barNames[i]));
-        bar->setGeometry(x, 134, 26, 139);
+        bar->setGeometry(x, 150, 26, 139);
         bar->SetMin(0);
         bar->SetMax(255);
         bar->SetPageSize(25);
@@ -185,7 +185,7 @@ void TForm3::BuildControls()
         bars_[std::size_t(i)] = bar;
         auto* down = new QPushButton(QStringLiteral("\u25BC"), this);
         down->setObjectName(QString::fromLatin1(downNames[i]));
-        down->setGeometry(x, 275, 26, 18);
+        down->setGeometry(x, 291, 26, 18);
         down->setToolTip(QStringLiteral("Less %1").arg(QString::fromLatin1(tips[i]).toLower()));
         for (QPushButton* step : {up, down}) {
             step->setAutoDefault(false);
@@ -195,7 +195,7 @@ void TForm3::BuildControls()
         }
         auto* edit = new QLineEdit(QStringLiteral("00"), this);
         edit->setObjectName(QString::fromLatin1(editNames[i]));
-        edit->setGeometry(x - 4, 296, 34, 22);
+        edit->setGeometry(x - 4, 312, 34, 22);
         edit->setMaxLength(2);
         edit->setAlignment(Qt::AlignCenter);
         edit->setToolTip(QString::fromLatin1(tips[i]));
@@ -211,7 +211,7 @@ void TForm3::BuildControls()
         swatch->setAutoFillBackground(true);
         const TColorValue color = *ColorFromHtml(QString::fromLatin1(kSwatches[i].html));
         Paint(swatch, QPalette::Window, ToQColor(color));
-        swatch->setGeometry(278 + int(i % 4) * 36, 118 + int(i / 4) * 40, 30, 32);
+        swatch->setGeometry(300 + int(i % 4) * 42, 134 + int(i / 4) * 40, 34, 32);
         swatch->setCursor(Qt::PointingHandCursor);
         swatch->installEventFilter(this);
         swatches_.emplace_back(swatch, color);
@@ -220,15 +220,15 @@ void TForm3::BuildControls()
     auto* insert = new QPushButton(QStringLiteral("&Insert"), this);
     insert->setObjectName(QStringLiteral("Button1"));
     insert->setDefault(true);
-    insert->setGeometry(8, 328, 90, 26);
+    insert->setGeometry(8, 344, 90, 26);
     connect(insert, &QPushButton::clicked, this, [this]() { Button1Click(); });
     auto* cancel = new QPushButton(QStringLiteral("&Cancel"), this);
     cancel->setObjectName(QStringLiteral("Button2"));
-    cancel->setGeometry(104, 328, 90, 26);
+    cancel->setGeometry(104, 344, 90, 26);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* help = new QPushButton(QStringLiteral("&Help"), this);
     help->setObjectName(QStringLiteral("Button3"));
-    help->setGeometry(332, 328, 90, 26);
+    help->setGeometry(382, 344, 90, 26);
     connect(help, &QPushButton::clicked, this, [this]() { if (OnHelp) OnHelp(43); });
 }
 
