@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include <cstring>
 #include <string_view>
 
 namespace vesk {
@@ -54,6 +55,12 @@ void THTMLVeskMain::OnPopup5()
     TVeskNavigator probe(&editor, false);
     int count = 0;
     for (std::int32_t p = 0; p < editor.ParagraphCount() && count < kMaxLineMarkers; ++p) {
+        // The text is a subsequence of the buffer's bytes: a buffer without
+        // a "!" holds no marker, and most paragraphs are passed over by one
+        // memchr without copying their text.
+        const TParRecord& record = editor.Paragraph(p);
+        if (!std::memchr(record.Data(), '!', std::size_t(record.bytes)))
+            continue;
         const std::optional<std::string> text = editor.ParagraphText(p);
         if (!text)
             break;

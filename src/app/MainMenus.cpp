@@ -131,7 +131,7 @@ void THTMLVeskMain::BuildMenus()
     tools->addSeparator();
     AddAction(tools, "Updater1", "&Updater", {}, [this]() { UpdaterBtnClick(); });
     AddAction(tools, "JavaScripts1", "&JavaScripts", {}, none);
-    AddAction(tools, "Validator1", "&Validator", {}, none);
+    AddAction(tools, "Validator1", "&Validator", {}, [this]() { ValidBtnClick(); });
     AddAction(tools, "Uploader1", "Up&loader", {}, none);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));

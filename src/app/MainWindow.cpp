@@ -7,6 +7,7 @@
 #include "app/MsgBox.h"
 #include "controls/TransparentButton.h"
 #include "platform/ProgramFolder.h"
+#include "validator/ValidatorForm.h"
 #include "settings/FileLists.h"
 #include "settings/SettingsSections.h"
 #include "settings/WindowPlacement.h"
@@ -73,6 +74,10 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
     setCentralWidget(pages_);
     // The save prompt's closing functions run on the tab it made current.
     runUpdater = [this](TVeskMemoFile*) { UpdaterBtnClick(); };
+    runValidator = [this](TVeskMemoFile*) { ValidBtnClick(); };
+    // The validator's results window lives as long as the main window.
+    form8_ = new TForm8(this);
+    form8_->CurrentEditor = [this]() { return current_; };
     // The window sees every key before the focused control does, so the
     // clipper's function keys work whichever editor has the focus.
     qApp->installEventFilter(this);
@@ -243,6 +248,9 @@ void THTMLVeskMain::PageControlChange(int index)
 {
     if (index < 0)
         return;
+    // The validator's entries name lines of the document it checked; a run
+    // in progress stops.
+    form8_->close();
     current_ = Editor(index);
     currentGutter_ = Gutter(index);
     if (!current_)

@@ -33,6 +33,7 @@ namespace vesk {
 
 class TClipperBar;
 class TForm3;
+class TForm8;
 
 class THTMLVeskMain : public QMainWindow {
     Q_OBJECT
@@ -131,6 +132,10 @@ public:
     // The colour producer for the current document (modal).
     void ColorProducer1Click();
     TForm3* ColorProducer() const { return colorProducer_; }
+    // Validates the current document into the results window (a request
+    // while a run is going on is ignored).
+    void ValidBtnClick();
+    TForm8* ValidatorWindow() const { return form8_; }
     // Inserts quick code `code` (0 … 10) built from "quickcod.ini".
     void QuickCodeInsert(int code);
     // Offers each date of the current document for replacement by today's.
@@ -187,6 +192,7 @@ private:
     TFindDialog* replaceDialog_ = nullptr;
     TClipperBar* clipper_ = nullptr;
     TForm3* colorProducer_ = nullptr;
+    TForm8* form8_ = nullptr;
     QMenu* gutterMenu_ = nullptr;
     std::array<std::int32_t, kMaxLineMarkers> markerOffsets_{};
     int markerCount_ = 0;

@@ -1,11 +1,12 @@
-// THTMLVeskMain: the tools that work on the current document — quick codes,
-// colour producer and date updater.
+// THTMLVeskMain: the tools that work on the current document — validator,
+// quick codes, colour producer and date updater.
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
 #include "tools/ColorProducer.h"
 #include "platform/ProgramFolder.h"
 #include "tools/DateUpdater.h"
 #include "tools/QuickCodes.h"
+#include "validator/ValidatorForm.h"
 
 namespace vesk {
 
@@ -21,6 +22,12 @@ void THTMLVeskMain::ColorProducer1Click()
     colorProducer_->exec();
     current_->ScrollInView();
     current_->setFocus();
+}
+
+void THTMLVeskMain::ValidBtnClick()
+{
+    if (current_)
+        form8_->Validate(current_);
 }
 
 void THTMLVeskMain::QuickCodeInsert(int code)

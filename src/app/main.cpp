@@ -2,12 +2,29 @@
 #include "app/MainWindow.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
+#include "validator/CommandLineValidation.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QSessionManager>
+
+#include <iostream>
 
 int main(int argc, char** argv)
 {
+    // `htmlvesk --validate FILE…` checks pages for scripts: no display, no
+    // window, no single-instance hand-over, so it works on a server and
+    // beside a running editor.
+    if (vesk::IsValidateCommand(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("HTML Vesk"));
+        QStringList files;
+        for (int i = 2; i < argc; ++i)
+            files << QString::fromLocal8Bit(argv[i]);
+        std::ios::sync_with_stdio(false);
+        return vesk::ValidateFromCommandLine(files, std::cout, std::cerr);
+    }
+
     // QApplication removes its own options (-platform, …) from argc/argv, so
     // what remains are document paths.
     QApplication app(argc, argv);

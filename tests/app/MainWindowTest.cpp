@@ -5,6 +5,7 @@
 #include "app/MsgBox.h"
 #include "controls/ShadoButton.h"
 #include "tools/ColorProducer.h"
+#include "validator/ValidatorForm.h"
 #include "platform/Registry.h"
 #include "settings/FileLists.h"
 #include "settings/SettingsSections.h"
@@ -15,6 +16,7 @@
 #include <QFileInfo>
 #include <QDir>
 #include <QMenu>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QImage>
@@ -549,6 +551,38 @@ TEST(MainWindow, QuickCodesMenusInsertIntoTheCurrentDocument)
     find(find(popupQuick, "Lists")->menu(), "Dictionary")->trigger();
     EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "<DL><DT><DD>\r\n<DT><DD>\r\n</DL>");
     EXPECT_TRUE(find(popupQuick, "Change Settings"));
+}
+
+} // namespace
+} // namespace vesk
+
+namespace vesk {
+namespace {
+
+TEST(MainWindow, TheValidatorCommandListsErrorsAndATabChangeClosesItsWindow)
+{
+    Fixture f;
+    // The shipped rules, as a user's program folder has them.
+    QFile::remove(f.home.file("4strict.ini"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VESK_SOURCE_DATA_DIR "/4strict.ini"), f.home.file("4strict.ini")));
+    f.window.resize(800, 500);  // wide enough that no line wraps
+    f.window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.window));
+    TVeskMemoFile* editor = f.window.CurrentEditor();
+    editor->SetTextBuf("<p>one\r\n<blink>two</blink>");
+    f.window.Action("ValidBtn")->trigger();
+    TForm8* form = f.window.ValidatorWindow();
+    ASSERT_TRUE(form->isVisible());
+    EXPECT_EQ(form->windowTitle(), "HTML Vesk Validator");
+    ASSERT_GE(form->ListBox1->count(), 1);
+    EXPECT_TRUE(form->ListBox1->item(0)->text().startsWith("2: Error 1 - Unknown Tag :BLINK."))
+        << form->ListBox1->item(0)->text().toStdString();
+    // The first error's line is selected.
+    EXPECT_EQ(editor->SelText(), "<blink>two</blink>");
+
+    f.window.CreateTab1Click();
+    f.window.findChild<QTabWidget*>()->setCurrentIndex(0);
+    EXPECT_FALSE(form->isVisible());
 }
 
 } // namespace

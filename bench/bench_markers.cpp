@@ -1,0 +1,89 @@
+// The line-marker rebuild that follows every change: one scan of the text up
+// to the ninth marker. Measured alone and as part of a keystroke in the main
+// window, on a 10 MB document without markers (the worst case: the whole
+// text is scanned) and with nine markers near the start.
+//
+//   QT_QPA_PLATFORM=offscreen ./build/bench/bench_markers
+#include "app/MainWindow.h"
+#include "app/MsgBox.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+
+namespace {
+
+std::string MakeHtml(std::size_t bytes, bool markers)
+{
+    std::mt19937 rng(11);
+    const char* words[] = {"<p>", "</p>", "<a href=\"page.htm\">", "</a>", "text", "more", "words", "café",
+                           "<b>", "</b>", "here", "<td class=\"x\">", "</td>"};
+    std::string out;
+    out.reserve(bytes + 256);
+    int line = 0;
+    while (out.size() < bytes) {
+        if (markers && line % 10 == 0 && line < 90)
+            out += "<!>";
+        const std::size_t len = 20 + rng() % 100;
+        for (std::size_t n = 0; n < len;) {
+            const char* w = words[rng() % (sizeof words / sizeof *words)];
+            out += w;
+            out += ' ';
+            n += std::char_traits<char>::length(w) + 1;
+        }
+        out += "\r\n";
+        ++line;
+    }
+    return out;
+}
+
+struct Window {
+    QTemporaryDir home;
+    vesk::MsgBoxScript::Scope script;
+    std::unique_ptr<vesk::THTMLVeskMain> window;
+    explicit Window(bool markers)
+    {
+        qputenv("HTMLVESK_HOME", home.path().toUtf8());
+        window = std::make_unique<vesk::THTMLVeskMain>();
+        window->resize(900, 700);
+        window->CurrentEditor()->SetTextBuf(MakeHtml(10'000'000, markers));
+        window->CurrentEditor()->Select(5000, 5000);
+    }
+};
+
+void BM_Rebuild(benchmark::State& state)
+{
+    Window w(state.range(0) != 0);
+    for (auto _ : state)
+        w.window->OnPopup5();
+    state.SetLabel(state.range(0) ? "nine markers at the start" : "no markers (whole text scanned)");
+}
+BENCHMARK(BM_Rebuild)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_Keystroke(benchmark::State& state)
+{
+    Window w(state.range(0) != 0);
+    vesk::TVeskMemoFile& editor = *w.window->CurrentEditor();
+    for (auto _ : state) {
+        editor.TypeText("x");  // the change runs the window's update, markers included
+        editor.Backspace(false);
+    }
+    state.SetLabel("type + backspace, 10 MB");
+}
+BENCHMARK(BM_Keystroke)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

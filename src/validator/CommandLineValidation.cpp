@@ -1,0 +1,62 @@
+// Validation from the command line.
+#include "validator/CommandLineValidation.h"
+
+#include "platform/ProgramFolder.h"
+#include "validator/ValidatorChecks.h"
+#include "validator/ValidatorDocuments.h"
+#include "validator/ValidatorEngine.h"
+
+#include <cstring>
+#include <ostream>
+#include <vector>
+
+namespace vesk {
+namespace {
+
+// The results list without a window: always "visible", nothing to pump.
+class ListResults : public TValidatorResults {
+public:
+    void Clear() override { entries.clear(); }
+    void Add(const QString& entry) override { entries.push_back(entry); }
+    int Count() const override { return int(entries.size()); }
+    std::vector<QString> entries;
+};
+
+} // namespace
+
+bool IsValidateCommand(int argc, char** argv)
+{
+    return argc >= 2 && std::strcmp(argv[1], "--validate") == 0;
+}
+
+int ValidateFromCommandLine(const QStringList& files, std::ostream& out, std::ostream& err,
+                            const std::string& rulesPath)
+{
+    if (files.isEmpty()) {
+        err << "usage: htmlvesk --validate FILE...\n";
+        return 2;
+    }
+    TValidator validator(rulesPath.empty() ? ProgramFileStd(QStringLiteral("4strict.ini")) : rulesPath);
+    int status = 0;
+    for (const QString& file : files) {
+        TPlainTextDocument document;
+        QString why;
+        if (!document.Load(file, &why)) {
+            out.flush();
+            err << "htmlvesk: cannot read " << file.toStdString() << ": " << why.toStdString() << '\n';
+            status = 2;
+            continue;
+        }
+        ListResults results;
+        validator.Validator(document, results);
+        out << file.toStdString() << '\n';
+        for (const QString& entry : results.entries)
+            out << entry.toStdString() << '\n';
+        if (validator.ErrorCount() > 0 && status == 0)
+            status = 1;
+    }
+    out.flush();
+    return status;
+}
+
+} // namespace vesk

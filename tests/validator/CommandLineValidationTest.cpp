@@ -1,0 +1,119 @@
+// `htmlvesk --validate FILE…`: output, exit status, files in every line-break
+// convention and encoding, and the real program without a display.
+#include "ValidatorTestUtil.h"
+#include "validator/CommandLineValidation.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace vesk {
+namespace {
+
+using test::RulesFile;
+using test::TempDir;
+using test::WriteFileBytes;
+
+const char* const kRules = "[StartTag]\n0=,P,TABLE,\n[OptEndTag]\n0=,P,\n[P]\nchars=1\nalign=(,LEFT,)\n[TABLE]\nchars=1\n";
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+Outcome RunInProcess(const RulesFile& rules, const QStringList& files)
+{
+    std::ostringstream out, err;
+    Outcome o;
+    o.status = ValidateFromCommandLine(files, out, err, rules.Path());
+    o.out = out.str();
+    o.err = err.str();
+    return o;
+}
+
+TEST(CommandLineValidation, PrintsEachFileThenItsEntriesAndExitsByTheWorstResult)
+{
+    RulesFile rules(kRules);
+    TempDir dir;
+    const QString good = dir.file(QStringLiteral("good.htm"));
+    const QString bad = dir.file(QStringLiteral("bad.htm"));
+    WriteFileBytes(good, "<P>fine\r\n<P>also fine\r\n");
+    WriteFileBytes(bad, "<P>one\r\n<TABLE>\r\n<BLINK>\r\n");
+
+    Outcome o = RunInProcess(rules, {good});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out, good.toStdString() + "\nNo Errors Found\n");
+    EXPECT_EQ(o.err, "");
+
+    o = RunInProcess(rules, {good, bad});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.out, good.toStdString() + "\nNo Errors Found\n" + bad.toStdString()
+                         + "\n3: Error 1 - Unknown Tag :BLINK.\n"
+                           "2: Error 16 - Begin tag, <TABLE> found, but required end tag, </TABLE> not found.\n");
+
+    // An unreadable file: a message, the others still validated, status 2.
+    const QString missing = dir.file(QStringLiteral("missing.htm"));
+    o = RunInProcess(rules, {missing, bad, dir.path()});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.out.find(bad.toStdString() + "\n3: Error 1"), std::string::npos);
+    EXPECT_NE(o.err.find("htmlvesk: cannot read " + missing.toStdString() + ": "), std::string::npos);
+    EXPECT_NE(o.err.find("htmlvesk: cannot read " + dir.path().toStdString() + ": "), std::string::npos);
+
+    o = RunInProcess(rules, {});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("usage: htmlvesk --validate FILE"), std::string::npos);
+}
+
+TEST(CommandLineValidation, LineNumbersForEveryLineBreakAndEncoding)
+{
+    RulesFile rules(kRules);
+    TempDir dir;
+    int n = 0;
+    for (const char* br : {"\r\n", "\n", "\r"}) {
+        const QString file = dir.file(QStringLiteral("f%1.htm").arg(++n));
+        const std::string text = std::string("<P>a") + br + br + "<P align=\"right\">" + br + "<BLINK>";
+        WriteFileBytes(file, QByteArray::fromStdString(text));
+        const Outcome o = RunInProcess(rules, {file});
+        EXPECT_EQ(o.out, file.toStdString()
+                             + "\n3: Error 8 - The value, RIGHT, is not valid for ALIGN.\n"
+                               "4: Error 1 - Unknown Tag :BLINK.\n")
+            << "break kind " << n;
+    }
+    // Windows-1252 (not valid UTF-8): one character per byte; output in UTF-8.
+    const QString latin = dir.file(QStringLiteral("latin.htm"));
+    WriteFileBytes(latin, "<P>caf\xE9\n<P align=\"\xE9t\xE9\">");
+    EXPECT_EQ(RunInProcess(rules, {latin}).out,
+              latin.toStdString() + "\n2: Error 8 - The value, \xC3\xA9T\xC3\xA9, is not valid for ALIGN.\n");
+}
+
+TEST(CommandLineValidation, TheProgramValidatesWithoutADisplay)
+{
+    TempDir home;
+    WriteFileBytes(home.file(QStringLiteral("4strict.ini")), kRules);
+    TempDir dir;
+    const QString page = dir.file(QStringLiteral("page.htm"));
+    WriteFileBytes(page, "<P>x\n<BLINK>\n");
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("HTMLVESK_HOME"), home.path());
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(VESK_APP_PATH), {QStringLiteral("--validate"), page});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_EQ(p.readAllStandardOutput().toStdString(), page.toStdString() + "\n2: Error 1 - Unknown Tag :BLINK.\n");
+
+    p.start(QStringLiteral(VESK_APP_PATH), {QStringLiteral("--validate"), dir.file(QStringLiteral("none.htm"))});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_TRUE(p.readAllStandardError().contains("cannot read"));
+}
+
+} // namespace
+} // namespace vesk
