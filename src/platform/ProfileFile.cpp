@@ -1,6 +1,8 @@
 // Profile files: the cache of parsed files, the read rules, and atomic rewriting.
 #include "platform/ProfileFile.h"
 
+#include "platform/FileStamp.h"
+
 #include "platform/ProfileModel.h"
 
 #include <algorithm>
@@ -21,53 +23,6 @@ namespace vesk {
 namespace {
 
 using profile::Model;
-
-// What identifies one state of a file on disk. A change by another program
-// alters the inode (editors that save by renaming), the size or the times.
-struct FileStamp {
-    bool exists = false;
-    dev_t dev = 0;
-    ino_t ino = 0;
-    off_t size = 0;
-    timespec mtime{};
-    timespec ctime{};
-
-    bool operator==(const FileStamp& o) const
-    {
-        return exists == o.exists && dev == o.dev && ino == o.ino && size == o.size
-            && mtime.tv_sec == o.mtime.tv_sec && mtime.tv_nsec == o.mtime.tv_nsec
-            && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
-    }
-};
-
-FileStamp StampOf(const struct stat& st)
-{
-    FileStamp s;
-    s.exists = true;
-    s.dev = st.st_dev;
-    s.ino = st.st_ino;
-    s.size = st.st_size;
-    s.mtime = st.st_mtim;
-    s.ctime = st.st_ctim;
-    return s;
-}
-
-// File times have a coarse granularity (a few milliseconds on most file
-// systems, two seconds on some), so two writes close together can leave the
-// same stamp. A cached copy is only trusted on its stamp alone once the clock
-// has moved this far past the file's times; until then the content is
-// compared as well.
-constexpr time_t kRacySeconds = 2;
-
-bool StampIsSettled(const FileStamp& s)
-{
-    if (!s.exists)
-        return true;
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    const time_t newest = std::max(s.mtime.tv_sec, s.ctime.tv_sec);
-    return now.tv_sec > newest + kRacySeconds;
-}
 
 struct CacheEntry {
     FileStamp stamp;

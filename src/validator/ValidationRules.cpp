@@ -12,20 +12,6 @@
 #include <unistd.h>
 
 namespace vesk {
-namespace {
-
-// File times are coarse on some file systems; a stamp is only trusted once
-// the clock is this far past it (the profile reader waits as long).
-constexpr time_t kSettleSeconds = 2;
-
-} // namespace
-
-bool TValidationRules::Stamp::operator==(const Stamp& o) const
-{
-    return exists == o.exists && dev == o.dev && ino == o.ino && size == o.size
-        && mtime.tv_sec == o.mtime.tv_sec && mtime.tv_nsec == o.mtime.tv_nsec
-        && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
-}
 
 TValidationRules::TValidationRules(std::string path) : path_(std::move(path))
 {
@@ -101,22 +87,8 @@ bool TValidationRules::Refresh()
     if (watchFd_ >= 0 && !FileEventsPending() && watchFd_ >= 0 && known_)
         return false;
 
-    Stamp now;
-    struct stat st{};
-    if (::stat(path_.c_str(), &st) == 0) {
-        now.exists = true;
-        now.dev = st.st_dev;
-        now.ino = st.st_ino;
-        now.size = st.st_size;
-        now.mtime = st.st_mtim;
-        now.ctime = st.st_ctim;
-    }
-    bool settled = true;
-    if (now.exists) {
-        timespec clock{};
-        clock_gettime(CLOCK_REALTIME, &clock);
-        settled = clock.tv_sec > std::max(now.mtime.tv_sec, now.ctime.tv_sec) + kSettleSeconds;
-    }
+    const FileStamp now = StampOfPath(path_);
+    const bool settled = StampIsSettled(now);
     // With a watch every later change is announced, so the state just seen
     // is trusted whatever its times; without one only a settled stamp is.
     const bool trusted = settled || watchFd_ >= 0;

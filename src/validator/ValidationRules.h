@@ -29,6 +29,8 @@
 // up (a symbolic link, no inotify) it looks at the file itself.
 #pragma once
 
+#include "platform/FileStamp.h"
+
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -80,16 +82,6 @@ public:
     std::string TextRunType() const { return Value("", "chars"); }
 
 private:
-    struct Stamp {
-        bool exists = false;
-        dev_t dev = 0;
-        ino_t ino = 0;
-        off_t size = 0;
-        timespec mtime{};
-        timespec ctime{};
-        bool operator==(const Stamp& o) const;
-    };
-
     void StartWatch();
     // Reads the queued change notices; true when one concerns the file (or
     // the watch was lost, which also ends watching).
@@ -100,7 +92,7 @@ private:
     std::string baseName_;
     int watchFd_ = -1;
     bool watchTried_ = false;
-    Stamp stamp_;
+    FileStamp stamp_;
     bool known_ = false;  // stamp_ is trusted: what earlier calls read is current
     std::uint64_t generation_ = 0;
 };

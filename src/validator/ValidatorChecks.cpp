@@ -1,6 +1,8 @@
 // Value rules of the attribute types, message texts and text helpers.
 #include "validator/ValidatorChecks.h"
 
+#include "editor/TextEncoding.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -131,23 +133,8 @@ std::string Utf32To8(std::u32string_view s)
 {
     std::string out;
     out.reserve(s.size());
-    for (char32_t c : s) {
-        if (c < 0x80) {
-            out.push_back(char(c));
-        } else if (c < 0x800) {
-            out.push_back(char(0xC0 | (c >> 6)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(char(0xE0 | (c >> 12)));
-            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(char(0xF0 | (c >> 18)));
-            out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(char(0x80 | (c & 0x3F)));
-        }
-    }
+    for (char32_t c : s)
+        AppendUtf8(out, c);
     return out;
 }
 
