@@ -92,11 +92,14 @@ void THTMLVeskMain::GutterMouseDown(Qt::MouseButton button, int x, int y)
         return;
     TVeskMemoFile& editor = *current_;
     // As a click 5 pixels into the editor at the same height: the caret
-    // goes to the start of the display line there.
+    // goes to the start of the display line there (also when the line's
+    // first character is narrower than those 5 pixels).
     const QPoint inEditor = editor.viewport()->mapFromGlobal(currentGutter_->mapToGlobal(QPoint(0, y)));
-    const std::int32_t at = editor.OffsetAt(QPoint(5, inEditor.y()));
-    editor.Select(at, at);
+    const std::int32_t clicked = editor.OffsetAt(QPoint(5, inEditor.y()));
+    editor.Select(clicked, clicked);
     const std::int32_t line = editor.CurrentLine();
+    editor.GotoLine(line);
+    const std::int32_t at = editor.SelStart();
     const std::uint16_t n = currentGutter_->BookmarkAt(line);
     if (n == TVeskGutter::kNoBookmark) {
         if (markerCount_ >= kMaxLineMarkers) {

@@ -74,6 +74,15 @@ TEST(LineMarkers, AGutterClickInsertsAMarkerAtTheLineStartAndRenumbers)
     EXPECT_EQ(f.window.MarkerCount(), 1);
 }
 
+TEST(LineMarkers, ALineStartingWithANarrowCharacterGetsItsMarkerFirst)
+{
+    Fixture f;
+    f.SetText("wide\r\nil\r\n.x");
+    f.ClickGutter(1);
+    f.ClickGutter(2);
+    EXPECT_EQ(f.Text(), "wide\r\n<!>il\r\n<!>.x");
+}
+
 TEST(LineMarkers, AMarkerTypedByHandAppearsAndUndoTakesAPlacedOneAway)
 {
     Fixture f;
