@@ -79,7 +79,8 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
     form8_ = new TForm8(this);
     form8_->CurrentEditor = [this]() { return current_; };
     // The window sees every key before the focused control does, so the
-    // clipper's function keys work whichever editor has the focus.
+    // clipper's function keys work whichever editor has the focus; gutter
+    // clicks (line markers) come through the same filter.
     qApp->installEventFilter(this);
 
     // One Find and one Replace dialog for the window, remembering their text.
@@ -209,7 +210,6 @@ void THTMLVeskMain::ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter)
     gutter->setFixedWidth(30);
     gutter->setToolTip(QStringLiteral("Click Here to Place or Remove Marker"));
     gutter->SetMemo(editor);
-    gutter->installEventFilter(this);  // clicks place and remove line markers
     gutter->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(gutter, &QWidget::customContextMenuRequested, this,
             [this, gutter](const QPoint& at) { gutterMenu_->popup(gutter->mapToGlobal(at)); });
