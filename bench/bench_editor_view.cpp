@@ -2,6 +2,7 @@
 // is painted, one keystroke with its repaint, and scrolling by a page.
 //
 //   QT_QPA_PLATFORM=offscreen ./build/bench/bench_editor_view
+#include "BenchHtml.h"
 #include "editor/KeyLists.h"
 #include "editor/VeskMemo.h"
 
@@ -18,27 +19,7 @@
 
 namespace {
 
-// HTML-like text of about `bytes` bytes, lines of 20-120 characters.
-std::string MakeHtml(std::size_t bytes)
-{
-    std::mt19937 rng(7);
-    const char* words[] = {"<p>", "</p>", "<a href=\"page.htm\">", "</a>", "text", "more", "words", "café",
-                           "<b>", "</b>", "here", "and", "there", "<td class=\"x\">", "</td>"};
-    std::string out;
-    out.reserve(bytes + 256);
-    while (out.size() < bytes) {
-        const std::size_t len = 20 + rng() % 100;
-        std::size_t line = 0;
-        while (line < len) {
-            const char* w = words[rng() % (sizeof words / sizeof *words)];
-            out += w;
-            out += ' ';
-            line += std::char_traits<char>::length(w) + 1;
-        }
-        out += "\r\n";
-    }
-    return out;
-}
+using vesk::bench::MakeHtml;
 
 std::unique_ptr<vesk::TVeskMemo> MakeEditor()
 {

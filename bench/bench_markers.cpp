@@ -4,6 +4,7 @@
 // text is scanned) and with nine markers near the start.
 //
 //   QT_QPA_PLATFORM=offscreen ./build/bench/bench_markers
+#include "BenchHtml.h"
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
 
@@ -12,31 +13,24 @@
 
 #include <benchmark/benchmark.h>
 
-#include <random>
 #include <string>
 
 namespace {
 
+// The benchmark page, with "<!>" at the start of every tenth of its first
+// ninety lines when `markers` is set.
 std::string MakeHtml(std::size_t bytes, bool markers)
 {
-    std::mt19937 rng(11);
-    const char* words[] = {"<p>", "</p>", "<a href=\"page.htm\">", "</a>", "text", "more", "words", "café",
-                           "<b>", "</b>", "here", "<td class=\"x\">", "</td>"};
-    std::string out;
-    out.reserve(bytes + 256);
-    int line = 0;
-    while (out.size() < bytes) {
-        if (markers && line % 10 == 0 && line < 90)
-            out += "<!>";
-        const std::size_t len = 20 + rng() % 100;
-        for (std::size_t n = 0; n < len;) {
-            const char* w = words[rng() % (sizeof words / sizeof *words)];
-            out += w;
-            out += ' ';
-            n += std::char_traits<char>::length(w) + 1;
-        }
-        out += "\r\n";
-        ++line;
+    std::string out = vesk::bench::MakeHtml(bytes, 11);
+    if (!markers)
+        return out;
+    std::size_t at = 0;
+    for (int line = 0; line < 90 && at != std::string::npos; ++line) {
+        if (line % 10 == 0)
+            out.insert(at, "<!>");
+        at = out.find("\r\n", at);
+        if (at != std::string::npos)
+            at += 2;
     }
     return out;
 }
