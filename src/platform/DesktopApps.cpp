@@ -294,13 +294,21 @@ std::optional<Resolved> Find(const QString& mimeType)
 
 } // namespace
 
-QString MimeTypeForExtension(const QString& extension)
+QString NormalizedExtension(const QString& extension)
 {
     QString ext = extension.trimmed();
     if (ext.isEmpty() || ext == QStringLiteral("."))
         return {};
     if (!ext.startsWith(QLatin1Char('.')))
         ext.prepend(QLatin1Char('.'));
+    return ext;
+}
+
+QString MimeTypeForExtension(const QString& extension)
+{
+    const QString ext = NormalizedExtension(extension);
+    if (ext.isEmpty())
+        return {};
     const QMimeType type =
         QMimeDatabase().mimeTypeForFile(QStringLiteral("file") + ext, QMimeDatabase::MatchExtension);
     if (!type.isValid() || type.isDefault())

@@ -34,6 +34,10 @@
 
 namespace vesk {
 
+// An extension as ".ext": blanks trimmed and the dot added when missing;
+// "" for an empty extension or a lone ".".
+QString NormalizedExtension(const QString& extension);
+
 // The MIME type the desktop gives files with this extension (".htm" or
 // "htm" → "text/html"); empty when the extension is unknown.
 QString MimeTypeForExtension(const QString& extension);

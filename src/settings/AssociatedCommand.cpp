@@ -8,11 +8,9 @@ namespace vesk {
 
 QString GetAssociatedCommand(const QString& extension)
 {
-    QString ext = extension.trimmed();
-    if (ext.isEmpty() || ext == QStringLiteral("."))
+    const QString ext = NormalizedExtension(extension);
+    if (ext.isEmpty())
         return {};
-    if (!ext.startsWith(QLatin1Char('.')))
-        ext.prepend(QLatin1Char('.'));
 
     // An association the program (or the user) recorded in the registry
     // stand-in is deliberate, so it overrides whatever the desktop prefers.
