@@ -3,6 +3,7 @@
 // gutter numbers the first nine in document order.
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
+#include "editor/TextEncoding.h"
 
 #include <QAction>
 #include <QMenu>
@@ -14,15 +15,6 @@ namespace vesk {
 namespace {
 
 constexpr std::string_view kMarker = "<!>";
-
-// Code points in the UTF-8 text `bytes`.
-std::int32_t CodePoints(std::string_view bytes)
-{
-    std::int32_t n = 0;
-    for (const char c : bytes)
-        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return n;
-}
 
 } // namespace
 
@@ -67,7 +59,7 @@ void THTMLVeskMain::OnPopup5()
         for (std::size_t at = text->find(kMarker); at != std::string::npos && count < kMaxLineMarkers;
              at = text->find(kMarker, at + kMarker.size())) {
             const std::int32_t after =
-                editor.ParagraphStart(p) + CodePoints(std::string_view(*text).substr(0, at)) + 3;
+                editor.ParagraphStart(p) + std::int32_t(CountUtf8Chars(std::string_view(*text).substr(0, at))) + 3;
             items[count]->setText(QStringLiteral("Go to Line Marker &%1").arg(count + 1));
             items[count]->setVisible(true);
             markerOffsets_[std::size_t(count)] = after;
@@ -116,7 +108,7 @@ void THTMLVeskMain::GutterMouseDown(Qt::MouseButton button, int x, int y)
         const std::optional<std::string> text = editor.LineText(line);
         const std::size_t found = text ? text->find(kMarker) : std::string::npos;
         if (found != std::string::npos) {
-            const std::int32_t from = at + CodePoints(std::string_view(*text).substr(0, found));
+            const std::int32_t from = at + std::int32_t(CountUtf8Chars(std::string_view(*text).substr(0, found)));
             editor.Select(from, from + 3);
             editor.ClearSelection();
         }

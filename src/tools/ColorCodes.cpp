@@ -4,12 +4,6 @@
 namespace vesk {
 namespace {
 
-bool IsHexDigit(QChar c)
-{
-    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
-           (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
-}
-
 // Upper-cases ASCII letters only, so indexes into the result match the source.
 QString AsciiUpper(const QString& s)
 {
@@ -50,6 +44,12 @@ TBodyTag FindBodyTag(const QString& text)
 }
 
 } // namespace
+
+bool IsHexDigit(QChar c)
+{
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+}
 
 QString GetHTTPColor(const QString& six)
 {

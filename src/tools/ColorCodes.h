@@ -20,6 +20,9 @@ using TColorValue = int;  // 0xBBGGRR
 inline constexpr TColorValue kColorBlack = 0x000000;
 inline constexpr TColorValue kColorWhite = 0xFFFFFF;
 
+// 0-9, A-F, a-f.
+bool IsHexDigit(QChar c);
+
 // Exchanges the first and last pair of a six-character text (BBGGRR ↔
 // RRGGBB); other lengths come back unchanged.
 QString GetHTTPColor(const QString& six);

@@ -19,12 +19,6 @@
 namespace vesk {
 namespace {
 
-bool IsHexDigit(QChar c)
-{
-    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
-           (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
-}
-
 QString TwoHex(int value)
 {
     return QStringLiteral("%1").arg(value & 0xFF, 2, 16, QLatin1Char('0')).toUpper();

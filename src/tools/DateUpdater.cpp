@@ -26,7 +26,8 @@ void UpdateDates(TVeskMemoCore& editor, const QDate& today, const TDateUpdaterHo
     // SelStart is the caret; the anchor lies SelLength away from it.
     const std::int32_t savedCaret = editor.SelStart();
     const std::int32_t savedAnchor = savedCaret + editor.SelLength();
-    auto at = [&editor](std::int32_t i) { return i < 0 ? char32_t(0) : editor.CharAt(i); };
+    // CharAt gives 0 outside the text, which is neither a digit nor a slash.
+    auto at = [&editor](std::int32_t i) { return editor.CharAt(i); };
     auto restore = [&]() {
         editor.Select(savedAnchor, savedCaret);
         if (hooks.scrollIntoView)
