@@ -181,6 +181,23 @@ TEST(Clipper, FunctionKeysSelectAndInsertOnceWhicheverTabHasTheFocus)
     EXPECT_EQ(f.Text(), "oneathree");
 }
 
+TEST(Clipper, ChoosingInTheListSelectsTheItemForPaste)
+{
+    Fixture f;
+    f.CopyIn({"alpha", "beta\r\ngamma", "delta"});
+    QComboBox* list = f.Bar().Items();
+    EXPECT_EQ(list->itemText(1), QString::fromUtf8("beta\u00B6 gamma"));  // one line per item
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Home);  // choosing by keyboard, as with the mouse
+    EXPECT_EQ(f.Bar().List().Selected(), 0);
+    EXPECT_EQ(f.Bar().KeyLabel()->text(), "<F1>");
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(f.Bar().KeyLabel()->text(), "<F2>");
+    f.Editor().SetTextBuf("");
+    f.window->ClipperPaste();
+    EXPECT_EQ(f.Text(), "beta\r\ngamma");
+}
+
 TEST(Clipper, TheLabelMenuShowsTheKeysThatHaveItemsAndPressesThem)
 {
     Fixture f;

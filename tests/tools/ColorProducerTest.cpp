@@ -144,6 +144,26 @@ TEST(ColorProducer, ASelectedColourOpensInTextModeAndGoesBackUnchanged)
     EXPECT_EQ(w.form.result(), QDialog::Accepted);
 }
 
+TEST(ColorProducer, TheTextColourIsRememberedUnlessTheSelectionOffersOne)
+{
+    TVeskMemoCore editor;
+    editor.SetTextBuf("plain words, then 0000FF");
+    editor.Select(0, 5);
+    TForm3 form;
+    form.SetEditor(&editor);
+    form.show();
+    QTest::mouseClick(form.findChild<QFrame*>(QStringLiteral("Panel11")), Qt::LeftButton);  // red
+    form.hide();
+    form.show();  // opened again on a selection without a colour: red is kept
+    EXPECT_EQ(form.findChild<QLineEdit*>(QStringLiteral("Edit3"))->text(), "FF");
+    EXPECT_EQ(form.TextColor(), MakeColor(0xFF, 0, 0));
+    form.hide();
+    editor.Select(18, 24);
+    form.show();  // a selection that is a colour replaces it
+    EXPECT_EQ(form.TextColor(), MakeColor(0, 0, 0xFF));
+    EXPECT_EQ(form.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(), "FF");
+}
+
 TEST(ColorProducer, BoxesBarsAndSwatchesStayInStep)
 {
     Window w("", 0, 0);
