@@ -16,6 +16,7 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 
 vesk_ensure_packages "${VESK_BUILD_PACKAGES[@]}" "${VESK_TEST_PACKAGES[@]}"
+vesk_ccache_env "$PWD"
 
 cmake -S . -B "$build_dir" -G Ninja "${cmake_args[@]}"
 cmake --build "$build_dir" --parallel "$(nproc)"
