@@ -1,24 +1,51 @@
 # Helpers shared by the src/, tests/ and bench/ folders.
 
-# vesk_library(<name> [DEPS <targets>...] [EXCLUDE <file names>...])
+# vesk_library(<name> [DEPS <targets>...] [EXCLUDE <file names>...]
+#              [WINDOW <file names>...] [CORE_DEPS <targets>...])
 # Builds the static library vesk_<name> from every .cpp/.h of the calling
 # folder. Globbing keeps subsystems from having to edit a shared list.
+#
+# With WINDOW, the folder is cut in two: the listed files (windows, dialogs,
+# widgets) build vesk_<name> with DEPS, and every other file builds the
+# engine library vesk_<name>_core, linked to CORE_DEPS only. A core library
+# that needs no Qt module beyond QtCore cannot even include a widget header,
+# so the build itself keeps engines free of windows; vesk_<name> links its
+# core, so users of the whole subsystem keep linking vesk_<name>.
 function(vesk_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE;WINDOW;CORE_DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/*.h")
   foreach(excluded ${ARG_EXCLUDE})
     list(FILTER sources EXCLUDE REGEX "/${excluded}$")
   endforeach()
-  file(GLOB headers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.h")
-  if(sources)
-    add_library(vesk_${name} STATIC ${sources} ${headers})
-    target_include_directories(vesk_${name} PUBLIC "${CMAKE_SOURCE_DIR}/src")
-    target_link_libraries(vesk_${name} PUBLIC ${ARG_DEPS})
+  if(ARG_WINDOW)
+    set(window_sources "")
+    foreach(file ${ARG_WINDOW})
+      if(NOT EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${file}")
+        message(FATAL_ERROR "vesk_library(${name}): WINDOW names a missing file ${file}")
+      endif()
+      list(APPEND window_sources "${CMAKE_CURRENT_SOURCE_DIR}/${file}")
+      list(FILTER sources EXCLUDE REGEX "/${file}$")
+    endforeach()
+    vesk_add_library(vesk_${name}_core "${sources}" "${ARG_CORE_DEPS}")
+    vesk_add_library(vesk_${name} "${window_sources}" "vesk_${name}_core;${ARG_DEPS}")
   else()
-    # A subsystem whose first sources are still to come.
-    add_library(vesk_${name} INTERFACE)
-    target_include_directories(vesk_${name} INTERFACE "${CMAKE_SOURCE_DIR}/src")
-    target_link_libraries(vesk_${name} INTERFACE ${ARG_DEPS})
+    vesk_add_library(vesk_${name} "${sources}" "${ARG_DEPS}")
+  endif()
+endfunction()
+
+# A static library of `sources`, or an interface library when there are no
+# .cpp files yet (a subsystem whose first sources are still to come).
+function(vesk_add_library target sources deps)
+  set(cpp ${sources})
+  list(FILTER cpp INCLUDE REGEX "\\.cpp$")
+  if(cpp)
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC "${CMAKE_SOURCE_DIR}/src")
+    target_link_libraries(${target} PUBLIC ${deps})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE "${CMAKE_SOURCE_DIR}/src")
+    target_link_libraries(${target} INTERFACE ${deps})
   endif()
 endfunction()
 
