@@ -74,7 +74,12 @@ bool THTMLVeskMain::SavePrompt(TVeskMemoFile* editor)
          QStringLiteral("Validate Code?"), kSoundInformation, hook(runValidator));
     step(options.saveChanges && editor->Modified(),
          name + QStringLiteral(" has changed") + QStringLiteral("\r\r") + QStringLiteral("Save changes?"),
-         QStringLiteral("Save Changes?"), kSoundWarning, [this]() { SaveClick(); });
+         QStringLiteral("Save Changes?"), kSoundWarning, [&]() {
+             // A save that did not happen (its Save As dialog cancelled, or
+             // the write failed) cancels the whole prompt: the document stays.
+             if (!SaveClick())
+                 result = false;
+         });
     const bool inBin = inUploadBin && !editor->FileName().isEmpty() && inUploadBin(editor->FileName());
     step(options.addToUploadBin && !inBin,
          QStringLiteral("Do you want add ") + name + QStringLiteral(" to the Upload Bin?"),
@@ -171,14 +176,12 @@ void THTMLVeskMain::OpenPath(const QString& caption)
     RichEditUpdate();
 }
 
-void THTMLVeskMain::SaveClick()
+bool THTMLVeskMain::SaveClick()
 {
     if (!current_)
-        return;
-    if (current_->FileName().isEmpty()) {
-        SaveAsClick();
-        return;
-    }
+        return false;
+    if (current_->FileName().isEmpty())
+        return SaveAsClick();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     TSaveResult saved;
     try {
@@ -187,13 +190,14 @@ void THTMLVeskMain::SaveClick()
         QApplication::restoreOverrideCursor();
         // The document stays modified: nothing is lost.
         MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
-        return;
+        return false;
     }
     QApplication::restoreOverrideCursor();
     current_->SetModified(false);
     if (saved.backupFailed)
         ReportBackupFailure(current_->FileName());
     current_->setFocus();
+    return true;
 }
 
 bool THTMLVeskMain::SaveAsClick()

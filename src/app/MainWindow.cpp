@@ -200,7 +200,9 @@ void THTMLVeskMain::ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter)
     editor->SetScrollBars(TVeskScrollBars::Vertical);
     editor->SetHideSelection(false);
     editor->SetEndOfTextMark(QPen(Qt::NoPen));
-    editor->SetUndoMaxSpace(65536);
+    // Room to undo any edit of a page of normal size, Select All and
+    // retyping included (the designed 64 KB lost whole pages to one key).
+    editor->SetUndoMaxSpace(kDocumentUndoSpace);
     editor->SetCaretWidth(2);
     editor->OnChange = [this](TVeskMemoStore*) { RichEditUpdate(); };
     editor->OnSelMove = [this](TVeskMemoCore*) { RichEditSelChange(); };

@@ -35,6 +35,9 @@ class TClipperBar;
 class TForm3;
 class TForm8;
 
+// What each document editor may keep for undo, in bytes of replaced text.
+inline constexpr std::int64_t kDocumentUndoSpace = std::int64_t(64) << 20;
+
 class THTMLVeskMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -73,7 +76,8 @@ public:
     void OpenDirClick();
     void OpenDialog(const QString& initialFolder);
     void OpenClick(const QString& caption);  // a Reopen menu item
-    void SaveClick();
+    // False when nothing was saved (Save As cancelled, or the write failed).
+    bool SaveClick();
     bool SaveAsClick();
     void ImportFile1Click();
     void ExportText1Click();
