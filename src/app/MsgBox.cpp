@@ -113,6 +113,7 @@ QRect RelativeTo(const QRect& r, const QRect& parent)
 struct ScriptedAnswer {
     int result;
     std::optional<QString> input;
+    std::function<void()> whileOpen;
 };
 struct ScriptState {
     int depth = 0;
@@ -134,6 +135,8 @@ int AnswerFromScript(const QString& text, const QString& caption, int buttons, i
     if (s.queue.isEmpty())
         return MsgBoxEscapeResult(buttons);
     ScriptedAnswer answer = s.queue.takeFirst();
+    if (answer.whileOpen)
+        answer.whileOpen();
     if (input && MsgBoxIsInput(buttons) && answer.result == kMrOk)
         *input = answer.input.value_or(text);
     return answer.result;
@@ -385,7 +388,12 @@ MsgBoxScript::Scope::~Scope()
 
 void MsgBoxScript::Push(int result, std::optional<QString> input)
 {
-    Script().queue.push_back({result, std::move(input)});
+    Script().queue.push_back({result, std::move(input), {}});
+}
+
+void MsgBoxScript::PushWhileOpen(int result, std::function<void()> whileOpen)
+{
+    Script().queue.push_back({result, std::nullopt, std::move(whileOpen)});
 }
 
 QList<MsgBoxCall> MsgBoxScript::Calls()

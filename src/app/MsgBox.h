@@ -163,6 +163,9 @@ public:
     // Queues an answer. For an input box answered with OK, `input` is the text
     // the user "typed"; without it the text is returned unedited.
     static void Push(int result, std::optional<QString> input = std::nullopt);
+    // Queues an answer given only after `whileOpen` has run, as if the box
+    // stayed open meanwhile (events processed there arrive during the question).
+    static void PushWhileOpen(int result, std::function<void()> whileOpen);
     static QList<MsgBoxCall> Calls();
     // Answers still queued.
     static int Pending();

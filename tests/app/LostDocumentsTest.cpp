@@ -1,5 +1,6 @@
 // Ways a document could be lost through the window: closing questions whose
 // save did not happen, and edits too large to undo.
+#include "app/FileCommands.h"
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
 #include "settings/SettingsSections.h"
@@ -38,8 +39,8 @@ TEST(LostDocuments, YesToSaveThenCancellingSaveAsKeepsTheUntitledDocument)
     TVeskMemoFile* editor = f.window.CurrentEditor();
     editor->setFocus();
     QTest::keyClicks(editor, "typed work");
-    f.window.saveFileDialog = [](const QString&) { return QString(); };  // the user cancels Save As
-    f.window.openFileDialog = [&](const QString&) { return other; };
+    f.window.Files().saveFileDialog = [](const QString&) { return QString(); };  // the user cancels Save As
+    f.window.Files().openFileDialog = [&](const QString&) { return other; };
 
     // Closing the window: Yes, then Save As cancelled: the window stays.
     MsgBoxScript::Push(kMrYes);
@@ -52,7 +53,7 @@ TEST(LostDocuments, YesToSaveThenCancellingSaveAsKeepsTheUntitledDocument)
     EXPECT_TRUE(editor->FileName().isEmpty());
     EXPECT_TRUE(editor->Modified());
     // A save that fails (an unwritable place) keeps it too.
-    f.window.saveFileDialog = [&](const QString&) { return dir.file("no/such/folder/page.htm"); };
+    f.window.Files().saveFileDialog = [&](const QString&) { return dir.file("no/such/folder/page.htm"); };
     MsgBoxScript::Push(kMrYes);
     MsgBoxScript::Push(kMrOk);  // the error message
     EXPECT_FALSE(f.window.close());
