@@ -425,10 +425,16 @@ void THTMLVeskMain::DocumentNamed(TVeskMemoFile& editor, const QString& path)
     if (&editor == current_)
         SetTitleFor(&editor);
     SetTabCaption(editor, QFileInfo(path).fileName());
-    const TReopenMenu menu = ReadReopenMenu();
-    if (menu.recent.isEmpty() || menu.recent.front() != path) {
-        AddRecent(path);
-        files_->FillMenu();
+    // The document is open (or saved) whatever becomes of the list: a
+    // settings file that cannot be written is reported, and the command goes on.
+    try {
+        const TReopenMenu menu = ReadReopenMenu();
+        if (menu.recent.isEmpty() || menu.recent.front() != path) {
+            AddRecent(path);
+            files_->FillMenu();
+        }
+    } catch (const std::exception& e) {
+        ShowException(e);
     }
 }
 
@@ -523,18 +529,21 @@ bool THTMLVeskMain::SavePrompt(TVeskMemoFile* editor)
 
 bool THTMLVeskMain::CloseAllowed()
 {
-    bool allowed = true;
+    // Anything that ends the prompts early (Cancel, a save that did not
+    // happen, an error) keeps the program open.
+    bool allowed = false;
     RunCommand(*current_, [this, &allowed](TVeskMemoFile&) {
-        for (int i = 0; i < TabCount() && allowed; ++i)
-            allowed = SavePrompt(Editor(i));
-        if (!allowed)
-            return;
+        for (int i = 0; i < TabCount(); ++i) {
+            if (!SavePrompt(Editor(i)))
+                return;
+        }
+        allowed = true;
         // The documents are safe by now; settings that cannot be written are
         // reported and do not keep the program open.
         try {
             WriteIni();
         } catch (const std::exception& e) {
-            MsgBox(QStringLiteral("The settings could not be saved:\r\r") + QString::fromUtf8(e.what()),
+            MsgBox(QStringLiteral("The settings could not be saved.\r\r") + QString::fromUtf8(e.what()),
                    QStringLiteral("HTML Vesk"), kMbOk, kSoundWarning);
         }
     });
