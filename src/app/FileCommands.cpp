@@ -47,12 +47,23 @@ TFileCommands::TFileCommands(THTMLVeskMain& window) : window_(window)
     window.AddSaveStep(std::move(save));
 }
 
-void TFileCommands::ReportBackupFailure(const QString& path)
+void TFileCommands::ReportSave(TVeskMemoFile& editor, const QString& path, const TSaveResult& saved)
 {
+    if (saved.encoding != editor.Encoding()) {
+        // The document keeps its new encoding; the user hears of it this once.
+        const QString was = EncodingName(editor.Encoding());
+        editor.SetEncoding(saved.encoding);
+        MsgBox(QFileInfo(path).fileName() + QStringLiteral(" now holds characters that ") + was
+                   + QStringLiteral(" cannot represent, so it was saved as ") + EncodingName(saved.encoding)
+                   + QStringLiteral("."),
+               QStringLiteral("Encoding Changed"), kMbOk, kSoundInformation);
+    }
     // The save went ahead; the user must still know there is no backup.
-    MsgBox(QStringLiteral("The backup copy ") + BackupPath(path) + QStringLiteral(" could not be made.")
-               + QStringLiteral("\r\r") + QStringLiteral("The document itself was saved."),
-           QStringLiteral("Backup Failed"), kMbOk, kSoundWarning);
+    if (saved.backupFailed)
+        MsgBox(QStringLiteral("The backup copy ") + BackupPath(path) + QStringLiteral(" could not be made.")
+                   + QStringLiteral("\r\r") + QStringLiteral("The document itself was saved."),
+               QStringLiteral("Backup Failed"), kMbOk, kSoundWarning);
+    window_.ShowDocumentState(editor);
 }
 
 void TFileCommands::LoadInto(TVeskMemoFile& editor, const QString& path)
@@ -72,11 +83,9 @@ void TFileCommands::NewClick(TVeskMemoFile& editor)
         return;
     editor.Clear();
     editor.SetFileName(QString());
-    window_.SetTabCaption(editor, QStringLiteral("Untitled"));
-    window_.SetTitleFor(&editor);
+    editor.SetModified(false);
     editor.setFocus();
     window_.RichEditUpdate();
-    editor.SetModified(false);
 }
 
 void TFileCommands::OpenDirClick(TVeskMemoFile& editor)
@@ -138,8 +147,7 @@ bool TFileCommands::SaveClick(TVeskMemoFile& editor)
     }
     QApplication::restoreOverrideCursor();
     editor.SetModified(false);
-    if (saved.backupFailed)
-        ReportBackupFailure(editor.FileName());
+    ReportSave(editor, editor.FileName(), saved);
     editor.setFocus();
     return true;
 }
@@ -149,9 +157,9 @@ bool TFileCommands::SaveAsClick(TVeskMemoFile& editor)
     const QString path = saveFileDialog ? saveFileDialog(editor.FileName()) : QString();
     if (path.isEmpty())
         return false;
+    TSaveResult saved;
     try {
-        if (SaveDocumentFile(editor, path, ReadAutoClose().backup).backupFailed)
-            ReportBackupFailure(path);
+        saved = SaveDocumentFile(editor, path, ReadAutoClose().backup);
     } catch (const std::exception& e) {
         MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
         return false;
@@ -159,6 +167,7 @@ bool TFileCommands::SaveAsClick(TVeskMemoFile& editor)
     editor.SetModified(false);
     editor.SetFileName(path);
     window_.DocumentNamed(editor, path);
+    ReportSave(editor, path, saved);
     editor.setFocus();
     return true;
 }

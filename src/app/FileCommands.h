@@ -14,6 +14,7 @@ class QMenu;
 namespace vesk {
 
 class THTMLVeskMain;
+struct TSaveResult;
 class TVeskMemoFile;
 
 class TFileCommands {
@@ -43,8 +44,9 @@ public:
 private:
     // Loads `path` into `editor` (the save prompt has run).
     void OpenPath(TVeskMemoFile& editor, const QString& path);
-    // Tells the user that a save went ahead without its backup copy.
-    void ReportBackupFailure(const QString& path);
+    // After a save: the backup that could not be made, and an encoding that
+    // changed because the text gained characters its old one lacks.
+    void ReportSave(TVeskMemoFile& editor, const QString& path, const TSaveResult& saved);
 
     THTMLVeskMain& window_;
 };

@@ -22,6 +22,10 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -41,11 +45,25 @@ QString Latin1(std::string_view s)
 
 } // namespace
 
+QRect FirstStartGeometry(const QRect& available, int toolBarWidth)
+{
+    // Most of the screen, wide enough for the whole tool bar, centred; a
+    // saved placement replaces it from the second start on.
+    const int width = std::min(available.width(), std::max(toolBarWidth + 40, std::min(1100, available.width() * 4 / 5)));
+    const int height = std::min(available.height(), std::max(480, std::min(800, available.height() * 4 / 5)));
+    QRect r(0, 0, width, height);
+    r.moveCenter(available.center());
+    return r;
+}
+
 THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("HTMLVeskMain"));
     setWindowTitle(QStringLiteral("HTML Vesk"));
-    setGeometry(101, 191, 604, 310);
+    encodingLabel_ = new QLabel(this);
+    encodingLabel_->setObjectName(QStringLiteral("EncodingLabel"));
+    encodingLabel_->setToolTip(QStringLiteral("The encoding the document is saved in"));
+    statusBar()->addPermanentWidget(encodingLabel_);
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl1"));
@@ -82,10 +100,25 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
 
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) { PageControlChange(index); });
     pages_->installEventFilter(this);  // the "+" button follows the tab area's size
-    setCentralWidget(pages_);
     // Paste follows what the clipboard holds, even while the editor is idle.
     if (QClipboard* clipboard = QGuiApplication::clipboard())
         connect(clipboard, &QClipboard::dataChanged, this, [this]() { RichEditSelChange(); });
+
+    // The keys Linux editors use between tabs.
+    const std::pair<QKeySequence, int> tabKeys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},      {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_Backtab), -1}, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
+    };
+    for (const auto& [keys, step] : tabKeys) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, step = step]() {
+            if (TabCount() > 1)
+                pages_->setCurrentIndex((pages_->currentIndex() + step + TabCount()) % TabCount());
+        });
+    }
+    setGeometry(FirstStartGeometry(screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768),
+                                   toolBar_->sizeHint().width()));
 
     files_ = std::make_unique<TFileCommands>(*this);
     vesk::SetEditCommands(*this);
@@ -177,6 +210,7 @@ void THTMLVeskMain::RichEditUpdate()
 {
     if (!current_)
         return;
+    ShowDocumentState(*current_);
     current_->viewport()->update();
     OnPopup5();
     RichEditSelChange();
@@ -209,18 +243,20 @@ void THTMLVeskMain::FillToolBars()
 
 void THTMLVeskMain::BuildBars()
 {
-    // The clipper bar and the two code bars take their places under the
-    // tool bar, hidden by default.
-    auto* holder = new QWidget(this);
-    auto* layout = new QVBoxLayout(holder);
+    // The clipper bar and the two code bars stand between the tool bar and
+    // the tabs, in the window's central area, so a bar that is shown gets
+    // the full width and hidden bars take no room at all.
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    clipper_ = new TClipperBar(holder);
+    clipper_ = new TClipperBar(central);
     clipper_->OnCut = [this]() { commands_->Trigger("ClipperCut"); };
     clipper_->OnCopy = [this]() { commands_->Trigger("ClipperCopy"); };
     clipper_->OnPaste = [this]() { commands_->Trigger("ClipperPaste"); };
-    seCodes_ = new TCodeBar(Latin1(kSECodesBarName), QStringLiteral("S/E Codes"), holder);
-    singleCodes_ = new TCodeBar(Latin1(kSingleCodesBarName), QStringLiteral("Single Codes"), holder);
+    seCodes_ = new TCodeBar(Latin1(kSECodesBarName), QStringLiteral("S/E Codes"), central);
+    singleCodes_ = new TCodeBar(Latin1(kSingleCodesBarName), QStringLiteral("Single Codes"), central);
     // S/E codes wrap the selection; single codes replace it.
     seCodes_->OnCode = [this](const QString& code) {
         if (current_)
@@ -242,12 +278,8 @@ void THTMLVeskMain::BuildBars()
         w->hide();
         bars_[w->objectName().toStdString()] = w;
     }
-    addToolBarBreak();
-    auto* barHost = new QToolBar(QStringLiteral("Bars"), this);
-    barHost->setObjectName(QStringLiteral("BarHost"));
-    barHost->setMovable(false);
-    barHost->addWidget(holder);
-    addToolBar(barHost);
+    layout->addWidget(pages_, 1);
+    setCentralWidget(central);
 }
 
 // ---- tabs -----------------------------------------------------------------------
@@ -322,9 +354,8 @@ void THTMLVeskMain::CreateTab1Click()
     }
     current_ = editor;
     currentGutter_ = gutter;
-    RichEditUpdate();
-    setWindowTitle(QStringLiteral("HTML Vesk - Untitled"));
     editor->SetModified(false);
+    RichEditUpdate();
     editor->setFocus();
     Form1Resize();
 }
@@ -339,7 +370,6 @@ void THTMLVeskMain::PageControlChange(int index)
     if (!current_)
         return;
     current_->setFocus();
-    SetTitleFor(current_);
     RichEditUpdate();
 }
 
@@ -412,19 +442,25 @@ void THTMLVeskMain::OpenHandedOver()
 
 // ---- titles ---------------------------------------------------------------------
 
-void THTMLVeskMain::SetTabCaption(TVeskMemoFile& editor, const QString& caption)
+void THTMLVeskMain::ShowDocumentState(TVeskMemoFile& editor)
 {
+    const QString mark = editor.Modified() ? QStringLiteral("*") : QString();
     for (int i = 0; i < TabCount(); ++i) {
-        if (Editor(i) == &editor)
-            pages_->setTabText(i, caption);
+        if (Editor(i) == &editor && pages_->tabText(i) != mark + DocumentName(editor))
+            pages_->setTabText(i, mark + DocumentName(editor));
     }
+    if (&editor != current_)
+        return;
+    const QString title = QStringLiteral("HTML Vesk - ") + mark
+                        + (editor.FileName().isEmpty() ? QStringLiteral("Untitled") : editor.FileName());
+    if (windowTitle() != title)
+        setWindowTitle(title);
+    encodingLabel_->setText(EncodingName(editor.Encoding()));
 }
 
 void THTMLVeskMain::DocumentNamed(TVeskMemoFile& editor, const QString& path)
 {
-    if (&editor == current_)
-        SetTitleFor(&editor);
-    SetTabCaption(editor, QFileInfo(path).fileName());
+    ShowDocumentState(editor);
     // The document is open (or saved) whatever becomes of the list: a
     // settings file that cannot be written is reported, and the command goes on.
     try {
@@ -436,12 +472,6 @@ void THTMLVeskMain::DocumentNamed(TVeskMemoFile& editor, const QString& path)
     } catch (const std::exception& e) {
         ShowException(e);
     }
-}
-
-void THTMLVeskMain::SetTitleFor(TVeskMemoFile* editor)
-{
-    setWindowTitle(editor && !editor->FileName().isEmpty() ? QStringLiteral("HTML Vesk - ") + editor->FileName()
-                                                          : QStringLiteral("HTML Vesk - Untitled"));
 }
 
 // ---- start-up and closing ---------------------------------------------------------

@@ -71,11 +71,15 @@ public:
     int CopyDataReceived(int identifier, const QString& text);
 
     // ---- titles ---------------------------------------------------------------
-    void SetTitleFor(TVeskMemoFile* editor);
-    // `editor` now holds `path`: window title, tab caption and, unless it
-    // heads the list already, the recent files.
+    // The tab caption (file name or "Untitled") and, for the current editor,
+    // the window title ("HTML Vesk - " and the path) and the status bar's
+    // encoding; a leading "*" marks unsaved changes in caption and title.
+    void ShowDocumentState(TVeskMemoFile& editor);
+    // `editor` now holds `path`: captions and, unless it heads the list
+    // already, the recent files.
     void DocumentNamed(TVeskMemoFile& editor, const QString& path);
-    void SetTabCaption(TVeskMemoFile& editor, const QString& caption);
+    // The status bar's encoding field.
+    QLabel* EncodingLabel() const { return encodingLabel_; }
 
     // ---- start-up and closing -----------------------------------------------
     // Start-up steps after the window exists: settings, bars, command line.
@@ -171,6 +175,7 @@ private:
     QToolButton* plus_ = nullptr;
     QMenu* popup_ = nullptr;
     QToolBar* toolBar_ = nullptr;
+    QLabel* encodingLabel_ = nullptr;
     std::map<std::string, QWidget*, std::less<>> bars_;
     TVeskMemoFile* current_ = nullptr;
     TVeskGutter* currentGutter_ = nullptr;
@@ -186,6 +191,10 @@ private:
     int commandDepth_ = 0;
     QStringList handedOver_;
 };
+
+// The window's first placement, before any is saved: most of the screen's
+// `available` area, at least as wide as the tool bar (when the screen is), centred.
+QRect FirstStartGeometry(const QRect& available, int toolBarWidth);
 
 // Turns a filter of the form "Name|*.a;*.b|Other|*.*" into Qt's "Name (*.a *.b);;…".
 QString QtFileFilter(const QString& pipeFilter);

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -236,7 +237,8 @@ MsgBoxGeometry LayoutMsgBox(QSize labelNaturalSize, const std::function<int(int)
 }
 
 TForm9::TForm9(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    // A dialog frame: title and close box, no minimise or maximise buttons.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("Form9"));
@@ -328,6 +330,23 @@ QString TForm9::InputText() const
 void TForm9::reject()
 {
     done(escapeResult_);
+}
+
+void TForm9::keyPressEvent(QKeyEvent* e)
+{
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~(Qt::AltModifier | Qt::ShiftModifier | Qt::KeypadModifier);
+    if (!edit_->isVisible() && mods == Qt::NoModifier && !e->text().isEmpty()) {
+        const QChar typed = e->text().at(0).toUpper();
+        for (QPushButton* button : buttons_) {
+            const QString caption = button->text();
+            const qsizetype amp = caption.indexOf(QLatin1Char('&'));
+            if (amp >= 0 && amp + 1 < caption.size() && caption.at(amp + 1).toUpper() == typed) {
+                button->click();
+                return;
+            }
+        }
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void TForm9::showEvent(QShowEvent* e)

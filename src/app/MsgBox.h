@@ -120,6 +120,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    // Without an edit line a button's underlined letter presses it, with or
+    // without Alt, as in every dialog that has no text field.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void CentreOnScreen();

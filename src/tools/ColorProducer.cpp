@@ -119,7 +119,7 @@ void TForm3::BuildControls()
     sampleLayout->addWidget(pageLabels_[5]);
     pageLabels_[4]->setWordWrap(true);
 
-    label2_ = new QLabel(QStringLiteral("Results will vary according to the number of colors available in Windows."),
+    label2_ = new QLabel(QStringLiteral("Results will vary according to the number of colors your display can show."),
                          this);
     label2_->setObjectName(QStringLiteral("Label2"));
     label2_->setGeometry(8, 110, 464, 18);
@@ -175,6 +175,11 @@ void TForm3::BuildControls()
         bar->SetTicks(false);
         bar->SetHandCursor(false);
         bar->setToolTip(QString::fromLatin1(tips[i]));
+        // The bar's colour as one letter in the gap to its left.
+        auto* letter = new QLabel(QString(QLatin1Char(tips[i][0])), this);
+        letter->setObjectName(QStringLiteral("BarLabel%1").arg(QLatin1Char(tips[i][0])));
+        letter->setAlignment(Qt::AlignCenter);
+        letter->setGeometry(x - 15, 211, 14, 16);
         bar->OnChange = [this, i](QObject*) { ColorScrollBarChange(i); };
         bars_[std::size_t(i)] = bar;
         auto* down = new QPushButton(QStringLiteral("\u25BC"), this);
