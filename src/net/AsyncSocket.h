@@ -218,6 +218,11 @@ protected:
     virtual void HandleMessage(QEvent* event);
     void PostMessage(QEvent::Type type);
 
+    // Send for a layer's own protocol bytes: queued and sent the same way,
+    // but no write event is posted when they go out at once, so the user
+    // hears nothing of them.
+    int SendQuietly(const void* data, int length) { return QueueAndSend(data, length, false); }
+
     // Reports a refused call: OnError when assigned, else ESocketError.
     void RaiseException(const QString& message);
     // Reports a failing call as "Error <code> in function <function>…" with
@@ -243,6 +248,7 @@ private:
     class Window;
     friend class Window;
 
+    int QueueAndSend(const void* data, int length, bool notify);
     void WindowProc(QEvent* event);
     void HandleBackgroundException(const std::exception& e);
     void OnReadReady();

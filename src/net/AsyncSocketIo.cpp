@@ -254,6 +254,11 @@ long TCustomAsyncSocket::RcvdCount()
 
 int TCustomAsyncSocket::Send(const void* data, int length)
 {
+    return QueueAndSend(data, length, true);
+}
+
+int TCustomAsyncSocket::QueueAndSend(const void* data, int length, bool notify)
+{
     if (state_ != wsConnected || fd_ < 0) {
         // A refusal of this call only: a connection being made stays.
         lastError_ = kWsaENOTCONN;
@@ -266,7 +271,7 @@ int TCustomAsyncSocket::Send(const void* data, int length)
     allSent_ = false;
     quint64 generation = generation_;
     TryToSend();
-    if (allSent_ && generation == generation_ && fd_ >= 0)
+    if (notify && allSent_ && generation == generation_ && fd_ >= 0)
         QCoreApplication::postEvent(window_.get(), new TSocketMessage(generation_, kFdWrite, 0));
     return length;
 }

@@ -202,7 +202,7 @@ void TCustomSocksSocket::StartHandshake()
         phase_ = Phase::WaitMethod;
         const char method = socksAuthentication_ == socksAuthenticateUsercode ? 2 : 0;
         const char greeting[] = {5, 1, method};
-        Send(greeting, sizeof greeting);
+        SendQuietly(greeting, sizeof greeting);
         return;
     }
     // Level 4 names the target by its address, 4A by its name after the user code.
@@ -230,7 +230,7 @@ void TCustomSocksSocket::StartHandshake()
         request.append('\0');
     }
     phase_ = Phase::WaitConnect4;
-    SendStr(request);
+    SendQuietly(request.constData(), int(request.size()));
 }
 
 void TCustomSocksSocket::SendConnectRequest5()
@@ -246,7 +246,7 @@ void TCustomSocksSocket::SendConnectRequest5()
     AppendPort(request, ResolvedPort());
     phase_ = Phase::WaitConnect5;
     received_ = 0;
-    SendStr(request);
+    SendQuietly(request.constData(), int(request.size()));
 }
 
 int TCustomSocksSocket::BytesWanted() const
@@ -335,7 +335,7 @@ void TCustomSocksSocket::MethodReply()
     request.append(user);
     request.append(char(password.size()));
     request.append(password);
-    SendStr(request);
+    SendQuietly(request.constData(), int(request.size()));
 }
 
 void TCustomSocksSocket::AuthReply()

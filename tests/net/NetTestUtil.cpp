@@ -130,7 +130,7 @@ void PeerConnection::WriteSplit(const QByteArray& bytes)
 {
     for (char c : bytes) {
         Write(QByteArray(1, c));
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
 
@@ -158,8 +158,10 @@ ScriptedPeer::ScriptedPeer(std::function<void(PeerConnection&)> script) : script
     thread_ = std::thread([this] { Run(); });
 }
 
-ScriptedPeer::~ScriptedPeer()
+void ScriptedPeer::Stop()
 {
+    if (!thread_.joinable())
+        return;
     stop_ = true;
     thread_.join();
     ::close(listenFd_);

@@ -53,7 +53,10 @@ private:
 class ScriptedPeer {
 public:
     explicit ScriptedPeer(std::function<void(PeerConnection&)> script);
-    ~ScriptedPeer();
+    ~ScriptedPeer() { Stop(); }
+    // Ends the peer after the connection it serves; what its script wrote
+    // to captured variables is complete afterwards.
+    void Stop();
     int port() const { return port_; }
     QString portText() const { return QString::number(port_); }
     int connections() const { return connections_; }
