@@ -95,8 +95,8 @@ public:
     // sets Terminated()) or the application's event processing.
     bool MultiThreaded() const { return multiThreaded_; }
     void SetMultiThreaded(bool value) { multiThreaded_ = value; }
-    // Block size of the send queue; 0 or less means 1514. Takes effect for
-    // blocks created afterwards.
+    // Block size of the send queue (kSocketSendBlockSize at first; 0 or less
+    // means 1514). Takes effect for blocks created afterwards.
     int BufSize() const { return sendQueue_.BlockSize(); }
     void SetBufSize(int size) { sendQueue_.SetBlockSize(size > 0 ? size : kDefaultSocketBufSize); }
 
