@@ -509,31 +509,46 @@ void TCustomAsyncSocket::Abort()
     } catch (const ESocketError&) {
         // Abort is the way out; it does not fail.
     }
-    if (fd_ >= 0)
+    if (fd_ >= 0) {
+        // Inside a close that waits for its linger time: finish it here.
+        closing_ = false;
         DropHandle();
+        ReportSessionClosed(0);
+        ResetAfterClose();
+    }
 }
 
-void TCustomAsyncSocket::WaitForLinger()
+void TCustomAsyncSocket::ShutDownLingering()
 {
-    // A linger time asks the close to wait until the data sent has gone out.
-    // The wait runs the thread's events rather than blocking in close(2); what
-    // is still unsent when the time is up is dropped with a reset.
-    if (lingerOnOff_ != wsLingerOn || lingerTimeout_ <= 0 || destroying_ || socketType_ != SOCK_STREAM)
-        return;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(lingerTimeout_);
-    int unsent = 0;
-    while (::ioctl(fd_, SIOCOUTQ, &unsent) == 0 && unsent > 0) {
+    // A linger time asks the close to wait until the data sent has gone out:
+    // what waits in the queue is sent first, then the system's buffer drains.
+    // The wait runs the thread's events rather than blocking in close(2);
+    // what is still unsent when the time is up is dropped with a reset.
+    bool lingering = lingerOnOff_ == wsLingerOn && lingerTimeout_ > 0 && !destroying_;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(lingering ? lingerTimeout_ : 0);
+    auto waitStep = [&] {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || Pump(int(std::min<long long>(left.count(), 20))))
+        return left.count() > 0 && !Pump(int(std::min<long long>(left.count(), 20)));
+    };
+    while (lingering && fd_ >= 0 && !sendQueue_.Empty()) {
+        TryToSend();
+        if (fd_ < 0 || sendQueue_.Empty() || !waitStep())
             break;
     }
-    if (::ioctl(fd_, SIOCOUTQ, &unsent) == 0 && unsent > 0) {
-        linger hard{1, 0};
-        ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-    } else {
-        linger none{0, 0};
-        ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &none, sizeof none);
-    }
+    if (fd_ < 0)
+        return;
+    ::shutdown(fd_, SHUT_WR);
+    if (!lingering)
+        return;
+    int unsent = 0;
+    while (fd_ >= 0 && ::ioctl(fd_, SIOCOUTQ, &unsent) == 0 && unsent > 0 && sendQueue_.Empty())
+        if (!waitStep())
+            break;
+    if (fd_ < 0)
+        return;
+    bool drained = sendQueue_.Empty() && ::ioctl(fd_, SIOCOUTQ, &unsent) == 0 && unsent == 0;
+    linger value{drained ? 0 : 1, 0};
+    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &value, sizeof value);
 }
 
 void TCustomAsyncSocket::InternalClose(bool orderly, int error)
@@ -546,8 +561,13 @@ void TCustomAsyncSocket::InternalClose(bool orderly, int error)
         closing_ = true;
         UpdateNotifiers();
         if (orderly && socketType_ == SOCK_STREAM) {
-            ::shutdown(fd_, SHUT_WR);
-            WaitForLinger();
+            quint64 generation = generation_;
+            ShutDownLingering();
+            // An Abort from a handler run by the wait has finished the close.
+            if (generation != generation_ || fd_ < 0) {
+                closing_ = false;
+                return;
+            }
         }
         closing_ = false;
         readNotifier_->setEnabled(false);

@@ -238,6 +238,9 @@ protected:
     // of an earlier connection are recognised.
     quint64 Generation() const { return generation_; }
     int ResolvedPort() const { return portNumber_; }
+    // Counts as a read of the application: the receive loop goes on, and
+    // a read event that waited for one is armed again.
+    void NoteReadAttempt();
     bool ProtoIsTcp() const;
     void SetLastError(int code) { lastError_ = code; }
     // Pumps with the socket's pump; waitMs > 0 sleeps until an event or
@@ -267,7 +270,7 @@ private:
     bool BindLocal();
     void ResolveForOpen();
     void SetAssigned(QString& field, bool& assigned, bool& resolved, const QString& value, const char* name);
-    void WaitForLinger();
+    void ShutDownLingering();
 
     std::unique_ptr<Window> window_;
     QSocketNotifier* readNotifier_ = nullptr;

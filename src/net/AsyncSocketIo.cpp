@@ -193,13 +193,18 @@ bool TCustomAsyncSocket::TriggerDataAvailable(int error)
     return true;
 }
 
-int TCustomAsyncSocket::Receive(void* buffer, int size)
+void TCustomAsyncSocket::NoteReadAttempt()
 {
     ++receiveCalls_;
     if (!readArmed_) {
         readArmed_ = true;
         UpdateNotifiers();
     }
+}
+
+int TCustomAsyncSocket::Receive(void* buffer, int size)
+{
+    NoteReadAttempt();
     if (fd_ < 0) {
         lastError_ = kWsaENOTSOCK;
         return -1;
@@ -230,7 +235,7 @@ QByteArray TCustomAsyncSocket::ReceiveStr()
     long count = RcvdCount();
     QByteArray bytes;
     if (count <= 0) {
-        ++receiveCalls_;
+        NoteReadAttempt();
         return bytes;
     }
     bytes.resize(qsizetype(count));

@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QObject>
-#include <QPointer>
 #include <QUrl>
 
 #include <arpa/inet.h>

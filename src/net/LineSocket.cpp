@@ -39,6 +39,7 @@ int TCustomLineSocket::Receive(void* buffer, int size)
         return n;
     }
     if (Held() > 0 && size > 0) {
+        NoteReadAttempt();
         int n = std::min(size, Held());
         std::memcpy(buffer, buffer_.constData() + head_, std::size_t(n));
         head_ += n;

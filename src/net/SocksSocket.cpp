@@ -77,12 +77,12 @@ void TCustomSocksSocket::SetSocksPort(const QString& port)
 
 void TCustomSocksSocket::Connect()
 {
-    phase_ = Phase::None;
-    received_ = 0;
-    if (socksServer_.isEmpty()) {
+    // An open socket is refused by the socket proper; its handshake goes on.
+    if (socksServer_.isEmpty() || (HSocket() >= 0 && State() != wsClosed)) {
         TCustomAsyncSocket::Connect();
         return;
     }
+    received_ = 0;
     bool tcp = true;
     try {
         tcp = SocketResolveProto(Proto()) == 6;

@@ -5,6 +5,7 @@
 #include "net/SocketPump.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -127,6 +128,27 @@ TEST(AsyncSocketTest, CloseResetsTheSettingsAndCloseTwiceDoesNothing)
     EXPECT_EQ(ErrorOf([&] { socket.Connect(); }), QStringLiteral("connect: SocketResolvePort: Invalid Port."));
 }
 
+TEST(AsyncSocketTest, CloseWithALingerTimeWaitsForTheDataToGoOut)
+{
+    const int size = 4 << 20;
+    qsizetype received = 0;
+    ScriptedPeer peer([&](PeerConnection& c) {
+        QThread::msleep(200);  // the data is still queued when Close is called
+        received = c.ReadAll(10000).size();
+    });
+    TAsyncSocket socket;
+    SocketLog log(socket, false);
+    ConnectTo(socket, peer.port());
+    ASSERT_TRUE(WaitUntil([&] { return socket.State() == wsConnected; }));
+    socket.SendStr(QByteArray(size, 'L'));
+    socket.SetLingerTimeout(10);
+    socket.SetLingerOption();
+    socket.Close();
+    EXPECT_EQ(log.Count("closed"), 1);
+    peer.Stop();
+    EXPECT_EQ(received, size);  // not cut off by a reset
+}
+
 TEST(AsyncSocketTest, HostLookups)
 {
     TAsyncSocket socket;
@@ -142,6 +164,12 @@ TEST(AsyncSocketTest, HostLookups)
     ASSERT_TRUE(WaitUntil([&] { return !done.isEmpty(); }));
     EXPECT_EQ(done, QList<int>{0});
     EXPECT_TRUE(socket.DnsResultList().contains(QStringLiteral("127.0.0.1")));
+
+    done.clear();
+    socket.ReverseDnsLookup(QStringLiteral("127.0.0.1"));
+    ASSERT_TRUE(WaitUntil([&] { return !done.isEmpty(); }));
+    EXPECT_EQ(done, QList<int>{0});
+    EXPECT_FALSE(socket.DnsResult().isEmpty());
 
     done.clear();
     socket.DnsLookup(QStringLiteral("localhost"));
@@ -228,7 +256,11 @@ TEST(AsyncSocketTest, DatagramSocketIsConnectedAtOnce)
     ConnectTo(sender, receiver.LocalPort().toInt(), QStringLiteral("udp"));
     EXPECT_EQ(sender.State(), wsConnected);
     EXPECT_EQ(senderLog.events, QStringList{"connected 0"});
+    receiver.Pause();
     sender.SendStr("datagram");
+    RunEventsFor(50);
+    EXPECT_TRUE(receiverLog.data.isEmpty());
+    receiver.Resume();
     ASSERT_TRUE(WaitUntil([&] { return receiverLog.data == "datagram"; }));
 }
 
