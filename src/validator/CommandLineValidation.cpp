@@ -6,6 +6,8 @@
 #include "validator/ValidatorDocuments.h"
 #include "validator/ValidatorEngine.h"
 
+#include <QChar>
+
 #include <cstring>
 #include <ostream>
 #include <vector>
@@ -43,12 +45,24 @@ int ValidateFromCommandLine(const QStringList& files, std::ostream& out, std::os
         QString why;
         if (!document.Load(file, &why)) {
             out.flush();
-            err << "htmlvesk: cannot read " << file.toStdString() << ": " << why.toStdString() << '\n';
+            err << "htmlvesk: " << why.toStdString() << '\n';
             status = 2;
             continue;
         }
+        if (document.NulCount() > 0) {
+            out.flush();
+            err << "htmlvesk: " << file.toStdString() << " holds " << document.NulCount()
+                << " NUL byte(s); each is checked as the character " << QString(QChar(kNulStandIn)).toStdString()
+                << " (U+2400), and the text after it is checked too.\n";
+        }
         ListResults results;
         validator.Validator(document, results);
+        if (document.ReadFailed()) {
+            out.flush();
+            err << "htmlvesk: reading " << file.toStdString() << " failed; it was not checked to its end.\n";
+            status = 2;
+            continue;
+        }
         out << file.toStdString() << '\n';
         for (const QString& entry : results.entries)
             out << entry.toStdString() << '\n';

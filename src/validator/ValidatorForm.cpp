@@ -5,7 +5,7 @@
 #include "editor/VeskMemo.h"
 #include "platform/ProgramFolder.h"
 #include "validator/ValidatorChecks.h"
-#include "validator/ValidatorDocuments.h"
+#include "validator/EditorValidatorDocument.h"
 
 #include <QCoreApplication>
 #include <QFrame>

@@ -59,8 +59,8 @@ TEST(CommandLineValidation, PrintsEachFileThenItsEntriesAndExitsByTheWorstResult
     o = RunInProcess(rules, {missing, bad, dir.path()});
     EXPECT_EQ(o.status, 2);
     EXPECT_NE(o.out.find(bad.toStdString() + "\n3: Error 1"), std::string::npos);
-    EXPECT_NE(o.err.find("htmlvesk: cannot read " + missing.toStdString() + ": "), std::string::npos);
-    EXPECT_NE(o.err.find("htmlvesk: cannot read " + dir.path().toStdString() + ": "), std::string::npos);
+    EXPECT_NE(o.err.find("htmlvesk: " + missing.toStdString() + " does not exist.\n"), std::string::npos);
+    EXPECT_NE(o.err.find("htmlvesk: " + dir.path().toStdString() + " is a folder, not a file.\n"), std::string::npos);
 
     o = RunInProcess(rules, {});
     EXPECT_EQ(o.status, 2);
@@ -112,7 +112,7 @@ TEST(CommandLineValidation, TheProgramValidatesWithoutADisplay)
     p.start(QStringLiteral(VESK_APP_PATH), {QStringLiteral("--validate"), dir.file(QStringLiteral("none.htm"))});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 2);
-    EXPECT_TRUE(p.readAllStandardError().contains("cannot read"));
+    EXPECT_TRUE(p.readAllStandardError().contains("none.htm does not exist."));
 }
 
 } // namespace
