@@ -2,12 +2,14 @@
 // index, and validation results that must not depend on where the text is
 // cut into pieces.
 #include "ValidatorTestUtil.h"
+#include "validator/ContentWatch.h"
 #include "validator/DocumentStream.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
+#include <set>
 
 namespace vesk {
 namespace {
@@ -95,6 +97,51 @@ TEST(DocumentStream, TheLineIndexAnswersForEveryOffsetOfManyLines)
     EXPECT_EQ(index.LineOf(-5), 0);
     index.Clear();
     EXPECT_EQ(index.LineOf(starts.back()), 0);
+}
+
+// The automaton behind the content rules, against a plain search: every
+// occurrence of every pattern, letters in either case, also for patterns
+// added half-way (which count from there on).
+TEST(DocumentStream, TheMatcherFindsEveryOccurrenceOfEveryPattern)
+{
+    const std::vector<std::string> first = {"<A ", "<A>", "A", "AB", "BAB", "TR", "<TR"};
+    const std::vector<std::string> later = {"RA", "\xC3\xA9T", "<A B"};
+    std::mt19937 rng(5);
+    const std::vector<std::string> alphabet = {"a", "A", "b", "B", "<", ">", " ", "t", "R", "\xC3\xA9"};
+    std::string text;
+    while (text.size() < 5000)
+        text += alphabet[rng() % alphabet.size()];
+    const std::size_t half = (text[2500] & 0xC0) == 0x80 ? 2499 : 2500;  // not inside a character
+
+    TPatternMatcher matcher;
+    for (const std::string& p : first)
+        matcher.Add(p);
+    std::set<std::pair<int, std::int64_t>> found;
+    auto record = [&](int id, std::int64_t end) { found.emplace(id, end); };
+    matcher.Rebuild({});
+    for (std::size_t at = 0; at < half; at += 7)
+        matcher.Feed(std::string_view(text).substr(at, std::min<std::size_t>(7, half - at)), std::int64_t(at), record);
+    for (const std::string& p : later)
+        matcher.Add(p);
+    matcher.Rebuild(std::string_view(text).substr(half - 8, 8));
+    matcher.Feed(std::string_view(text).substr(half), std::int64_t(half), record);
+
+    std::set<std::pair<int, std::int64_t>> expected;
+    std::string folded = text;
+    for (char& c : folded)
+        c = (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+    for (int id = 0; id < matcher.PatternCount(); ++id) {
+        const std::string& p = id < int(first.size()) ? first[std::size_t(id)] : later[std::size_t(id) - first.size()];
+        for (std::size_t at = folded.find(p); at != std::string::npos; at = folded.find(p, at + 1)) {
+            if (id < int(first.size()) || at >= half)
+                expected.emplace(id, std::int64_t(at + p.size() - 1));
+        }
+    }
+    std::erase_if(found, [&](const auto& m) {
+        return m.first >= int(first.size()) && m.second - std::int64_t(matcher.PatternLength(m.first)) + 1 < std::int64_t(half);
+    });
+    EXPECT_EQ(found, expected);
+    EXPECT_GT(expected.size(), 500u);
 }
 
 // Content rules and the look-ahead for "</BODY" see the text whole, however

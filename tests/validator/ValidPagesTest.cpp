@@ -32,6 +32,15 @@ TEST(ValidPages, ValidStrictPagesGiveNoErrorsFound)
     }
 }
 
+TEST(ValidPages, TabIndentedTagsAreValid)
+{
+    EXPECT_EQ(test::Validate(kShippedRules,
+                             "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">\n<HTML>\n<HEAD>\n\t<TITLE>t</TITLE>\n"
+                             "</HEAD>\n<BODY>\n\t<P>\n\t\t<IMG\n\t\t\tsrc=\"a.png\"\n\t\t\talt=\"A picture\"\n\t\t\t"
+                             "width=\"20\">\n\t<TABLE\tsummary=\"s\">\t<TR\t><TD>x</TD></TR>\t</TABLE>\n</BODY>\n</HTML>\n"),
+              QStringList{"No Errors Found"});
+}
+
 TEST(ValidPages, MarkupOutsideStrictIsReported)
 {
     const QStringList entries = test::Validate(

@@ -150,6 +150,26 @@ TEST(ValidatorEngine, AnErrorInATagOverSeveralLinesIsPlacedByItsComputedPosition
               (QStringList{"2: Error 7 - BORDER in <IMG> is not valid."}));
 }
 
+TEST(ValidatorEngine, ATabInATagCountsAsABlank)
+{
+    // Pages indented with tabs: a tab ends the name, separates attributes
+    // and stands before the first one exactly as a blank or a line break.
+    const struct {
+        const char* text;
+        QStringList entries;
+    } cases[] = {
+        {"<IMG\r\n\tsrc=\"a.png\"\r\n\talt=\"A\">", {kNone}},
+        {"<IMG\tsrc=\"a.png\"\talt=\"A\"\t>", {kNone}},
+        {"<P\talign=\"left\">x<B\t>y</B\t>", {kNone}},
+        {"<P\talign=\"up\">", {"1: Error 8 - The value, UP, is not valid for ALIGN."}},
+        {"<IMG src=\"a\"\talt=\"b\"\r\n\t\twidth=\"5%\">", {"2: Error 8 - The value, 5%, is not valid for WIDTH."}},
+        // Inside quotes a tab belongs to the value, as a blank does.
+        {"<P\talign=\"left\tx\">", {"1: Error 8 - The value, LEFT X, is not valid for ALIGN."}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Check("", c.text), c.entries) << c.text;
+}
+
 TEST(ValidatorEngine, NonAsciiTextCountsCharactersNotBytes)
 {
     // "é" and "€" are one character each; positions stay on their lines.
