@@ -248,6 +248,11 @@ bool ValueFitsType(std::string_view type, std::u32string_view value)
     return true;
 }
 
+// The texts stay exactly as users have always read them, odd spacing and
+// wording included ("Unknown Tag :", "required element" for an attribute,
+// a search text shown as written such as "<A ", "</>" when no end tag was
+// expected): scripts look for them in what `htmlvesk --validate` prints, and
+// the help pages explain each error by these words.
 QString ValidatorMessage(int code, std::u32string_view name, std::u32string_view context)
 {
     const QString n = QString::fromStdU32String(std::u32string(name));

@@ -374,6 +374,9 @@ void TValidator::EndOfDocument()
         RefreshRules();
         ElementRules& e = Fresh(*TopOpen());
         const std::int32_t index = openTags_.Top().index;
+        // Only key "0" of the two lists counts here: the rules file keeps
+        // these lists whole in key "0" for this step, and an element listed
+        // further on (under "1") is meant to be reported when left open.
         if (!InList(e, kNoEndTagKey0) && !InList(e, kOptEndTagKey0))
             HTMLError(16, e.name, e.name, index);
         PopOpen();
@@ -477,6 +480,10 @@ void TValidator::StartTag(ElementRules& tag, const std::u32string& rest, std::in
         tag.reqAttrLoaded = true;
     }
     if (!tag.reqAttr.empty()) {
+        // A plain search in the attributes: "alt" is also found in
+        // "alternate.gif". The rules file is written for this test (its
+        // required names are whole attribute names), and pages that passed
+        // it keep passing.
         const std::u32string lowerRest = LowerAscii(rest);
         for (std::size_t n = 0; n < tag.reqAttr.size(); ++n) {
             if (lowerRest.find(tag.reqAttrLower[n]) == std::u32string::npos)
@@ -570,8 +577,12 @@ void TValidator::EndTag(ElementRules& tag, const std::u32string& rest, std::int3
         PopOpen();
         return;
     }
+    // Nothing of that name open: the end tag is ignored. The test looks for
+    // the name anywhere in the stack's text, so "B" is found in "BODY:57,"
+    // and closes what may close implicitly up to BODY (error 4 with an empty
+    // expected name); pages validated before give the same list again.
     if (!openTags_.TextContains(tag.name))
-        return;  // nothing of that name is open: ignored
+        return;
     // Elements whose end tag may be left out close implicitly. The walk
     // also ends when the stack runs empty: a list holding ",," would
     // otherwise count the empty name as optional for ever.
