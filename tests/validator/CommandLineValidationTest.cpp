@@ -172,6 +172,16 @@ TEST(CommandLineValidation, TheProgramValidatesWithoutADisplay)
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 2);
     EXPECT_TRUE(p.readAllStandardError().contains("none.htm does not exist."));
+
+    // The help and the version need no display either.
+    for (const auto& [option, start] : {std::pair{"--help", "Usage: htmlvesk [FILE]...\n"},
+                                        std::pair{"--version", "HTML Vesk " VESK_EXPECTED_VERSION "\n"}}) {
+        p.start(QStringLiteral(VESK_APP_PATH), {QString::fromLatin1(option)});
+        ASSERT_TRUE(p.waitForFinished(60000)) << option;
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << option;
+        EXPECT_EQ(p.exitCode(), 0) << option;
+        EXPECT_TRUE(p.readAllStandardOutput().startsWith(start)) << option;
+    }
 }
 
 } // namespace
