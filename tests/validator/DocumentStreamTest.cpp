@@ -99,6 +99,40 @@ TEST(DocumentStream, TheLineIndexAnswersForEveryOffsetOfManyLines)
     EXPECT_EQ(index.LineOf(starts.back()), 0);
 }
 
+// The encoding is the whole file's: a byte that is not UTF-8 at the very
+// end makes the file Windows-1252 from its first byte.
+TEST(DocumentStream, AFileIsReadInTheEncodingOfAllOfIt)
+{
+    test::RulesFile rules("[StartTag]\n0=,P,\n[OptEndTag]\n0=,P,\n[P]\nchars=1\nalign=(,LEFT,)\n");
+    test::TempDir dir;
+    const struct {
+        const char* name;
+        std::string bytes;
+        TextEncoding encoding;
+        QString entry;
+    } cases[] = {
+        {"late.htm", "<P align=\"\xC3\xA9\">" + std::string(100000, 'x') + "\xE9", TextEncoding::Windows1252,
+         QString::fromUtf8("1: Error 8 - The value, \xC3\x83\xC2\xA9, is not valid for ALIGN.")},
+        {"utf8.htm", "<P align=\"\xC3\xA9\">" + std::string(100000, 'x') + "\xC3\xA9", TextEncoding::Utf8,
+         QString::fromUtf8("1: Error 8 - The value, \xC3\xA9, is not valid for ALIGN.")},
+        {"bom.htm", "\xEF\xBB\xBF\r\n<P align=\"x\">", TextEncoding::Utf8,
+         QStringLiteral("2: Error 8 - The value, X, is not valid for ALIGN.")},
+    };
+    for (const auto& c : cases) {
+        const QString path = dir.file(QString::fromLatin1(c.name));
+        test::WriteFileBytes(path, QByteArray::fromStdString(c.bytes));
+        TPlainTextDocument document;
+        QString why;
+        ASSERT_TRUE(document.Load(path, &why)) << why.toStdString();
+        EXPECT_EQ(document.Encoding(), c.encoding) << c.name;
+        TValidator validator(rules.Path());
+        test::RecordingResults results;
+        validator.Validator(document, results);
+        EXPECT_EQ(results.entries, QStringList{c.entry}) << c.name;
+        EXPECT_EQ(results.progressMax, document.Length());
+    }
+}
+
 // The automaton behind the content rules, against a plain search: every
 // occurrence of every pattern, letters in either case, also for patterns
 // added half-way (which count from there on).

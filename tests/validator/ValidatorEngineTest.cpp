@@ -300,6 +300,51 @@ TEST(ValidatorEngine, ContentRulesAreThoseOfTheInnermostOpenElement)
     EXPECT_EQ(Validate(itself, "<TABLE>x</TABLE>"), QStringList{kNone});
 }
 
+TEST(ValidatorEngine, TextOutsideEveryElementAnswersToTheRulesOfTheEmptyName)
+{
+    // An end tag with no known element open (an unknown tag, or an empty
+    // stack) applies the content rules of the section with the empty name,
+    // over the text from the start of the document.
+    const std::string rules = "[]\nReqElem1=.+B\nReqElem2=,?<P\n";
+    const struct {
+        const char* text;
+        QStringList entries;
+    } cases[] = {
+        // "B" is found in "</BLINK": the ordered "?<P" (not found) comes before it.
+        {"</BLINK>",
+         {"1: Error 1 - Unknown Tag :BLINK.",
+          "1: Error 10 - The element, <P, is not in the correct place between <> and </>."}},
+        {"<P>one<P>two</FOO>",
+         {"1: Error 1 - Unknown Tag :FOO.", "1: Error 5 - The required element, <B>, was not found between <> and </>.",
+          "1: Error 11 - The element, <P, is only allowed once between <> and </>."}},
+        {"text <P>x</P> more</P>", {"1: Error 5 - The required element, <B>, was not found between <> and </>."}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Check(rules, c.text), c.entries) << c.text;
+}
+
+TEST(ValidatorEngine, AnElementKeepsTheContentRulesItOpenedWith)
+{
+    // Content rules are followed from the start tag on: the first TABLE is
+    // checked against the rule it opened with, though the file loses that
+    // rule while it is open; the second opens without it.
+    RulesFile rules(kBase);
+    std::string withoutRule = kBase;
+    withoutRule.erase(withoutRule.find("ReqElem1=.+TR\n"), 14);
+    RecordingResults r;
+    bool changed = false;
+    r.onAdd = [&](const QString&) {
+        if (!changed) {
+            rules.Write(withoutRule);
+            changed = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    };
+    EXPECT_EQ(Validate(rules, "<TABLE><BLINK>\r\n</TABLE>\r\n<TABLE></TABLE>", &r),
+              (QStringList{"1: Error 1 - Unknown Tag :BLINK.",
+                           "2: Error 5 - The required element, <TR>, was not found between <TABLE> and </TABLE>."}));
+}
+
 TEST(ValidatorEngine, Error6RequiredAttributeIsAPlainSubstringTest)
 {
     EXPECT_EQ(Check("", "<P>\r\n<IMG src=\"a.gif\">"),

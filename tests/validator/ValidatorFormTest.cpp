@@ -2,6 +2,7 @@
 // jump to an error's line, closing during a run, and a run that survives
 // edits and a destroyed editor.
 #include "ValidatorTestUtil.h"
+#include "editor/KeyLists.h"
 #include "editor/VeskMemo.h"
 #include "validator/ValidatorForm.h"
 
@@ -162,6 +163,32 @@ TEST_F(ValidatorForm, StatusAndProgressDuringARun)
     EXPECT_EQ(status, "Validating /pages/index.htm");
     EXPECT_GE(progress, 0);
     EXPECT_EQ(Entries(), QStringList{"No Errors Found"});
+}
+
+TEST_F(ValidatorForm, AColouredEditorIsCheckedAsItsTextWouldBe)
+{
+    // The editor's paragraphs hold highlighting marks; the validator reads
+    // them paragraph by paragraph, looking ahead for "</HEAD" in later ones.
+    const std::string shipped = std::string(VESK_SOURCE_DATA_DIR) + "/4strict.ini";
+    const std::string page = "<HTML><HEAD><TITLE>t</TITLE>\r\n<P>x\r\n</HEAD>\r\n<BODY>\r\n"
+                             "<TABLE><CAPTION>c</CAPTION></TABLE>\r\n<UL>\r\n</UL>\r\n"
+                             "<P><A href=\"a\"><A href=\"b\">x</A></A>\r\n</BODY></HTML>";
+    auto keys = std::make_shared<TStartStopKeyList>();
+    AddHtmlStartStopKeys(*keys);
+    editor_->Highlighting().SetStartStopKeys(keys);
+    editor_->SetTextBuf(page);
+    editor_->Highlighting().EnsureParsedAll();
+    ASSERT_GT(editor_->Paragraph(0).markCount, 0);
+
+    TForm8 form(&window_, shipped);
+    form.SetSettingsFile(Settings());
+    form.Validate(editor_);
+    QStringList entries;
+    for (int i = 0; i < form.ListBox1->count(); ++i)
+        entries << form.ListBox1->item(i)->text();
+    EXPECT_EQ(entries, test::Validate(shipped, page));
+    EXPECT_EQ(entries.size(), 5) << entries.join(QLatin1Char('|')).toStdString();
+    form.close();
 }
 
 TEST_F(ValidatorForm, DoubleClicksJumpOnTheCurrentEditorByLineNumberOnly)
