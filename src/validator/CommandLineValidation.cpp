@@ -10,18 +10,27 @@
 
 #include <cstring>
 #include <ostream>
-#include <vector>
 
 namespace vesk {
 namespace {
 
 // The results list without a window: always "visible", nothing to pump.
-class ListResults : public TValidatorResults {
+// Entries are written as they come, so a page with countless errors costs
+// no memory for them.
+class StreamResults : public TValidatorResults {
 public:
-    void Clear() override { entries.clear(); }
-    void Add(const QString& entry) override { entries.push_back(entry); }
-    int Count() const override { return int(entries.size()); }
-    std::vector<QString> entries;
+    explicit StreamResults(std::ostream& out) : out_(out) {}
+    void Clear() override { count_ = 0; }
+    void Add(const QString& entry) override
+    {
+        out_ << entry.toStdString() << '\n';
+        ++count_;
+    }
+    int Count() const override { return count_; }
+
+private:
+    std::ostream& out_;
+    int count_ = 0;
 };
 
 } // namespace
@@ -55,7 +64,8 @@ int ValidateFromCommandLine(const QStringList& files, std::ostream& out, std::os
                 << " NUL byte(s); each is checked as the character " << QString(QChar(kNulStandIn)).toStdString()
                 << " (U+2400), and the text after it is checked too.\n";
         }
-        ListResults results;
+        out << file.toStdString() << '\n';
+        StreamResults results(out);
         validator.Validator(document, results);
         if (document.ReadFailed()) {
             out.flush();
@@ -63,9 +73,6 @@ int ValidateFromCommandLine(const QStringList& files, std::ostream& out, std::os
             status = 2;
             continue;
         }
-        out << file.toStdString() << '\n';
-        for (const QString& entry : results.entries)
-            out << entry.toStdString() << '\n';
         if (validator.ErrorCount() > 0 && status == 0)
             status = 1;
     }

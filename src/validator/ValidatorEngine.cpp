@@ -15,14 +15,17 @@ struct TValidator::ElementRules {
     std::u32string name;  // as the scanner collects it (upper-cased)
     std::string section;  // the element's section name (UTF-8)
     bool htmlHeadBody = false;  // one of HTML, HEAD, BODY
-    std::size_t index = 0;      // order of creation
+    int onStack = 0;  // entries of the stack of open elements that are this record
+    // Its place in `allows` of the others, given when it first walks (only
+    // tags the StartTag list names walk, so the places stay few).
+    std::int32_t walkIndex = -1;
 
     // Derived from the rules file; valid while `derived` is the validator's.
     std::uint64_t derived = 0;
     signed char inList[kListCount];  // -1: not looked up yet
     bool elemLoaded = false;
     TNameList elemUpper;  // `elem`, reference followed, upper-cased
-    std::vector<signed char> allows;  // by the index of a tag's record: -1 unknown, 0, 1
+    std::vector<signed char> allows;  // by a tag's walkIndex: -1 unknown, 0, 1
     bool contentLoaded = false;
     bool hasContent = false;  // `elem` or `chars` not empty: the element is pushed
     bool reqAttrLoaded = false;
@@ -129,11 +132,13 @@ std::int64_t CoarseNowNs()
 
 } // namespace
 
-// Element records kept between runs, at most; a run keeps every record it
-// makes (the stack of open elements refers to their names).
+// Element records kept between runs, at most; and how many a run makes
+// before it forgets those of names no open element carries (a page of
+// countless made-up names costs no lasting memory).
 constexpr std::size_t kRecordsKeptBetweenRuns = 10000;
+constexpr std::size_t kRecordsBeforeSweep = 50000;
 
-TValidator::TValidator(std::string rulesPath) : rules_(std::move(rulesPath)) {}
+TValidator::TValidator(std::string rulesPath) : rules_(std::move(rulesPath)), sweepAt_(kRecordsBeforeSweep) {}
 
 TValidator::~TValidator() = default;
 
@@ -158,10 +163,13 @@ bool TValidator::Validator(TValidatorDocument& document, TValidatorResults& resu
             v.openTags_.Clear();
             v.open_.clear();
             v.watches_.Clear();
+            for (auto& [name, record] : v.elements_)
+                record.onStack = 0;
             // A page of countless made-up names leaves no lasting cost.
             if (v.elements_.size() > kRecordsKeptBetweenRuns) {
                 v.elements_.clear();
                 v.recent_.fill(nullptr);
+                v.walkers_ = 0;
             }
         }
     } runEnd{*this};
@@ -388,6 +396,7 @@ void TValidator::PushOpen(ElementRules& tag, std::int32_t p)
     FeedUpTo(pieceByte_);
     openTags_.Push(tag.name, p);
     open_.push_back(&tag);
+    ++tag.onStack;
     // The element's rules first: they may bring search texts the automaton
     // must be rebuilt for, from the bytes just read.
     const TContentWatches::Rules& rules = ContentOf(tag);
@@ -399,6 +408,7 @@ void TValidator::PopOpen()
     if (openTags_.Empty())
         return;
     openTags_.Pop();
+    --open_.back()->onStack;
     open_.pop_back();
     watches_.Close();
 }
@@ -684,12 +694,17 @@ TValidator::ElementRules& TValidator::Element(std::u32string_view name)
         return Fresh(*cached);
     auto it = elements_.find(name);
     if (it == elements_.end()) {
+        if (elements_.size() >= sweepAt_) {
+            // Only open elements' records are referred to between checks.
+            recent_.fill(nullptr);
+            std::erase_if(elements_, [this](const auto& kv) { return kv.second.onStack == 0 && &kv.second != none_; });
+            sweepAt_ = std::max(kRecordsBeforeSweep, 2 * elements_.size());
+        }
         it = elements_.emplace(std::u32string(name), ElementRules()).first;
         ElementRules& e = it->second;
         e.name = it->first;
         e.section = Utf32To8(name);
         e.htmlHeadBody = name == U"HTML" || name == U"HEAD" || name == U"BODY";
-        e.index = elements_.size() - 1;
     }
     cached = &it->second;
     return Fresh(it->second);
@@ -712,9 +727,12 @@ bool TValidator::InList(ElementRules& e, ListId id)
 
 bool TValidator::Allows(ElementRules& cur, ElementRules& tag)
 {
-    if (cur.allows.size() <= tag.index)
-        cur.allows.resize(tag.index + 1, -1);
-    signed char& known = cur.allows[tag.index];
+    if (tag.walkIndex < 0)
+        tag.walkIndex = walkers_++;
+    const auto at = std::size_t(tag.walkIndex);
+    if (cur.allows.size() <= at)
+        cur.allows.resize(at + 1, -1);
+    signed char& known = cur.allows[at];
     if (known < 0) {
         if (!cur.elemLoaded) {
             cur.elemUpper = TNameList(Utf8To32Upper(rules_.Referenced(cur.section, "elem")));

@@ -226,6 +226,8 @@ private:
     // Element records and what is derived from the file.
     std::unordered_map<std::u32string, ElementRules, TNameHash, std::equal_to<>> elements_;
     std::array<ElementRules*, 64> recent_{};  // the records last looked up, by hash
+    std::int32_t walkers_ = 0;                // walkIndex values given
+    std::size_t sweepAt_;                     // records that make Element forget unused ones
     std::uint64_t derived_ = 1;  // generation of derived values; advanced when the file may have changed
     struct CachedList {
         std::uint64_t derived = 0;
