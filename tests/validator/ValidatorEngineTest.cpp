@@ -458,6 +458,20 @@ TEST(ValidatorEngine, TextRunsAreCheckedAgainstTheSectionWithTheEmptyName)
 
 // ---- end of document and the run ------------------------------------------------
 
+TEST(ValidatorEngine, CountlessMadeUpNamesLeaveTheOpenElementsIntact)
+{
+    // More distinct names than the engine keeps records for: the records of
+    // the open TABLE, TR and TD must outlive the forgetting.
+    std::string page = "<TABLE><TR><TD>\r\n";
+    for (int i = 0; i < 50500; ++i)
+        page += "<u" + std::to_string(i) + ">";
+    page += "\r\n</TD></TR></TABLE><TABLE>";
+    const QStringList entries = Check("", page);
+    ASSERT_EQ(entries.size(), 50501);
+    EXPECT_EQ(entries[50499], "2: Error 1 - Unknown Tag :U50499.");
+    EXPECT_EQ(entries[50500], "3: Error 16 - Begin tag, <TABLE> found, but required end tag, </TABLE> not found.");
+}
+
 TEST(ValidatorEngine, MissingRulesFileMakesEveryTagUnknown)
 {
     test::TempDir dir;
