@@ -27,7 +27,9 @@
 //    the empty name, as a value with an empty attribute name: an empty type
 //    checks nothing, an enumeration tests membership, any other type fails
 //    (error 8 with an empty Context, placed at the run's first character).
-//    An empty run is not checked.
+//    An empty run is not checked. A run's text is only kept while a type
+//    applies (most rules files give none); a run under way when the rules
+//    file gains one is not checked, the next is.
 //  - Content rule "o" compares the ">" of the open element's start tag with
 //    the "<" that began this end tag, wherever that "<" is (also for an end
 //    tag written with blanks before its ">").
