@@ -6,10 +6,6 @@
 #include "editor/StoreText.h"
 #include "editor/TextEncoding.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
-
 #include <algorithm>
 
 namespace vesk {
@@ -315,15 +311,15 @@ void TVeskMemoCore::Enter()
 
 void TVeskMemoCore::CopyToClipboard() const
 {
-    if (selStart_.Offset() == selEnd_.Offset())
+    if (selStart_.Offset() == selEnd_.Offset() || !WriteClipboard)
         return;
-    if (QClipboard* clipboard = QGuiApplication::clipboard())
-        clipboard->setText(QString::fromUtf8(SelText()));
+    WriteClipboard(SelText());
 }
 
 void TVeskMemoCore::CutToClipboard()
 {
-    if (selStart_.Offset() == selEnd_.Offset())
+    // Without a clipboard to keep it, a cut would only lose the text.
+    if (selStart_.Offset() == selEnd_.Offset() || !WriteClipboard)
         return;
     CopyToClipboard();
     ClearSelection();
@@ -331,13 +327,16 @@ void TVeskMemoCore::CutToClipboard()
 
 void TVeskMemoCore::PasteFromClipboard()
 {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
+    if (!ReadClipboard)
         return;
-    const QMimeData* data = clipboard->mimeData();
-    if (!data || !data->hasText())
-        return;  // only plain text is pasted
-    ReplaceSelection(data->text().toUtf8().toStdString());
+    const std::optional<std::string> text = ReadClipboard();
+    if (text)
+        PasteText(*text);  // only plain text is pasted
+}
+
+void TVeskMemoCore::PasteText(std::string_view text)
+{
+    ReplaceSelection(text);
     selectionMoved_ = true;  // typing after a paste is a step of its own
 }
 

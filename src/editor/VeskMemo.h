@@ -17,6 +17,8 @@
 
 #include <memory>
 
+class QMimeData;
+
 namespace vesk {
 
 enum class TVeskAlignment { Left, Right, Center };
@@ -96,6 +98,9 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
     bool focusNextPrevChild(bool next) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
     // TVeskMemoCore
     int VisibleLineCount() const override;
@@ -106,6 +111,18 @@ protected:
     void UpdateUnlocked() override;
 
 private:
+    // ---- text exchanged with other programs (MemoExchange.cpp) --------------
+    // Fills the core's clipboard hooks: the system clipboard, LF outside.
+    void InstallClipboardHooks();
+    // Offers the selection as the primary selection (where the platform has
+    // one) once the current event is done; selections that the mouse is
+    // still drawing are offered when the button is released.
+    void SchedulePrimarySelection();
+    void OfferPrimarySelection();
+    // A middle click: pastes the primary selection at viewport point `at`.
+    void PastePrimarySelection(const QPoint& at);
+    bool AcceptsDrop(const QMimeData* data) const;
+
     void RebuildMeasurer();
     void Relayout();
     void UpdateScrollBars();
@@ -151,6 +168,7 @@ private:
     std::int32_t lastLineCount_ = 0;
     std::int32_t lastParagraphCount_ = 0;
     std::int32_t mouseAnchor_ = 0;
+    bool primaryPending_ = false;
 };
 
 class TVeskMemoFile : public TVeskMemo {

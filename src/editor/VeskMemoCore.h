@@ -105,10 +105,26 @@ public:
     void Enter();
     // Runs the key table; false when the key is not the editor's.
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
-    // Clipboard (plain text).
+
+    // ---- clipboard (plain text) -----------------------------------------------
+    // The core knows no windowing system: the view fills in these two hooks
+    // and converts line ends there. WriteClipboard receives the selected text
+    // in the editor's terms (CR LF at breaks); ReadClipboard returns the
+    // clipboard's plain text with its line ends already made CR LF, or
+    // nullopt when the clipboard holds no text. Without the hooks nothing is
+    // copied, cut or pasted.
+    std::function<void(const std::string& text)> WriteClipboard;
+    std::function<std::optional<std::string>()> ReadClipboard;
+    // Nothing happens without a selection.
     void CopyToClipboard() const;
     void CutToClipboard();
+    // Replaces the selection by the clipboard's text, when it holds any; the
+    // next typing starts a new undo record.
     void PasteFromClipboard();
+    // Replaces the selection by text that came from outside (clipboard,
+    // primary selection, a drop), as a paste does: the next typing starts a
+    // new undo record. The text is in the editor's terms (CR LF at breaks).
+    void PasteText(std::string_view text);
     // ---- undo ---------------------------------------------------------------
     // Undoes the last step (a record and every record linked before it).
     void Undo();
