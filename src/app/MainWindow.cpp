@@ -202,6 +202,7 @@ void THTMLVeskMain::ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter)
     editor->SetEndOfTextMark(QPen(Qt::NoPen));
     editor->SetUndoMaxSpace(65536);
     editor->SetCaretWidth(2);
+    editor->SetEnableStyleKeys(false);  // style codes would be invisible bytes in the page
     editor->OnChange = [this](TVeskMemoStore*) { RichEditUpdate(); };
     editor->OnSelMove = [this](TVeskMemoCore*) { RichEditSelChange(); };
     editor->setContextMenuPolicy(Qt::CustomContextMenu);

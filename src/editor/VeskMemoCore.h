@@ -25,6 +25,7 @@
 #include <Qt>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vesk {
 
@@ -103,7 +104,11 @@ public:
     // display line when the selection lies within that line.
     void DeleteForward(bool toLineEnd);
     void Enter();
-    // Runs the key table; false when the key is not the editor's.
+    // Runs the key table (see the .cpp): the first row whose key and
+    // modifiers match and whose switch is on acts; a row that edits does
+    // nothing, but still takes the key, while edits are refused (ReadOnly or
+    // an update lock). Without a row, printable text is typed. False when the
+    // key is not the editor's.
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
 
     // ---- clipboard (plain text) -----------------------------------------------
@@ -171,6 +176,13 @@ public:
     void SetWantTabs(bool on) { wantTabs_ = on; }
     bool EnableHotKeys() const { return enableHotKeys_; }
     void SetEnableHotKeys(bool on) { enableHotKeys_ = on; }
+    // The style keys (Ctrl+B, I, U, H, F toggle bold, italic, underline,
+    // highlight, alternate font) are hot keys that can be switched off on
+    // their own: where the text is a file for other programs, the style codes
+    // would be invisible control bytes in it. On by default; they act only
+    // while EnableHotKeys is on too.
+    bool EnableStyleKeys() const { return enableStyleKeys_; }
+    void SetEnableStyleKeys(bool on) { enableStyleKeys_ = on; }
     bool WordWrap() const { return layout_.wordWrap; }
     void SetWordWrap(bool on);
     int TabStops() const { return layout_.tabStops; }
@@ -246,6 +258,12 @@ protected:
     THighlightEngine engine_;
 
 private:
+    struct TKeyRow;
+    // The rows HandleKey walks: those of an editable view, or of a
+    // display-only one (keys that only scroll).
+    static const std::vector<TKeyRow>& EditKeys();
+    static const std::vector<TKeyRow>& ViewKeys();
+
     TVeskNavigator& Caret() { return caretAtEnd_ ? selEnd_ : selStart_; }
     const TVeskNavigator& Caret() const { return caretAtEnd_ ? selEnd_ : selStart_; }
 
@@ -256,6 +274,7 @@ private:
     bool passOverCodes_ = true;
     bool wantTabs_ = true;
     bool enableHotKeys_ = true;
+    bool enableStyleKeys_ = true;
     bool togglingStyle_ = false;  // ToggleStyle's own edits add no closing codes
     TUndoList undo_;
     bool replaying_ = false;       // Undo or Redo is running its edit

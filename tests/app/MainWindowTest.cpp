@@ -101,6 +101,28 @@ TEST(MainWindow, WordWrapIsSwitchedPerEditor)
     EXPECT_FALSE(f.window.Editor(0)->WordWrap());
 }
 
+TEST(MainWindow, StyleKeysPutNoInvisibleBytesIntoAPage)
+{
+    Fixture f;
+    f.window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.window));
+    f.window.CreateTab1Click();
+    for (TVeskMemoFile* editor : {f.window.Editor(0), f.window.Editor(1)}) {
+        SCOPED_TRACE(editor->objectName().toStdString());
+        editor->SetTextBuf("<p>word</p>");
+        editor->Select(3, 7);
+        editor->setFocus();
+        QTest::keyClick(editor, Qt::Key_B, Qt::ControlModifier);
+        QTest::keyClick(editor, Qt::Key_U, Qt::ControlModifier);
+        editor->Select(5, 5);
+        QTest::keyClick(editor, Qt::Key_B, Qt::ControlModifier);
+        QTest::keyClick(editor, Qt::Key_U, Qt::ControlModifier);
+        EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "<p>word</p>");
+        QTest::keyClick(editor, Qt::Key_T, Qt::ControlModifier);  // other keys still work
+        EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "<p>wo\trd</p>");
+    }
+}
+
 TEST(MainWindow, SavePromptAsksInOrderAndCancelStops)
 {
     Fixture f;
