@@ -208,7 +208,7 @@ void THTMLVeskMain::ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter)
     editor->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(editor, &QWidget::customContextMenuRequested, this,
             [this, editor](const QPoint& at) { popup_->popup(editor->mapToGlobal(at)); });
-    gutter->setFixedWidth(30);
+    gutter->SetBaseWidth(30);
     gutter->setToolTip(QStringLiteral("Click Here to Place or Remove Marker"));
     gutter->SetMemo(editor);
     gutter->setContextMenuPolicy(Qt::CustomContextMenu);

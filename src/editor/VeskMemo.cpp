@@ -393,6 +393,19 @@ void TVeskMemo::UpdateUnlocked()
     Relayout();
 }
 
+void TVeskMemo::LineCountChanged()
+{
+    // Formatting a large file moves the count paragraph by paragraph; the
+    // views beside the editor hear of it once the current work is done.
+    if (lineCountPending_)
+        return;
+    lineCountPending_ = true;
+    QMetaObject::invokeMethod(this, [this]() {
+        lineCountPending_ = false;
+        emit lineCountChanged();
+    }, Qt::QueuedConnection);
+}
+
 // ---- events -----------------------------------------------------------------------
 
 void TVeskMemo::resizeEvent(QResizeEvent* e)

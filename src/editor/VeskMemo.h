@@ -83,6 +83,12 @@ public:
     // device pixels from `origin` (no selection, no background).
     void PaintTo(std::int32_t first, std::int32_t last, double pitch, QPointF origin, QPainter& painter);
 
+signals:
+    // LineCount() changed, for whatever reason (an edit, a load, wrapping, a
+    // new width, background formatting); sent once per turn of the event
+    // loop however often the count moved in it.
+    void lineCountChanged();
+
 protected:
     // QAbstractScrollArea
     void paintEvent(QPaintEvent* e) override;
@@ -109,6 +115,7 @@ protected:
     void SelectionChanged() override;
     void TextLoaded() override;
     void UpdateUnlocked() override;
+    void LineCountChanged() override;
 
 private:
     // ---- text exchanged with other programs (MemoExchange.cpp) --------------
@@ -169,6 +176,7 @@ private:
     std::int32_t lastParagraphCount_ = 0;
     std::int32_t mouseAnchor_ = 0;
     bool primaryPending_ = false;
+    bool lineCountPending_ = false;
 };
 
 class TVeskMemoFile : public TVeskMemo {

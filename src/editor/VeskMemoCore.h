@@ -242,6 +242,9 @@ protected:
     // The view hears of these to repaint and scroll.
     virtual void TextChangedAt(std::int32_t firstParagraph) { (void)firstParagraph; }
     virtual void SelectionChanged() {}
+    // LineCount() differs from what it was at the last call: an edit, a load
+    // or formatting (wrapping, a new width, background work) changed it.
+    virtual void LineCountChanged() {}
     void TextLoaded() override;
 
     // Caret bookkeeping after any move: OnSelMove when the offset changed,
@@ -264,6 +267,16 @@ private:
     static const std::vector<TKeyRow>& EditKeys();
     static const std::vector<TKeyRow>& ViewKeys();
 
+    // Calls LineCountChanged when the count moved since it was last noted.
+    void NoteLineCount();
+    // Hears of every change of the text, edits made around the core included.
+    struct TLineCountWatch final : TStoreListener {
+        explicit TLineCountWatch(TVeskMemoCore& c) : core(c) {}
+        void TextReplaced(const TTextChange&) override { core.NoteLineCount(); }
+        void TextReset() override { core.NoteLineCount(); }
+        TVeskMemoCore& core;
+    };
+
     TVeskNavigator& Caret() { return caretAtEnd_ ? selEnd_ : selStart_; }
     const TVeskNavigator& Caret() const { return caretAtEnd_ ? selEnd_ : selStart_; }
 
@@ -285,6 +298,8 @@ private:
     int desiredX_ = -1;  // x kept over consecutive Up/Down moves
     bool movingVertically_ = false;
     std::uint8_t lastCaretStyle_ = 0;
+    std::int32_t notedLineCount_ = 0;
+    TLineCountWatch lineCountWatch_{*this};
 };
 
 } // namespace vesk
