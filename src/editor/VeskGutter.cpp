@@ -39,6 +39,7 @@ void TVeskGutter::SetMemo(TVeskMemo* memo)
         connect(memo_, &QObject::destroyed, this, [this]() {
             for (auto& mark : marks_)
                 mark.reset();
+            memo_ = nullptr;  // half destroyed already: not to be asked anything
             FitWidth();
             update();
         });
