@@ -3,6 +3,7 @@
 #include "app/DocumentFiles.h"
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
+#include "platform/Launcher.h"
 #include "platform/Registry.h"
 #include "settings/SettingsSections.h"
 
@@ -25,7 +26,7 @@ QString NameOf(const TVeskMemoFile* editor)
 void THTMLVeskMain::ReportBackupFailure(const QString& path)
 {
     // The save went ahead; the user must still know there is no backup.
-    MsgBox(QStringLiteral("The backup copy ") + BackupPath(path) + QStringLiteral(" could not be made.")
+    MsgBox(QStringLiteral("The backup copy ") + BackupPathFor(path) + QStringLiteral(" could not be made.")
                + QStringLiteral("\r\r") + QStringLiteral("The document itself was saved."),
            QStringLiteral("Backup Failed"), kMbOk, kSoundWarning);
 }
@@ -87,7 +88,7 @@ bool THTMLVeskMain::SavePrompt(TVeskMemoFile* editor)
 QString THTMLVeskMain::SessionEnding()
 {
     const AutoCloseOptions options = ReadAutoClose();
-    QString tail;
+    QStringList documents;
     for (int i = 0; i < TabCount(); ++i) {
         TVeskMemoFile* editor = Editor(i);
         if (editor->CharCount() > 0 && options.saveChanges && editor->Modified()) {
@@ -106,10 +107,11 @@ QString THTMLVeskMain::SessionEnding()
             }
         }
         if (!editor->FileName().isEmpty())
-            tail += QStringLiteral(" \"") + editor->FileName() + QLatin1Char('"');
+            documents << editor->FileName();
     }
     WriteIni();
-    const QString command = QCoreApplication::applicationFilePath() + tail;
+    // Each path must come back as one argument, whatever quotes it holds.
+    const QString command = StartCommandLine(QCoreApplication::applicationFilePath(), documents);
     RegWriteValue(RegRoot::CurrentUser, QStringLiteral("\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"),
                   QStringLiteral("HTMLVeskRunOnce"), command);
     return command;
@@ -222,15 +224,25 @@ void THTMLVeskMain::ImportFile1Click()
     const QString path = openFileDialog ? openFileDialog(QString()) : QString();
     if (path.isEmpty() || !current_)
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        MsgBox(QStringLiteral("Cannot open file ") + path, QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
+    QFile file;
+    if (const std::optional<QString> problem = OpenDocumentForReading(path, file)) {
+        MsgBox(*problem, QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
         return;
     }
-    // Read through a scratch store, so line breaks and encodings are
+    // Read through a scratch store, so line breaks, encodings and NULs are
     // handled exactly as when opening a document.
     TVeskMemoStore scratch;
-    scratch.LoadFromStream(file);
+    scratch.SetNullReplacement(kNulSubstitute);
+    try {
+        scratch.LoadFromStream(file);
+    } catch (const std::exception& e) {
+        MsgBox(QStringLiteral("Cannot read file ") + path + QStringLiteral(": ") + QString::fromUtf8(e.what()),
+               QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
+        return;
+    }
+    const QString nuls = NulBytesMessage(path, scratch.LoadedNuls(), false);
+    if (!nuls.isEmpty())
+        MsgBox(nuls, QString::fromLatin1(kNulBytesCaption), kMbOk, kSoundWarning);
     current_->ReplaceSelection(scratch.GetTextPart(0, scratch.CharCount()));
     current_->setFocus();
 }

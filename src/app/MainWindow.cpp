@@ -5,7 +5,9 @@
 #include "app/CodeBars.h"
 #include "app/DocumentFiles.h"
 #include "app/MsgBox.h"
+#include "app/UnreadableSettings.h"
 #include "controls/TransparentButton.h"
+#include "platform/FileNames.h"
 #include "platform/ProgramFolder.h"
 #include "validator/ValidatorForm.h"
 #include "settings/FileLists.h"
@@ -24,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMimeData>
+#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -35,6 +38,7 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("HTMLVeskMain"));
     setWindowTitle(QStringLiteral("HTML Vesk"));
+    AskBeforeReplacingUnreadableFiles();
     setGeometry(101, 191, 604, 310);
 
     pages_ = new QTabWidget(this);
@@ -352,23 +356,49 @@ void THTMLVeskMain::DeleteClick()
 
 void THTMLVeskMain::LoadInto(TVeskMemoFile* editor, const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("Cannot open file " + path.toStdString());
+    QFile file;
+    if (const std::optional<QString> problem = OpenDocumentForReading(path, file))
+        throw std::runtime_error(problem->toStdString());
+    LoadInto(editor, file, path);
+}
+
+void THTMLVeskMain::LoadInto(TVeskMemoFile* editor, QFile& file, const QString& path)
+{
     editor->Select(0, 0);
-    editor->LoadFromStream(file);
+    try {
+        editor->LoadFromStream(file);
+    } catch (const std::exception& e) {
+        editor->SetFileName(QString());
+        editor->SetModified(false);
+        for (int i = 0; i < TabCount(); ++i) {
+            if (Editor(i) == editor)
+                pages_->setTabText(i, QStringLiteral("Untitled"));
+        }
+        if (editor == current_)
+            SetTitleFor(editor);
+        throw std::runtime_error("Cannot read file " + path.toStdString() + ": " + e.what());
+    }
     editor->SetFileName(path);
     editor->SetModified(false);
+    const QString nuls = NulBytesMessage(path, editor->LoadedNuls());
+    if (!nuls.isEmpty())
+        MsgBox(nuls, QString::fromLatin1(kNulBytesCaption), kMbOk, kSoundWarning);
 }
 
 void THTMLVeskMain::AddFile(const QString& path)
 {
-    if (!QFileInfo(path).isFile())
+    if (!FileExists(path))
         return;  // files that do not exist are ignored
+    QFile file;
+    if (const std::optional<QString> problem = OpenDocumentForReading(path, file)) {
+        MsgBox(*problem, QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
+        return;  // a folder, a device, a pipe: no tab for it
+    }
     CreateTab1Click();
     try {
-        LoadInto(current_, path);
-    } catch (const std::exception&) {
+        LoadInto(current_, file, path);
+    } catch (const std::exception& e) {
+        MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
         return;
     }
     DocumentNamed(path);
@@ -417,7 +447,13 @@ void THTMLVeskMain::ReadIni()
         MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
     }
     clipper_->ComboBox1Change();
-    if (const std::optional<WindowPlacement> placement = ReadPlacement()) {
+    if (std::optional<WindowPlacement> placement = ReadPlacement()) {
+        // Held to the screen it belongs on, whatever the file says.
+        const QPoint corner(placement->left, placement->top);
+        QScreen* screen = QGuiApplication::screenAt(corner) ? QGuiApplication::screenAt(corner)
+                                                            : QGuiApplication::primaryScreen();
+        if (screen)
+            placement = ClampPlacement(*placement, screen->availableGeometry());
         setGeometry(placement->left, placement->top, placement->right - placement->left,
                     placement->bottom - placement->top);
         const Qt::WindowState state = ShowStateToWindowState(placement->showCmd);
@@ -445,6 +481,8 @@ void THTMLVeskMain::WriteIni()
     placement.right = normal.left() + normal.width();
     placement.bottom = normal.top() + normal.height();
     placement.showCmd = isMaximized() ? kShowMaximized : (isMinimized() ? kShowMinimized : kShowNormal);
+    if (QScreen* screen = this->screen())
+        placement = ClampPlacement(placement, screen->availableGeometry());
     WritePlacement(placement);
     ViewBars bars;
     bars.toolbar = Bar(QStringLiteral("Panel6"))->isVisibleTo(this);

@@ -23,6 +23,7 @@
 #include <memory>
 
 class QAction;
+class QFile;
 class QMenu;
 class QTabWidget;
 class QToolBar;
@@ -168,7 +169,12 @@ private:
     void ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter);
     void PageControlChange(int index);
     void Form1Resize();
+    // Loads a document file into `editor`; throws with the message to show.
+    // A file that cannot be opened leaves the editor as it was; one that
+    // fails half-way leaves it empty and untitled, so no later Save can
+    // write that emptiness over the file.
     void LoadInto(TVeskMemoFile* editor, const QString& path);
+    void LoadInto(TVeskMemoFile* editor, QFile& file, const QString& path);
     // Loads `path` into the current tab (the save prompt has run).
     void OpenPath(const QString& path);
     void ReadIni();

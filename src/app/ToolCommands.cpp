@@ -34,7 +34,10 @@ void THTMLVeskMain::QuickCodeInsert(int code)
 {
     if (!current_ || current_->ReadOnly())
         return;
-    InsertQuickCode(*current_, code, ProgramFile(QStringLiteral("quickcod.ini")), today());
+    QString notice;
+    InsertQuickCode(*current_, code, ProgramFile(QStringLiteral("quickcod.ini")), today(), &notice);
+    if (!notice.isEmpty())
+        MsgBox(notice, QString::fromLatin1(kQuickCodeNoticeCaption), kMbOk, kSoundInformation);
     current_->ScrollInView();
     current_->setFocus();
 }
