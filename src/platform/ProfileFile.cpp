@@ -234,10 +234,18 @@ FileStamp AtomicWrite(const std::string& path, const std::string& bytes)
 
 // Whether a write may go to `path`: always to a readable or missing file;
 // to a file that exists but cannot be read, only with the user's leave.
+// Inside a batch the batch's own model stands for the file, and the batch
+// decided when it began. Caller holds g_mutex.
 enum Permission { kMayWrite = 0, kNotAsked, kDeclined };
-// Caller holds g_mutex.
+bool InBatch(const std::string& path)
+{
+    const auto it = g_cache.find(path);
+    return it != g_cache.end() && it->second.batchDepth > 0;
+}
 Permission MayReplace(const std::string& path, bool unreadable)
 {
+    if (InBatch(path))
+        return kMayWrite;
     if (!unreadable) {
         g_replaceAllowed.erase(path);  // readable again: ask afresh next time
         return kMayWrite;
