@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QIODevice>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstring>
@@ -378,25 +379,108 @@ void RestoreNuls(std::string& text)
     text.resize(out);
 }
 
+// The wide encodings a load tries before `chosen` whose mark starts
+// `bytes` (everything is tried before Windows-1252).
+std::vector<TextEncoding> TriedBefore(std::string_view bytes, TextEncoding chosen)
+{
+    std::vector<TextEncoding> earlier;
+    for (TextEncoding e : WideEncodingsByMark(bytes.substr(0, std::min<std::size_t>(bytes.size(), 4)))) {
+        if (e == chosen)
+            break;
+        earlier.push_back(e);
+    }
+    return earlier;
+}
+
+// True when a load would take `bytes`, written in `chosen`, for another
+// encoding: a mark of one tried first, and the rest decodes cleanly in it.
+bool ReadsAsAnother(std::string_view bytes, TextEncoding chosen)
+{
+    for (TextEncoding e : TriedBefore(bytes, chosen)) {
+        TWideDecoder decoder(e);
+        std::string scratch;
+        if (decoder.Feed(bytes.substr(ByteOrderMark(e).size()), scratch) && decoder.Finish())
+            return true;
+    }
+    return false;
+}
+
+void Encode(std::string_view utf8, TextEncoding encoding, std::string& out)
+{
+    out.clear();
+    if (encoding == TextEncoding::Windows1252)
+        Utf8ToWindows1252(utf8, out);
+    else if (IsWideEncoding(encoding))
+        AppendUtf8AsWide(utf8, encoding, out);
+    else
+        out.assign(utf8);
+}
+
 } // namespace
 
 TextEncoding TVeskMemoStore::SaveToStream(QIODevice& device) const
 {
     TextEncoding encoding = encoding_;
-    auto textOf = [this](std::int32_t i) {
+    // A paragraph as it goes to the file, still in UTF-8.
+    auto prepared = [this](std::int32_t i) {
         std::string text = *ParagraphText(i);
         if (restoreNuls_)
             RestoreNuls(text);
+        if (removeRedundantCodes_)
+            text = RemoveRedundantCodePairs(text);
+        if (options_ & vmoDiscardTrailingSpaces) {
+            std::size_t n = text.size();
+            while (n > 0 && (text[n - 1] == ' ' || text[n - 1] == '\t'))
+                --n;
+            text.resize(n);
+        }
         return text;
     };
+    const std::int32_t count = ParagraphCount();
     if (encoding == TextEncoding::Windows1252) {
-        // Never lose a character: a text 1252 cannot hold is written as UTF-8.
-        for (std::int32_t i = 0; i < ParagraphCount(); ++i) {
-            const TParRecord& p = paragraphs_[i];
-            if (!p.Plain() && !RepresentableInWindows1252(textOf(i))) {
+        // Never lose a character: a text 1252 cannot hold is written as
+        // UTF-8. So is one whose 1252 bytes are all valid UTF-8 (after an
+        // edit, or a 5 read as "§"): a load would take them for UTF-8 and
+        // show other characters. Only paragraphs that are not plain ASCII
+        // can hold such bytes.
+        bool highBytes = false, validUtf8 = true;
+        std::string bytes;
+        for (std::int32_t i = 0; i < count; ++i) {
+            if (paragraphs_[i].Plain())
+                continue;
+            if (!Utf8ToWindows1252(prepared(i), bytes)) {
                 encoding = TextEncoding::Utf8;
                 break;
             }
+            highBytes = highBytes || std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
+            validUtf8 = validUtf8 && IsValidUtf8(bytes);
+        }
+        if (highBytes && validUtf8)
+            encoding = TextEncoding::Utf8;
+    }
+    if (encoding == TextEncoding::Windows1252 || encoding == TextEncoding::Utf16LE) {
+        // Bytes that begin like the mark of an encoding a load tries first
+        // (a 1252 text starting "ÿþ", a UTF-16 one starting with U+0000)
+        // would read back as that encoding if the rest happens to decode,
+        // and line ends and edits change the rest. Such a text is written
+        // as UTF-8 with its mark, which reads back as itself.
+        const std::string first = prepared(0);
+        std::size_t headBytes = 0;  // the first four characters at most
+        for (int chars = 0; chars < 4 && headBytes < first.size(); ++chars)
+            headBytes += std::size_t(Utf8SequenceLength(static_cast<unsigned char>(first[headBytes])));
+        std::string bytes(ByteOrderMark(encoding)), piece;
+        Encode(std::string_view(first).substr(0, headBytes), encoding, piece);
+        if (!TriedBefore(bytes + piece, encoding).empty()) {
+            std::string lineBreak;
+            Encode("\r\n", encoding, lineBreak);
+            for (std::int32_t i = 0; i < count; ++i) {
+                Encode(prepared(i), encoding, piece);
+                bytes += piece;
+                if (i + 1 < count)
+                    bytes += lineBreak;
+            }
+            if (ReadsAsAnother(bytes, encoding))
+                encoding = TextEncoding::Utf8Bom;
         }
     }
     auto write = [&device](std::string_view bytes) {
@@ -406,37 +490,20 @@ TextEncoding TVeskMemoStore::SaveToStream(QIODevice& device) const
             throw std::runtime_error("Unable to write the document: " + device.errorString().toStdString());
     };
     write(ByteOrderMark(encoding));
-    std::string lineBreak = "\r\n";
-    if (IsWideEncoding(encoding)) {
-        lineBreak.clear();
-        AppendUtf8AsWide("\r\n", encoding, lineBreak);
-    }
+    std::string lineBreak;
+    Encode("\r\n", encoding, lineBreak);
 
     QElapsedTimer clock;
     clock.start();
     qint64 lastReport = 0;
     std::string encoded;
-    const std::int32_t count = ParagraphCount();
     for (std::int32_t i = 0; i < count; ++i) {
-        std::string text = textOf(i);
-        if (removeRedundantCodes_)
-            text = RemoveRedundantCodePairs(text);
-        if (options_ & vmoDiscardTrailingSpaces) {
-            std::size_t n = text.size();
-            while (n > 0 && (text[n - 1] == ' ' || text[n - 1] == '\t'))
-                --n;
-            text.resize(n);
-        }
-        if (encoding == TextEncoding::Windows1252) {
-            encoded.clear();
-            Utf8ToWindows1252(text, encoded);
-            write(encoded);
-        } else if (IsWideEncoding(encoding)) {
-            encoded.clear();
-            AppendUtf8AsWide(text, encoding, encoded);
-            write(encoded);
-        } else {
+        const std::string text = prepared(i);
+        if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom) {
             write(text);
+        } else {
+            Encode(text, encoding, encoded);
+            write(encoded);
         }
         if (i + 1 < count)
             write(lineBreak);

@@ -92,5 +92,44 @@ TEST(WideEncoding, ALoadThatStopsAtANulLeavesTheDeviceJustAfterIt)
     EXPECT_EQ(buffer.pos(), 10);
 }
 
+TEST(WideEncoding, TextsWhoseBytesWouldReadBackAsAnotherEncodingAreWrittenAsUtf8)
+{
+    const struct {
+        std::string bytes;
+        TextEncoding loaded, saved;
+    } rows[] = {
+        // "ÿþ", then an odd byte count: 1252; CR becomes CR LF, and the
+        // bytes would decode as UTF-16.
+        {"\xFF\xFE" "ab\r"s, TextEncoding::Windows1252, TextEncoding::Utf8Bom},
+        // U+0000 first, then a CR that becomes CR LF: the bytes would be UTF-32.
+        {"\xFF\xFE\0\0" "x\0\0\0\r\0"s, TextEncoding::Utf16LE, TextEncoding::Utf8Bom},
+        // A 5 is loaded as "§" (A7 in 1252): DC A7 would be a UTF-8 character.
+        {"caf\xDC\x05"s, TextEncoding::Windows1252, TextEncoding::Utf8},
+        // Nothing ambiguous: saved as loaded.
+        {"\xFF\xFE" "abc"s, TextEncoding::Windows1252, TextEncoding::Windows1252},
+        {"\xFF\xFE\0\0" "x\0"s, TextEncoding::Utf16LE, TextEncoding::Utf16LE},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.bytes));
+        auto load = [](const QByteArray& bytes, TVeskMemoStore& store) {
+            QByteArray data = bytes;
+            QBuffer buffer(&data);
+            buffer.open(QIODevice::ReadOnly);
+            store.LoadFromStream(buffer);
+        };
+        TVeskMemoStore store, again;
+        store.SetNullReplacement(kNulSubstitute);
+        again.SetNullReplacement(kNulSubstitute);
+        load(QByteArray::fromStdString(row.bytes), store);
+        EXPECT_EQ(store.Encoding(), row.loaded);
+        QByteArray saved;
+        QBuffer out(&saved);
+        out.open(QIODevice::WriteOnly);
+        EXPECT_EQ(store.SaveToStream(out), row.saved);
+        load(saved, again);
+        EXPECT_EQ(again.GetTextPart(0, again.CharCount()), store.GetTextPart(0, store.CharCount()));
+    }
+}
+
 } // namespace
 } // namespace vesk
