@@ -6,8 +6,6 @@
 #include "app/MsgBox.h"
 #include "app/UnreadableSettings.h"
 #include "editor/VeskMemoStore.h"
-#include "platform/Launcher.h"
-#include "platform/Registry.h"
 #include "settings/SettingsSections.h"
 #include "settings/WindowPlacement.h"
 #include "support/TempDir.h"
@@ -87,69 +85,31 @@ TEST(LostDocuments, NulBytesAreShownOnceAndSavedBackUnchanged)
     EXPECT_EQ(MsgBoxScript::Calls().size(), 1);  // told once, when it was opened
 }
 
-TEST(LostDocuments, Utf16AndUtf32PagesSaveBackInTheirEncoding)
-{
-    const QString text = QStringLiteral("<P>caf\u00e9 \U0001F600\r\n<P>na\u00efve");
-    for (const auto encoding : {QStringEncoder::Utf16LE, QStringEncoder::Utf16BE, QStringEncoder::Utf32LE,
-                                QStringEncoder::Utf32BE}) {
-        SCOPED_TRACE(int(encoding));
-        Fixture f;
-        test::TempDir dir;
-        auto encode = [&](const QString& s) {
-            QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
-            return QByteArray(encoder(s));
-        };
-        const QString path = dir.file("wide.htm");
-        ASSERT_TRUE(WriteFileBytes(path, encode(text)));
-        f.window.AddFile(path);
-        TVeskMemoFile* editor = f.window.CurrentEditor();
-        EXPECT_EQ(Text(editor), text);
-        editor->Select(0, 0);
-        editor->TypeText("x");
-        f.window.SaveClick();
-        EXPECT_EQ(ReadFileBytes(path), encode(QStringLiteral("x") + text));
-    }
-}
-
-TEST(LostDocuments, ADocumentNamedBakIsNeverItsOwnBackup)
-{
-    Fixture f;
-    test::TempDir dir;
-    const QString path = dir.file("page.BAK");
-    ASSERT_TRUE(WriteFileBytes(path, "old"));
-    f.window.AddFile(path);
-    f.window.CurrentEditor()->TypeText("new ");
-    f.window.SaveClick();
-    EXPECT_EQ(ReadFileBytes(path), "new old");
-    EXPECT_EQ(ReadFileBytes(dir.file("page.BAK.BAK")), "old");
-    f.window.CurrentEditor()->TypeText("newer ");
-    f.window.SaveClick();
-    EXPECT_EQ(ReadFileBytes(path), "new newer old");
-    EXPECT_EQ(ReadFileBytes(dir.file("page.BAK.BAK")), "new old");
-    EXPECT_EQ(FilesIn(dir.path()), (QStringList{"page.BAK", "page.BAK.BAK"}));
-}
-
-TEST(LostDocuments, TheBackupOfALinkChainLiesBesideItsFinalTarget)
+TEST(LostDocuments, BackupsNeverTakeTheDocumentsPlaceAndLieBesideTheRealFile)
 {
     Fixture f;
     test::TempDir dir;
     for (const char* sub : {"a", "b", "real"})
         ASSERT_TRUE(QDir(dir.path()).mkdir(sub));
-    const QString real = dir.file("real/page.htm");
-    ASSERT_TRUE(WriteFileBytes(real, "old"));
-    ASSERT_EQ(::symlink("../real/page.htm", QFile::encodeName(dir.file("b/second.htm")).constData()), 0);
-    ASSERT_EQ(::symlink(QFile::encodeName(dir.file("b/second.htm")).constData(),
-                        QFile::encodeName(dir.file("a/first.htm")).constData()),
-              0);
-    f.window.AddFile(dir.file("a/first.htm"));
-    f.window.CurrentEditor()->TypeText("new ");
-    f.window.SaveClick();
-    EXPECT_EQ(ReadFileBytes(real), "new old");
-    EXPECT_EQ(ReadFileBytes(dir.file("real/page.BAK")), "old");
-    EXPECT_EQ(FilesIn(dir.file("a")), QStringList{"first.htm"});
-    EXPECT_EQ(FilesIn(dir.file("b")), QStringList{"second.htm"});
-    EXPECT_TRUE(QFileInfo(dir.file("a/first.htm")).isSymLink());
-    EXPECT_TRUE(QFileInfo(dir.file("b/second.htm")).isSymLink());
+    // A document called "….BAK", and one reached through two links.
+    ASSERT_TRUE(WriteFileBytes(dir.file("page.BAK"), "old"));
+    ASSERT_TRUE(WriteFileBytes(dir.file("real/page.htm"), "old"));
+    ASSERT_TRUE(QFile::link("../real/page.htm", dir.file("b/second.htm")));
+    ASSERT_TRUE(QFile::link(dir.file("b/second.htm"), dir.file("a/first.htm")));
+    for (const char* name : {"page.BAK", "a/first.htm"}) {
+        f.window.AddFile(dir.file(name));
+        f.window.CurrentEditor()->TypeText("new ");
+        f.window.SaveClick();
+        f.window.CurrentEditor()->TypeText("newer ");
+        f.window.SaveClick();  // the second backup replaces the first
+    }
+    EXPECT_EQ(ReadFileBytes(dir.file("page.BAK")), "new newer old");
+    EXPECT_EQ(ReadFileBytes(dir.file("page.BAK.BAK")), "new old");
+    EXPECT_EQ(ReadFileBytes(dir.file("real/page.htm")), "new newer old");
+    EXPECT_EQ(ReadFileBytes(dir.file("real/page.BAK")), "new old");
+    EXPECT_EQ(FilesIn(dir.path()), (QStringList{"page.BAK", "page.BAK.BAK"}));
+    EXPECT_EQ(FilesIn(dir.file("a")) + FilesIn(dir.file("b")), (QStringList{"first.htm", "second.htm"}));
+    EXPECT_TRUE(QFileInfo(dir.file("a/first.htm")).isSymLink() && QFileInfo(dir.file("b/second.htm")).isSymLink());
 }
 
 // In the child of RunWithSmallDisk: gtest cannot be used there, so each
@@ -240,24 +200,6 @@ TEST(LostDocuments, AnUnreadableSettingsFileIsNeverReplacedWithoutAsking)
         EXPECT_EQ(MsgBoxScript::Calls().size(), 2);
         EXPECT_TRUE(ReadPlacement().has_value());  // replaced by this session's settings
     }
-}
-
-TEST(LostDocuments, EverySessionEndPathReadsBackAsOneArgument)
-{
-    Fixture f;
-    test::TempDir dir;
-    const QStringList names = {"say \"hi\".htm", "$HOME `x` \\ 'q'.htm", "plain.htm"};
-    for (const QString& name : names) {
-        ASSERT_TRUE(WriteFileBytes(dir.file(name), "x"));
-        f.window.AddFile(dir.file(name));
-    }
-    const QString command = f.window.SessionEnding();
-    const std::optional<QStringList> words = SplitCommandLine(command);
-    ASSERT_TRUE(words);
-    QStringList expected{QCoreApplication::applicationFilePath()};
-    for (const QString& name : names)
-        expected << dir.file(name);
-    EXPECT_EQ(*words, expected);
 }
 
 // ---- hangs and runaway reads ------------------------------------------------

@@ -6,10 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <climits>
-#include <tuple>
-
 namespace vesk {
 namespace {
 
@@ -68,33 +64,6 @@ TEST(WindowPlacement, MalformedValuesAreIgnored)
     };
     for (const char* text : malformed)
         EXPECT_FALSE(ParsePlacement(QString::fromLatin1(text)).has_value()) << text;
-}
-
-TEST(WindowPlacement, ClampingHoldsEveryValueToTheArea)
-{
-    const QRect area(0, 30, 1000, 700);  // x 0 … 999, y 30 … 729
-    const struct {
-        std::array<int, 6> in;  // left, top, right, bottom, minX, minY
-        std::array<int, 6> out;
-    } rows[] = {
-        {{101, 191, 705, 501, -1, -1}, {101, 191, 705, 501, -1, -1}},                 // fits: unchanged
-        {{INT_MIN, INT_MIN, INT_MAX, INT_MAX, 5, 40}, {0, 30, 1000, 730, 5, 40}},     // the whole area
-        {{0, 0, 2000000000, 2000000000, 2000, 40}, {0, 30, 1000, 730, -1, -1}},
-        {{900, 700, 1100, 800, -1, -1}, {800, 630, 1000, 730, -1, -1}},               // moved in
-        {{INT_MAX, INT_MAX, INT_MIN, INT_MIN, -1, -1}, {396, 420, 1000, 730, -1, -1}}, // designed size
-        {{-500, 10, -400, 10, -1, -1}, {0, 30, 100, 340, -1, -1}},
-    };
-    for (const auto& row : rows) {
-        WindowPlacement p;
-        std::tie(p.left, p.top, p.right, p.bottom, p.minX, p.minY) =
-            std::tie(row.in[0], row.in[1], row.in[2], row.in[3], row.in[4], row.in[5]);
-        const WindowPlacement c = ClampPlacement(p, area);
-        EXPECT_EQ((std::array<int, 6>{c.left, c.top, c.right, c.bottom, c.minX, c.minY}), row.out)
-            << FormatPlacement(p).toStdString();
-    }
-    WindowPlacement far;
-    far.left = 5000;
-    EXPECT_EQ(ClampPlacement(far, QRect()), far);  // no area known: left alone
 }
 
 TEST(WindowPlacement, ShowStateToWindowState)
