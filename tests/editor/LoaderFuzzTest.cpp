@@ -123,11 +123,17 @@ std::string Broken(const TVeskMemoStore& store)
     return store.GetTextPart(0, store.CharCount()) == joined ? "" : "the text read whole";
 }
 
+#ifdef VESK_SANITIZE
+constexpr int kIterations = 400;  // each round is many times slower under the sanitizers
+#else
+constexpr int kIterations = 1500;
+#endif
+
 TEST(LoaderFuzz, EveryInputLoadsSoundlyAndSavesBackToTheSameText)
 {
     const int iterations = qEnvironmentVariableIsSet("VESK_FUZZ_ITERATIONS")
                                ? qEnvironmentVariableIntValue("VESK_FUZZ_ITERATIONS")
-                               : 1500;
+                               : kIterations;
     std::mt19937 rng(qEnvironmentVariableIsSet("VESK_FUZZ_SEED") ? qEnvironmentVariableIntValue("VESK_FUZZ_SEED")
                                                                   : 20240607);
     const std::vector<std::string> seeds = Seeds();
