@@ -2,17 +2,17 @@
 #include "app/DocumentFiles.h"
 
 #include "editor/VeskMemoStore.h"
+#include "platform/DocumentFile.h"
+#include "platform/FileNames.h"
+#include "platform/SafeFile.h"
 #include "settings/Settings.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-
-#include <fcntl.h>
+#include <cerrno>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace vesk {
 
@@ -26,74 +26,50 @@ QString BackupPath(const QString& path)
     return folder + base + QStringLiteral(".BAK");
 }
 
-namespace {
-
-// The file a save really replaces: the target of a symbolic link.
-QString SaveTarget(const QString& path)
+QString BackupPathFor(const QString& path)
 {
-    const QFileInfo info(path);
-    if (info.isSymLink()) {
-        const QString target = info.symLinkTarget();
-        if (!target.isEmpty())
-            return target;
-    }
-    return path;
+    const QString target = FinalLinkTarget(path);
+    const QString backup = BackupPath(target);
+    // "page.BAK" would be its own backup: copying it onto itself and
+    // removing "the old backup" first would remove the document.
+    return backup == target ? target + QStringLiteral(".BAK") : backup;
 }
-
-} // namespace
 
 namespace {
 
 [[noreturn]] void Fail(const QString& path, const QString& why)
 {
-    throw EDocumentWriteError("Unable to write to " + path.toStdString() + ": " + why.toStdString());
+    throw EDocumentWriteError("Unable to write to " + path.toStdString() + ": " + why.toStdString() + ".");
 }
 
-void FlushFolderOf(const QString& file)
+// Writes `bytes` as the new content of `path`. `backupError` is the errno
+// of a backup copy that was wanted and failed (0 otherwise): a file that
+// can only be written over in place is then left alone, since a failure or
+// a crash half-way would leave neither the old text nor a copy of it.
+void WriteBytes(const QString& path, const QByteArray& bytes, int backupError)
 {
-    // The rename itself reaches the disk only when the folder is flushed.
-    const int dir = ::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        (void)::fsync(dir);
-        ::close(dir);
-    }
-}
-
-// Writes over the file itself: for files with other hard links (a rename
-// would cut them off) and folders where no new file may be created.
-void WriteInPlace(const QString& target, const QString& path, const QByteArray& bytes)
-{
-    QFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        Fail(path, out.errorString());
-    if (out.write(bytes) != bytes.size() || !out.flush() || ::fsync(out.handle()) != 0)
-        Fail(path, out.errorString());
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    const QString target = SaveTarget(path);
+    const QString target = FinalLinkTarget(path);
     struct stat st {};
-    if (::stat(QFile::encodeName(target).constData(), &st) == 0 && st.st_nlink > 1) {
-        WriteInPlace(target, path, bytes);
-        return;
+    const bool exists = ::stat(FileNameToBytes(target).constData(), &st) == 0;
+    // A rename would cut the file off from its other hard links.
+    bool inPlace = exists && S_ISREG(st.st_mode) && st.st_nlink > 1;
+    if (!inPlace) {
+        bool noTempFile = false;
+        const int error = ReplaceFile(target, bytes, &noTempFile);
+        if (error == 0)
+            return;
+        // A folder where no new file may be created: the file itself may
+        // still be writable.
+        if (!(noTempFile && exists && S_ISREG(st.st_mode) && (error == EACCES || error == EPERM)))
+            Fail(path, DescribeFileError(error));
+        inPlace = true;
     }
-    // QSaveFile writes a temporary file beside the target, flushes it and
-    // renames it into place, keeping the old file's permissions; where no
-    // temporary file can be created it writes the file in place.
-    QSaveFile out(target);
-    out.setDirectWriteFallback(true);
-    if (!out.open(QIODevice::WriteOnly))
-        Fail(path, out.errorString());
-    if (out.write(bytes) != bytes.size()) {
-        const QString why = out.errorString();
-        out.cancelWriting();
-        Fail(path, why);
-    }
-    if (!out.commit())
-        Fail(path, out.errorString());
-    FlushFolderOf(target);
+    if (backupError != 0)
+        Fail(path, DescribeFileError(backupError) +
+                       QStringLiteral(" (its backup copy could not be made, and this file can only be written "
+                                      "over in place, which is never done without one; the file is unchanged)"));
+    if (const int error = OverwriteFileInPlace(target, bytes))
+        Fail(path, DescribeFileError(error));
 }
 
 } // namespace
@@ -110,7 +86,7 @@ QString EncodingName(TextEncoding encoding)
 
 void WriteFileSafely(const QString& path, const QByteArray& bytes)
 {
-    WriteBytes(path, bytes);
+    WriteBytes(path, bytes, 0);
 }
 
 TSaveResult SaveDocumentFile(const TVeskMemoStore& document, const QString& path, bool backup)
@@ -123,14 +99,49 @@ TSaveResult SaveDocumentFile(const TVeskMemoStore& document, const QString& path
         buffer.open(QIODevice::WriteOnly);
         result.encoding = document.SaveToStream(buffer);
     }
-    const QString target = SaveTarget(path);
-    if (backup && QFileInfo::exists(target)) {
-        const QString backupPath = BackupPath(target);
-        QFile::remove(backupPath);
-        result.backupFailed = !QFile::copy(target, backupPath);
+    int backupError = 0;
+    const QString target = FinalLinkTarget(path);
+    if (backup && FileExists(target)) {
+        // The old backup is replaced only by a complete new one.
+        backupError = CopyFileSafely(target, BackupPathFor(path));
+        result.backupFailed = backupError != 0;
     }
-    WriteBytes(path, bytes);
+    WriteBytes(path, bytes, backupError);
     return result;
+}
+
+std::optional<QString> OpenDocumentForReading(const QString& path, QFile& file)
+{
+    std::optional<QString> problem = OpenDocumentFile(path, file);
+    if (problem && !problem->startsWith(QLatin1String("Cannot open file")))
+        problem = QStringLiteral("Cannot open file ") + path + QStringLiteral("\r\r") + *problem;
+    return problem;
+}
+
+QString NulBytesMessage(const QString& path, const TNulReport& nuls, bool savedBack)
+{
+    if (nuls.count == 0)
+        return {};
+    QStringList lines;
+    for (const std::int32_t p : nuls.paragraphs)
+        lines << QString::number(p + 1);
+    QString where;
+    if (lines.size() == 1)
+        where = QStringLiteral("on line ") + lines.front();
+    else if (lines.size() < qsizetype(kNulParagraphsKept))
+        where = QStringLiteral("on lines ") + lines.mid(0, lines.size() - 1).join(QStringLiteral(", ")) +
+                QStringLiteral(" and ") + lines.back();
+    else
+        where = QStringLiteral("first on lines ") + lines.join(QStringLiteral(", ")) + QStringLiteral(", …");
+    const QString substitute = QChar(char16_t(kNulSubstitute));
+    const QString count = nuls.count == 1 ? QStringLiteral("a NUL byte")
+                                          : QString::number(nuls.count) + QStringLiteral(" NUL bytes");
+    return QFileInfo(path).fileName() + QStringLiteral(" holds ") + count + QStringLiteral(" (") + where +
+           QStringLiteral(").") + QStringLiteral("\r\r") +
+           (savedBack ? QStringLiteral("Each is shown as ") + substitute +
+                            QStringLiteral(" and saved back as a NUL byte; delete the ") + substitute +
+                            QStringLiteral(" characters you do not want to keep.")
+                      : QStringLiteral("Each was inserted as ") + substitute + QStringLiteral("."));
 }
 
 FileSlots WithRecent(const FileSlots& recent, const QString& path, const QStringList& preferred)

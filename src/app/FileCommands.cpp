@@ -60,7 +60,7 @@ void TFileCommands::ReportSave(TVeskMemoFile& editor, const QString& path, const
     }
     // The save went ahead; the user must still know there is no backup.
     if (saved.backupFailed)
-        MsgBox(QStringLiteral("The backup copy ") + BackupPath(path) + QStringLiteral(" could not be made.")
+        MsgBox(QStringLiteral("The backup copy ") + BackupPathFor(path) + QStringLiteral(" could not be made.")
                    + QStringLiteral("\r\r") + QStringLiteral("The document itself was saved."),
                QStringLiteral("Backup Failed"), kMbOk, kSoundWarning);
     window_.ShowDocumentState(editor);
@@ -68,13 +68,28 @@ void TFileCommands::ReportSave(TVeskMemoFile& editor, const QString& path, const
 
 void TFileCommands::LoadInto(TVeskMemoFile& editor, const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("Cannot open file " + path.toStdString());
+    QFile file;
+    if (const std::optional<QString> problem = OpenDocumentForReading(path, file))
+        throw std::runtime_error(problem->toStdString());
+    LoadInto(editor, file, path);
+}
+
+void TFileCommands::LoadInto(TVeskMemoFile& editor, QFile& file, const QString& path)
+{
     editor.Select(0, 0);
-    editor.LoadFromStream(file);
+    try {
+        editor.LoadFromStream(file);
+    } catch (const std::exception& e) {
+        editor.SetFileName(QString());
+        editor.SetModified(false);
+        window_.ShowDocumentState(editor);
+        throw std::runtime_error("Cannot read file " + path.toStdString() + ": " + e.what());
+    }
     editor.SetFileName(path);
     editor.SetModified(false);
+    const QString nuls = NulBytesMessage(path, editor.LoadedNuls());
+    if (!nuls.isEmpty())
+        MsgBox(nuls, QString::fromLatin1(kNulBytesCaption), kMbOk, kSoundWarning);
 }
 
 void TFileCommands::NewClick(TVeskMemoFile& editor)
@@ -177,15 +192,25 @@ void TFileCommands::ImportFile1Click(TVeskMemoFile& editor)
     const QString path = openFileDialog ? openFileDialog(QString()) : QString();
     if (path.isEmpty())
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        MsgBox(QStringLiteral("Cannot open file ") + path, QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
+    QFile file;
+    if (const std::optional<QString> problem = OpenDocumentForReading(path, file)) {
+        MsgBox(*problem, QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
         return;
     }
-    // Read through a scratch store, so line breaks and encodings are
+    // Read through a scratch store, so line breaks, encodings and NULs are
     // handled exactly as when opening a document.
     TVeskMemoStore scratch;
-    scratch.LoadFromStream(file);
+    scratch.SetNullReplacement(kNulSubstitute);
+    try {
+        scratch.LoadFromStream(file);
+    } catch (const std::exception& e) {
+        MsgBox(QStringLiteral("Cannot read file ") + path + QStringLiteral(": ") + QString::fromUtf8(e.what()),
+               QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
+        return;
+    }
+    const QString nuls = NulBytesMessage(path, scratch.LoadedNuls(), false);
+    if (!nuls.isEmpty())
+        MsgBox(nuls, QString::fromLatin1(kNulBytesCaption), kMbOk, kSoundWarning);
     editor.ReplaceSelection(scratch.GetTextPart(0, scratch.CharCount()));
     editor.setFocus();
 }

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class QFile;
 class QMenu;
 
 namespace vesk {
@@ -35,7 +36,11 @@ public:
     void FillMenu();
     // Loads `path` into `editor` (caret at the start, FileName set, not
     // modified). Throws with the message to show when it cannot be read.
+    // A file that cannot be opened leaves the editor as it was; one that
+    // fails half-way leaves it empty and untitled, so no later Save can write
+    // that emptiness over the file. A file that held NUL bytes is reported.
     void LoadInto(TVeskMemoFile& editor, const QString& path);
+    void LoadInto(TVeskMemoFile& editor, QFile& file, const QString& path);
 
     // File dialogs (tests replace them): return the chosen path or "".
     std::function<QString(const QString& initial)> openFileDialog;

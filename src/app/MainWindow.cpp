@@ -7,8 +7,11 @@
 #include "app/EditCommands.h"
 #include "app/FileCommands.h"
 #include "app/MsgBox.h"
+#include "app/UnreadableSettings.h"
 #include "app/ToolEntries.h"
 #include "controls/TransparentButton.h"
+#include "platform/FileNames.h"
+#include "platform/Launcher.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
 #include "settings/FileLists.h"
@@ -60,6 +63,7 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("HTMLVeskMain"));
     setWindowTitle(QStringLiteral("HTML Vesk"));
+    AskBeforeReplacingUnreadableFiles();
     encodingLabel_ = new QLabel(this);
     encodingLabel_->setObjectName(QStringLiteral("EncodingLabel"));
     encodingLabel_->setToolTip(QStringLiteral("The encoding the document is saved in"));
@@ -389,12 +393,18 @@ void THTMLVeskMain::ShowTabOf(TVeskMemoFile* editor)
 
 void THTMLVeskMain::AddFile(const QString& path)
 {
-    if (!QFileInfo(path).isFile())
+    if (!FileExists(path))
         return;  // files that do not exist are ignored
+    QFile file;
+    if (const std::optional<QString> problem = OpenDocumentForReading(path, file)) {
+        MsgBox(*problem, QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
+        return;  // a folder, a device, a pipe: no tab for it
+    }
     CreateTab1Click();
     try {
-        files_->LoadInto(*current_, path);
-    } catch (const std::exception&) {
+        files_->LoadInto(*current_, file, path);
+    } catch (const std::exception& e) {
+        ShowException(e);
         return;
     }
     DocumentNamed(*current_, path);
@@ -509,7 +519,13 @@ void THTMLVeskMain::ReadIni()
         ShowException(e);
     }
     clipper_->ComboBox1Change();
-    if (const std::optional<WindowPlacement> placement = ReadPlacement()) {
+    if (std::optional<WindowPlacement> placement = ReadPlacement()) {
+        // Held to the screen it belongs on, whatever the file says.
+        const QPoint corner(placement->left, placement->top);
+        QScreen* screen = QGuiApplication::screenAt(corner) ? QGuiApplication::screenAt(corner)
+                                                            : QGuiApplication::primaryScreen();
+        if (screen)
+            placement = ClampPlacement(*placement, screen->availableGeometry());
         setGeometry(placement->left, placement->top, placement->right - placement->left,
                     placement->bottom - placement->top);
         const Qt::WindowState state = ShowStateToWindowState(placement->showCmd);
@@ -535,6 +551,8 @@ void THTMLVeskMain::WriteIni()
     placement.right = normal.left() + normal.width();
     placement.bottom = normal.top() + normal.height();
     placement.showCmd = isMaximized() ? kShowMaximized : (isMinimized() ? kShowMinimized : kShowNormal);
+    if (QScreen* screen = this->screen())
+        placement = ClampPlacement(placement, screen->availableGeometry());
     WritePlacement(placement);
     ViewBars bars;
     bars.toolbar = Bar(kToolBarName)->isVisibleTo(this);
@@ -586,7 +604,7 @@ QString THTMLVeskMain::SessionEnding()
     QString command;
     RunCommand(*current_, [this, &command](TVeskMemoFile&) {
         const AutoCloseOptions options = ReadAutoClose();
-        QString tail;
+        QStringList documents;
         for (int i = 0; i < TabCount(); ++i) {
             TVeskMemoFile* editor = Editor(i);
             if (editor->CharCount() > 0 && options.saveChanges && editor->Modified()) {
@@ -599,9 +617,10 @@ QString THTMLVeskMain::SessionEnding()
                 }
             }
             if (!editor->FileName().isEmpty())
-                tail += QStringLiteral(" \"") + editor->FileName() + QLatin1Char('"');
+                documents << editor->FileName();
         }
-        command = QCoreApplication::applicationFilePath() + tail;
+        // Each path must come back as one argument, whatever quotes it holds.
+        command = StartCommandLine(QCoreApplication::applicationFilePath(), documents);
         RegWriteValue(RegRoot::CurrentUser, QStringLiteral("\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"),
                       QStringLiteral("HTMLVeskRunOnce"), command);
         WriteIni();

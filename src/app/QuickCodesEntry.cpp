@@ -1,6 +1,7 @@
 // The quick codes' entry point.
 #include "app/QuickCodesEntry.h"
 
+#include "app/MsgBox.h"
 #include "editor/VeskMemo.h"
 #include "platform/ProgramFolder.h"
 #include "tools/QuickCodes.h"
@@ -28,7 +29,10 @@ void TQuickCodesEntry::QuickCodeInsert(TVeskMemoFile& editor, int code)
 {
     if (editor.ReadOnly())
         return;
-    InsertQuickCode(editor, code, ProgramFile(QStringLiteral("quickcod.ini")), host_.Today());
+    QString notice;
+    InsertQuickCode(editor, code, ProgramFile(QStringLiteral("quickcod.ini")), host_.Today(), &notice);
+    if (!notice.isEmpty())
+        MsgBox(notice, QString::fromLatin1(kQuickCodeNoticeCaption), kMbOk, kSoundInformation);
     editor.ScrollInView();
     editor.setFocus();
 }

@@ -1,5 +1,6 @@
 // Entry point of HTML Vesk: one instance per user and display, then the main window.
 #include "app/MainWindow.h"
+#include "platform/CommandLine.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
 #include "validator/CommandLineValidation.h"
@@ -57,9 +58,11 @@ int main(int argc, char** argv)
         return vesk::ValidateFromCommandLine(files, std::cout, std::cerr);
     }
 
-    // QApplication removes its own options (-platform, …) from argc/argv, so
-    // what remains are document paths.
-    QApplication app(argc, argv);
+    // Qt sees only its own options: a document named like one ("-reverse")
+    // stays a document, and names keep the bytes the file system holds.
+    vesk::TProgramArguments sorted = vesk::SortProgramArguments(argc, argv);
+    int qtArgc = sorted.QtArgumentCount();
+    QApplication app(qtArgc, sorted.qtArguments.data());
     QApplication::setApplicationName(QStringLiteral("HTML Vesk"));
 
     // A second start hands its first document to the running instance and
@@ -74,9 +77,7 @@ int main(int argc, char** argv)
     instance.SetCopyDataHandler([&window](vesk::SingleInstance*, int identifier, const QString& text) {
         return window.CopyDataReceived(identifier, text);
     });
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+    const QStringList arguments = sorted.documents;
     // The desktop session ending: save what the user wants kept and come
     // back at the next logon with the same documents.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,

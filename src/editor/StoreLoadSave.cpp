@@ -2,12 +2,15 @@
 #include "editor/StoreText.h"
 #include "editor/VeskMemoStore.h"
 #include "editor/VeskNavigator.h"
+#include "editor/WideEncoding.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QIODevice>
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <cstring>
 #include <stdexcept>
 
@@ -17,16 +20,21 @@ namespace {
 constexpr qint64 kChunk = 65500;
 constexpr qint64 kProgressMs = 300;
 
-// Thrown inside a UTF-8 attempt when the bytes turn out not to be UTF-8.
-struct NotUtf8 {};
+// Thrown inside an attempt when the bytes turn out not to be in the
+// encoding tried.
+struct NotThisEncoding {};
+
+constexpr std::string_view kNulSubstituteUtf8 = "\xE2\x90\x80";  // U+2400
 
 } // namespace
 
-// Builds the paragraphs of one load. Used once as UTF-8 and, when the bytes
-// prove not to be UTF-8, once more as Windows-1252.
+// Builds the paragraphs of one load. A load tries the encodings a file may
+// be in, in order (UTF-16 or UTF-32 when it starts with their mark, then
+// UTF-8, then Windows-1252, which always succeeds), with one loader each.
 class TStoreLoader {
 public:
-    TStoreLoader(TVeskMemoStore& s, bool asUtf8) : s_(s), utf8_(asUtf8)
+    TStoreLoader(TVeskMemoStore& s, TextEncoding as)
+        : s_(s), utf8_(as != TextEncoding::Windows1252), wide_(IsWideEncoding(as)), decoder_(as)
     {
         // Bytes that need more than copying: breaks, the mark byte, NUL,
         // style codes (they change the running style) and, for 1252, every
@@ -52,23 +60,51 @@ public:
         qint64 consumed = 0;
         bool atStart = true;
         for (;;) {
-            chunk = device.read(kChunk);
-            if (chunk.isEmpty())
+            chunk.resize(kChunk);
+            const qint64 got = device.read(chunk.data(), kChunk);
+            if (got < 0) {
+                // A disk error half-way must not pass for the end of the file.
+                throw std::runtime_error("The file could not be read to its end (" +
+                                         device.errorString().toStdString() + ").");
+            }
+            if (got == 0)
                 break;
+            chunk.resize(got);
             std::string_view bytes(chunk.constData(), std::size_t(chunk.size()));
-            if (atStart && utf8_ && bytes.size() >= 3 && std::memcmp(bytes.data(), "\xEF\xBB\xBF", 3) == 0) {
+            if (atStart && wide_) {
+                // The caller chose this encoding because the mark is there.
+                const std::size_t mark = ByteOrderMark(decoder_.Encoding()).size();
+                bytes.remove_prefix(std::min(mark, bytes.size()));
+                consumed += qint64(mark);
+            } else if (atStart && utf8_ && bytes.size() >= 3 && std::memcmp(bytes.data(), "\xEF\xBB\xBF", 3) == 0) {
                 bom_ = true;
                 bytes.remove_prefix(3);
                 consumed += 3;
             }
             atStart = false;
-            const qint64 stop = Scan(bytes);
-            if (stop >= 0) {
-                if (utf8_ && !validator_.Finish())
-                    throw NotUtf8{};  // the text ends inside a character
-                return consumed + stop + 1;  // the NUL itself is consumed
+            const qint64 rawSize = qint64(bytes.size());
+            if (wide_) {
+                const int pendingBefore = decoder_.Pending();
+                decoded_.clear();
+                if (!decoder_.Feed(bytes, decoded_))
+                    throw NotThisEncoding{};
+                const qint64 stop = Scan(decoded_);
+                if (stop >= 0) {
+                    // Back to file bytes: the decoded text up to the NUL
+                    // began with the units held back from the last chunk.
+                    return consumed - pendingBefore +
+                           qint64(WideLength(std::string_view(decoded_).substr(0, std::size_t(stop) + 1),
+                                             decoder_.Encoding()));
+                }
+            } else {
+                const qint64 stop = Scan(bytes);
+                if (stop >= 0) {
+                    if (utf8_ && !validator_.Finish())
+                        throw NotThisEncoding{};  // the text ends inside a character
+                    return consumed + stop + 1;  // the NUL itself is consumed
+                }
             }
-            consumed += qint64(bytes.size());
+            consumed += rawSize;
             if (clock.elapsed() - lastReport >= kProgressMs) {
                 lastReport = clock.elapsed();
                 s_.progress_ = int(consumed * 100 / total);
@@ -76,8 +112,8 @@ public:
                     s_.OnProgress(&s_);
             }
         }
-        if (utf8_ && !validator_.Finish())
-            throw NotUtf8{};
+        if (wide_ ? !decoder_.Finish() : utf8_ && !validator_.Finish())
+            throw NotThisEncoding{};  // the text ends inside a character
         return -1;
     }
 
@@ -99,11 +135,11 @@ private:
             if (nul)
                 end = std::size_t(static_cast<const char*>(nul) - bytes.data());
         }
-        if (utf8_) {
+        if (utf8_ && !wide_) {
             // Only what becomes text decides the encoding.
             validator_.Feed(bytes.substr(0, end));
             if (!validator_.Valid())
-                throw NotUtf8{};
+                throw NotThisEncoding{};
         }
         std::size_t i = 0;
         while (i < end) {
@@ -130,6 +166,7 @@ private:
             }
             pairable_ = false;
             if (c == 0) {
+                RecordNul();
                 AppendChar(s_.nullReplacement_);
             } else if (c == kMarkByte) {
                 AppendChar(U'\u00A7');
@@ -174,6 +211,16 @@ private:
             CutOversizedParagraph();
     }
 
+    void RecordNul()
+    {
+        TNulReport& nuls = s_.loadedNuls_;
+        ++nuls.count;
+        const std::int32_t paragraph = s_.paragraphs_.Count();
+        if ((nuls.paragraphs.empty() || nuls.paragraphs.back() != paragraph) &&
+            nuls.paragraphs.size() < kNulParagraphsKept)
+            nuls.paragraphs.push_back(paragraph);
+    }
+
     void CutOversizedParagraph()
     {
         // A paragraph may not grow past the limit; the rest continues as a
@@ -202,6 +249,10 @@ private:
             cur_.resize(n);
         }
         const std::int32_t length = utf8_ ? std::int32_t(CountUtf8Chars(cur_)) : curChars_;
+        // Offsets are 32-bit: a text that would not fit is refused whole
+        // rather than counted wrong.
+        if (s_.charCount_ > INT32_MAX - 2 - length)
+            throw std::length_error("The text is too long for the editor.");
         TParRecord p = TVeskMemoStore::MakeParagraph(cur_, length);
         p.startStyle = paragraphStyle_;
         const std::int32_t index = s_.paragraphs_.Append(std::move(p));
@@ -214,7 +265,10 @@ private:
     }
 
     TVeskMemoStore& s_;
-    const bool utf8_;
+    const bool utf8_;  // the scanned bytes are UTF-8 (read as such, or decoded)
+    const bool wide_;  // read as UTF-16 or UTF-32 and decoded first
+    TWideDecoder decoder_;
+    std::string decoded_;
     std::array<bool, 256> special_{};
     Utf8Validator validator_;
     std::string cur_;
@@ -249,31 +303,36 @@ void TVeskMemoStore::LoadFromStream(QIODevice& device)
         charCount_ = 0;
     };
 
+    // UTF-16 and UTF-32 only when the mark says so; Windows-1252 takes anything.
+    std::vector<TextEncoding> attempts = WideEncodingsByMark(source->peek(4).toStdString());
+    attempts.push_back(TextEncoding::Utf8);
+    attempts.push_back(TextEncoding::Windows1252);
     try {
         qint64 stoppedAt = -1;
-        bool bom = false;
-        try {
+        for (std::size_t i = 0; i < attempts.size(); ++i) {
             clearAll();
-            TStoreLoader loader(*this, true);
-            stoppedAt = loader.Run(*source);
-            loader.Finish();
-            bom = loader.Bom();
-            encoding_ = bom ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
-        } catch (const NotUtf8&) {
-            clearAll();
-            source->seek(source == &device ? startPos : 0);
-            TStoreLoader loader(*this, false);
-            stoppedAt = loader.Run(*source);
-            loader.Finish();
-            encoding_ = TextEncoding::Windows1252;
+            loadedNuls_ = {};
+            if (i > 0)
+                source->seek(source == &device ? startPos : 0);
+            try {
+                TStoreLoader loader(*this, attempts[i]);
+                stoppedAt = loader.Run(*source);
+                loader.Finish();
+                encoding_ = attempts[i] == TextEncoding::Utf8 && loader.Bom() ? TextEncoding::Utf8Bom : attempts[i];
+                break;
+            } catch (const NotThisEncoding&) {
+            }
         }
         if (stoppedAt >= 0 && source == &device)
             device.seek(startPos + stoppedAt);
     } catch (...) {
+        loadedNuls_ = {};
+        restoreNuls_ = false;
         ResetToEmpty();
         AfterLoad();
         throw;
     }
+    restoreNuls_ = loadedNuls_.count > 0 && nullReplacement_ == kNulSubstitute;
     AfterLoad();
 }
 
@@ -299,35 +358,74 @@ void TVeskMemoStore::AfterLoad()
         OnChange(this);
 }
 
+namespace {
+
+// The text as it goes to the file: each substitute of a loaded NUL becomes
+// that NUL again.
+void RestoreNuls(std::string& text)
+{
+    std::size_t at = text.find(kNulSubstituteUtf8);
+    if (at == std::string::npos)
+        return;
+    std::size_t out = at;
+    while (at < text.size()) {
+        if (text.compare(at, kNulSubstituteUtf8.size(), kNulSubstituteUtf8) == 0) {
+            text[out++] = '\0';
+            at += kNulSubstituteUtf8.size();
+        } else {
+            text[out++] = text[at++];
+        }
+    }
+    text.resize(out);
+}
+
+// The wide encodings a load tries before `chosen` whose mark starts
+// `bytes` (everything is tried before Windows-1252).
+std::vector<TextEncoding> TriedBefore(std::string_view bytes, TextEncoding chosen)
+{
+    std::vector<TextEncoding> earlier;
+    for (TextEncoding e : WideEncodingsByMark(bytes.substr(0, std::min<std::size_t>(bytes.size(), 4)))) {
+        if (e == chosen)
+            break;
+        earlier.push_back(e);
+    }
+    return earlier;
+}
+
+// True when a load would take `bytes`, written in `chosen`, for another
+// encoding: a mark of one tried first, and the rest decodes cleanly in it.
+bool ReadsAsAnother(std::string_view bytes, TextEncoding chosen)
+{
+    for (TextEncoding e : TriedBefore(bytes, chosen)) {
+        TWideDecoder decoder(e);
+        std::string scratch;
+        if (decoder.Feed(bytes.substr(ByteOrderMark(e).size()), scratch) && decoder.Finish())
+            return true;
+    }
+    return false;
+}
+
+void Encode(std::string_view utf8, TextEncoding encoding, std::string& out)
+{
+    out.clear();
+    if (encoding == TextEncoding::Windows1252)
+        Utf8ToWindows1252(utf8, out);
+    else if (IsWideEncoding(encoding))
+        AppendUtf8AsWide(utf8, encoding, out);
+    else
+        out.assign(utf8);
+}
+
+} // namespace
+
 TextEncoding TVeskMemoStore::SaveToStream(QIODevice& device) const
 {
     TextEncoding encoding = encoding_;
-    if (encoding == TextEncoding::Windows1252) {
-        // Never lose a character: a text 1252 cannot hold is written as UTF-8.
-        for (std::int32_t i = 0; i < ParagraphCount(); ++i) {
-            const TParRecord& p = paragraphs_[i];
-            if (!p.Plain() && !RepresentableInWindows1252(*ParagraphText(i))) {
-                encoding = TextEncoding::Utf8;
-                break;
-            }
-        }
-    }
-    auto write = [&device](std::string_view bytes) {
-        if (bytes.empty())
-            return;
-        if (device.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
-            throw std::runtime_error("Unable to write the document: " + device.errorString().toStdString());
-    };
-    if (encoding == TextEncoding::Utf8Bom)
-        write("\xEF\xBB\xBF");
-
-    QElapsedTimer clock;
-    clock.start();
-    qint64 lastReport = 0;
-    std::string encoded;
-    const std::int32_t count = ParagraphCount();
-    for (std::int32_t i = 0; i < count; ++i) {
+    // A paragraph as it goes to the file, still in UTF-8.
+    auto prepared = [this](std::int32_t i) {
         std::string text = *ParagraphText(i);
+        if (restoreNuls_)
+            RestoreNuls(text);
         if (removeRedundantCodes_)
             text = RemoveRedundantCodePairs(text);
         if (options_ & vmoDiscardTrailingSpaces) {
@@ -336,15 +434,79 @@ TextEncoding TVeskMemoStore::SaveToStream(QIODevice& device) const
                 --n;
             text.resize(n);
         }
-        if (encoding == TextEncoding::Windows1252) {
-            encoded.clear();
-            Utf8ToWindows1252(text, encoded);
-            write(encoded);
-        } else {
+        return text;
+    };
+    const std::int32_t count = ParagraphCount();
+    if (encoding == TextEncoding::Windows1252) {
+        // Never lose a character: a text 1252 cannot hold is written as
+        // UTF-8. So is one whose 1252 bytes are all valid UTF-8 (after an
+        // edit, or a 5 read as "§"): a load would take them for UTF-8 and
+        // show other characters. Only paragraphs that are not plain ASCII
+        // can hold such bytes.
+        bool highBytes = false, validUtf8 = true;
+        std::string bytes;
+        for (std::int32_t i = 0; i < count; ++i) {
+            if (paragraphs_[i].Plain())
+                continue;
+            if (!Utf8ToWindows1252(prepared(i), bytes)) {
+                encoding = TextEncoding::Utf8;
+                break;
+            }
+            highBytes = highBytes || std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
+            validUtf8 = validUtf8 && IsValidUtf8(bytes);
+        }
+        if (highBytes && validUtf8)
+            encoding = TextEncoding::Utf8;
+    }
+    if (encoding == TextEncoding::Windows1252 || encoding == TextEncoding::Utf16LE) {
+        // Bytes that begin like the mark of an encoding a load tries first
+        // (a 1252 text starting "ÿþ", a UTF-16 one starting with U+0000)
+        // would read back as that encoding if the rest happens to decode,
+        // and line ends and edits change the rest. Such a text is written
+        // as UTF-8 with its mark, which reads back as itself.
+        const std::string first = prepared(0);
+        std::size_t headBytes = 0;  // the first four characters at most
+        for (int chars = 0; chars < 4 && headBytes < first.size(); ++chars)
+            headBytes += std::size_t(Utf8SequenceLength(static_cast<unsigned char>(first[headBytes])));
+        std::string bytes(ByteOrderMark(encoding)), piece;
+        Encode(std::string_view(first).substr(0, headBytes), encoding, piece);
+        if (!TriedBefore(bytes + piece, encoding).empty()) {
+            std::string lineBreak;
+            Encode("\r\n", encoding, lineBreak);
+            for (std::int32_t i = 0; i < count; ++i) {
+                Encode(prepared(i), encoding, piece);
+                bytes += piece;
+                if (i + 1 < count)
+                    bytes += lineBreak;
+            }
+            if (ReadsAsAnother(bytes, encoding))
+                encoding = TextEncoding::Utf8Bom;
+        }
+    }
+    auto write = [&device](std::string_view bytes) {
+        if (bytes.empty())
+            return;
+        if (device.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+            throw std::runtime_error("Unable to write the document: " + device.errorString().toStdString());
+    };
+    write(ByteOrderMark(encoding));
+    std::string lineBreak;
+    Encode("\r\n", encoding, lineBreak);
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastReport = 0;
+    std::string encoded;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::string text = prepared(i);
+        if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom) {
             write(text);
+        } else {
+            Encode(text, encoding, encoded);
+            write(encoded);
         }
         if (i + 1 < count)
-            write("\r\n");
+            write(lineBreak);
         if (clock.elapsed() - lastReport > kProgressMs && OnProgress) {
             lastReport = clock.elapsed();
             auto* self = const_cast<TVeskMemoStore*>(this);

@@ -5,7 +5,8 @@
 // anything else is decoded as Windows-1252, whose every byte maps to exactly
 // one character (the five bytes the code page leaves undefined map to the C1
 // control characters of the same value), so a 1252 file always saves back
-// byte for byte.
+// byte for byte. A file that starts with a UTF-16 or UTF-32 byte-order mark
+// and decodes cleanly in that form is UTF-16 or UTF-32 (UnicodeEncoding.h).
 #pragma once
 
 #include <cstddef>
@@ -19,6 +20,10 @@ enum class TextEncoding {
     Utf8,         // UTF-8 without a byte-order mark
     Utf8Bom,      // UTF-8 that began with EF BB BF
     Windows1252,  // single bytes, Windows-1252
+    Utf16LE,      // UTF-16 little-endian, with its byte-order mark FF FE
+    Utf16BE,      // UTF-16 big-endian, with FE FF
+    Utf32LE,      // UTF-32 little-endian, with FF FE 00 00
+    Utf32BE,      // UTF-32 big-endian, with 00 00 FE FF
 };
 
 // Incremental UTF-8 validator: feed the bytes of a file in chunks of any

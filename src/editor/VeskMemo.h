@@ -182,7 +182,9 @@ private:
 class TVeskMemoFile : public TVeskMemo {
     Q_OBJECT
 public:
-    using TVeskMemo::TVeskMemo;
+    // A document editor loads the whole of a file: a NUL byte shows as
+    // kNulSubstitute and is saved back as NUL.
+    explicit TVeskMemoFile(QWidget* parent = nullptr) : TVeskMemo(parent) { SetNullReplacement(kNulSubstitute); }
     const QString& FileName() const { return fileName_; }
     void SetFileName(const QString& name) { fileName_ = name; }
 

@@ -62,6 +62,19 @@ inline std::uint8_t StyleBitOf(unsigned char c)
     }
 }
 
+// The visible stand-in for a NUL byte in documents (U+2400 SYMBOL FOR
+// NULL). A store whose NullReplacement() is this character and whose last
+// load met NUL bytes writes each one back as a NUL when saving, so opening
+// and saving such a file changes nothing the user did not change.
+inline constexpr char32_t kNulSubstitute = U'\u2400';
+
+// Where the last load met NUL bytes.
+inline constexpr std::size_t kNulParagraphsKept = 10;
+struct TNulReport {
+    std::int64_t count = 0;                // NUL bytes (or U+0000 characters) read
+    std::vector<std::int32_t> paragraphs;  // the first kNulParagraphsKept paragraphs holding one, in order
+};
+
 // Largest paragraph (and largest inserted piece), in bytes.
 inline constexpr std::int32_t kMaxParagraphBytes = 0x7fffff9b;
 
@@ -193,15 +206,23 @@ public:
     void Clear() { SetTextBuf({}); }
 
     // Loads from the device's current position to its end. Detects the
-    // encoding (UTF-8, with or without a byte-order mark, else Windows-1252)
-    // and remembers it. On failure the store is left empty (one empty
-    // paragraph) and the exception is passed on.
+    // encoding (UTF-16 or UTF-32 with their byte-order mark when the rest
+    // decodes cleanly, else UTF-8 with or without a mark, else Windows-1252)
+    // and remembers it. A NUL byte (or U+0000) is loaded as NullReplacement(),
+    // or ends the text when that is U'\0'; LoadedNuls() tells where they were.
+    // A text beyond 2^31 − 1 characters throws std::length_error. On failure
+    // the store is left empty (one empty paragraph) and the exception is
+    // passed on.
     void LoadFromStream(QIODevice& device);
     // Writes every paragraph (without marks, redundant style-code pairs
-    // removed) in the remembered encoding, or as UTF-8 when the text holds a
-    // character that encoding lacks, with CR LF between paragraphs. Returns
-    // the encoding written. Throws std::runtime_error when the device refuses a write.
+    // removed) in the remembered encoding, with its byte-order mark, or as
+    // UTF-8 when the text holds a character that encoding lacks, with CR LF
+    // between paragraphs; kNulSubstitute goes back to NUL as described
+    // there. Returns the encoding written. Throws std::runtime_error when the
+    // device refuses a write.
     TextEncoding SaveToStream(QIODevice& device) const;
+    // The NUL bytes the last load met (none after a load without any).
+    const TNulReport& LoadedNuls() const { return loadedNuls_; }
 
     TextEncoding Encoding() const { return encoding_; }
     void SetEncoding(TextEncoding e) { encoding_ = e; }
@@ -300,6 +321,8 @@ private:
     TextEncoding encoding_ = TextEncoding::Utf8;
     std::uint32_t options_ = 0;
     char32_t nullReplacement_ = U'\0';
+    TNulReport loadedNuls_;
+    bool restoreNuls_ = false;  // saving writes kNulSubstitute as NUL
     bool modified_ = false;
     bool removeRedundantCodes_ = true;
     int updateLock_ = 0;

@@ -1,6 +1,8 @@
 // Opening document files: regular files of bounded size only, without blocking.
 #include "platform/DocumentFile.h"
 
+#include "platform/FileNames.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,7 +13,7 @@ namespace vesk {
 
 std::optional<QString> OpenDocumentFile(const QString& path, QFile& file, qint64 maxBytes)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = FileNameToBytes(path);
     // O_NONBLOCK: opening a FIFO without a writer would otherwise wait forever.
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {

@@ -24,7 +24,7 @@ inline constexpr qint64 kMaxDocumentFileBytes = 0x7fffffff;
 // show the user, naming the file and why ("… does not exist.", "… is a
 // folder, not a file.", "… is not a regular file …", "… is too large …",
 // "Cannot open file …"), and `file` stays closed. `path` is taken as the
-// bytes the file system holds (local 8-bit encoding round trip).
+// bytes the file system holds (see FileNames.h).
 std::optional<QString> OpenDocumentFile(const QString& path, QFile& file,
                                         qint64 maxBytes = kMaxDocumentFileBytes);
 

@@ -196,24 +196,38 @@ std::optional<QStringList> SplitCommandLine(const QString& commandLine)
     return words;
 }
 
+namespace {
+
+// A word in double quotes, with the characters that stay special inside
+// them escaped.
+QString DoubleQuoted(const QString& word)
+{
+    QString q = QStringLiteral("\"");
+    for (const QChar c : word) {
+        if (QStringLiteral("\"\\$`").contains(c))
+            q += QLatin1Char('\\');
+        q += c;
+    }
+    return q + QLatin1Char('"');
+}
+
+} // namespace
+
 QString JoinCommandLine(const QStringList& words)
 {
     static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_@%+=:,./-]+$"));
     QStringList quoted;
-    for (const QString& w : words) {
-        if (plain.match(w).hasMatch()) {
-            quoted << w;
-            continue;
-        }
-        QString q = QStringLiteral("\"");
-        for (const QChar c : w) {
-            if (QStringLiteral("\"\\$`").contains(c))
-                q += QLatin1Char('\\');
-            q += c;
-        }
-        quoted << q + QLatin1Char('"');
-    }
+    for (const QString& w : words)
+        quoted << (plain.match(w).hasMatch() ? w : DoubleQuoted(w));
     return quoted.join(QLatin1Char(' '));
+}
+
+QString StartCommandLine(const QString& program, const QStringList& documents)
+{
+    QString line = JoinCommandLine({program});
+    for (const QString& d : documents)
+        line += QLatin1Char(' ') + DoubleQuoted(d);
+    return line;
 }
 
 int RunCommandLine(const QString& commandLine, const std::optional<QString>& document,

@@ -30,10 +30,16 @@ struct CacheEntry {
     bool settled = false;
     int batchDepth = 0;
     bool dirty = false;  // a batch holds changes not yet written
+    // A batch over a file that cannot be read: what MayReplace said when it began.
+    int unreadablePermission = 0;
 };
 
 std::mutex g_mutex;
 std::unordered_map<std::string, CacheEntry> g_cache;
+// Files that exist but cannot be read: whether the user let us replace
+// each one (absent: not asked, so not allowed).
+std::unordered_map<std::string, bool> g_replaceAllowed;
+UnreadableProfileQuestion g_askReplace;
 std::atomic<std::size_t> g_parseCount{0};
 
 std::shared_ptr<const Model> Parse(const std::string& raw)
@@ -92,9 +98,26 @@ bool ReadFile(const std::string& path, FileStamp& stamp, std::string& bytes)
     return false;
 }
 
-// The current parsed state of a file. Caller holds g_mutex.
-std::shared_ptr<const Model> Current(const std::string& path)
+// False for UTF-16 or UTF-32 (a byte-order mark of theirs) and binary data
+// (NUL in a tenth of the bytes or more): reading such a file as lines would
+// find nothing, and writing lines into it would ruin what it holds. A stray
+// NUL in a text file is only a malformed line.
+bool LooksLikeText(const std::string& raw)
 {
+    if (raw.starts_with("\xFF\xFE") || raw.starts_with("\xFE\xFF") ||
+        raw.starts_with(std::string_view("\0\0\xFE\xFF", 4)))
+        return false;
+    const auto nuls = std::count(raw.begin(), raw.end(), '\0');
+    return std::size_t(nuls) * 10 < raw.size() || nuls == 0;
+}
+
+// The current parsed state of a file; `unreadable` (when given) tells
+// whether a file exists there that cannot be read as text. Caller holds
+// g_mutex.
+std::shared_ptr<const Model> Current(const std::string& path, bool* unreadable = nullptr)
+{
+    if (unreadable)
+        *unreadable = false;
     auto it = g_cache.find(path);
     if (it != g_cache.end() && it->second.batchDepth > 0)
         return it->second.model;  // a batch's pending changes are the truth
@@ -109,8 +132,11 @@ std::shared_ptr<const Model> Current(const std::string& path)
 
     FileStamp stamp;
     std::string raw;
-    if (!ReadFile(path, stamp, raw)) {
-        // Unreadable (no permission, a folder, …): reads give defaults.
+    if (!ReadFile(path, stamp, raw) || !LooksLikeText(raw)) {
+        // Unreadable (no permission, a folder, not text, …): reads give
+        // defaults, and writes need the user's leave (MayReplace).
+        if (unreadable)
+            *unreadable = true;
         g_cache.erase(path);
         static const auto empty = std::make_shared<const Model>();
         return empty;
@@ -206,12 +232,74 @@ FileStamp AtomicWrite(const std::string& path, const std::string& bytes)
     return StampOf(st);
 }
 
+// Whether a write may go to `path`: always to a readable or missing file;
+// to a file that exists but cannot be read, only with the user's leave.
+// Inside a batch the batch's own model stands for the file, and the batch
+// decided when it began. Caller holds g_mutex.
+enum Permission { kMayWrite = 0, kNotAsked, kDeclined };
+bool InBatch(const std::string& path)
+{
+    const auto it = g_cache.find(path);
+    return it != g_cache.end() && it->second.batchDepth > 0;
+}
+Permission MayReplace(const std::string& path, bool unreadable)
+{
+    if (InBatch(path))
+        return kMayWrite;
+    if (!unreadable) {
+        g_replaceAllowed.erase(path);  // readable again: ask afresh next time
+        return kMayWrite;
+    }
+    const auto it = g_replaceAllowed.find(path);
+    if (it == g_replaceAllowed.end())
+        return kNotAsked;
+    return it->second ? kMayWrite : kDeclined;
+}
+
+// Applies a permission to a write: nothing to do, drop the write (the user
+// chose to keep the file), or fail as any refused write does.
+bool Refused(const std::string& path, int permission)
+{
+    if (permission == kNotAsked)
+        throw EIniFileException(path);
+    return permission == kDeclined;
+}
+
+// Asks the question (once while the file stays unreadable) before a write
+// or a batch. Called without g_mutex: the question may run an event loop
+// that reads settings.
+void AskBeforeReplacing(const std::string& path)
+{
+    UnreadableProfileQuestion ask;
+    {
+        std::lock_guard lock(g_mutex);
+        bool unreadable = false;
+        Current(path, &unreadable);
+        if (MayReplace(path, unreadable) == kNotAsked && g_askReplace) {
+            ask = g_askReplace;
+            // Writes made while the question is open (it runs events) keep
+            // the file too, and do not ask again.
+            g_replaceAllowed[path] = false;
+        }
+    }
+    if (!ask)
+        return;
+    const bool allowed = ask(path);
+    std::lock_guard lock(g_mutex);
+    g_replaceAllowed[path] = allowed;
+}
+
 // Applies an edit to a file's model and writes it (or keeps it pending in a
-// batch). Caller holds g_mutex.
+// batch). A file that cannot be read is replaced only with leave: the edit
+// is dropped when the user declined, and fails when nobody was asked.
+// Caller holds g_mutex.
 template <typename Edit>
 void ApplyEdit(const std::string& path, Edit edit)
 {
-    const std::shared_ptr<const Model> current = Current(path);
+    bool unreadable = false;
+    const std::shared_ptr<const Model> current = Current(path, &unreadable);
+    if (Refused(path, MayReplace(path, unreadable)))
+        return;
     auto next = std::make_shared<Model>(*current);
     if (!edit(*next))
         return;  // nothing changed, nothing to write
@@ -241,6 +329,12 @@ void FlushBatch(const std::string& path)
     if (it == g_cache.end() || !it->second.dirty)
         return;
     CacheEntry& e = it->second;
+    if (e.unreadablePermission != kMayWrite) {
+        const int permission = e.unreadablePermission;
+        g_cache.erase(it);  // the file stays as it is
+        Refused(path, permission);
+        return;
+    }
     try {
         e.stamp = AtomicWrite(path, e.model->Bytes());
     } catch (...) {
@@ -348,6 +442,7 @@ void WritePrivateProfileString(std::string_view section, std::optional<std::stri
                                std::optional<std::string_view> value, const std::string& path)
 {
     const std::string sectionName = Sanitize(section);
+    AskBeforeReplacing(path);
     std::lock_guard lock(g_mutex);
     if (!key) {
         ApplyEdit(path, [&](Model& m) { return m.DeleteSection(sectionName); });
@@ -405,17 +500,22 @@ bool ProfileSectionExists(std::string_view section, const std::string& path)
 void EnsureProfileSection(std::string_view section, const std::string& path)
 {
     const std::string name = Sanitize(section);
+    AskBeforeReplacing(path);
     std::lock_guard lock(g_mutex);
     ApplyEdit(path, [&](Model& m) { return m.AddSection(name); });
 }
 
 ProfileWriteBatch::ProfileWriteBatch(std::string path) : path_(std::move(path))
 {
+    AskBeforeReplacing(path_);
     std::lock_guard lock(g_mutex);
-    Current(path_);  // the batch starts from what is on disk now
+    bool unreadable = false;
+    Current(path_, &unreadable);  // the batch starts from what is on disk now
     CacheEntry& e = g_cache[path_];
     if (!e.model)
         e.model = std::make_shared<const Model>();
+    if (e.batchDepth == 0)
+        e.unreadablePermission = MayReplace(path_, unreadable);
     ++e.batchDepth;
 }
 
@@ -442,6 +542,13 @@ void ProfileWriteBatch::Commit()
     if (--it->second.batchDepth > 0)
         return;  // an outer batch writes
     FlushBatch(path_);
+}
+
+void SetUnreadableProfileQuestion(UnreadableProfileQuestion ask)
+{
+    std::lock_guard lock(g_mutex);
+    g_askReplace = std::move(ask);
+    g_replaceAllowed.clear();
 }
 
 void ClearProfileCache()

@@ -26,10 +26,17 @@
 //   - are atomic: a temporary file in the same folder is written, flushed and
 //     renamed over the old one, keeping the old file's permissions; a refused
 //     write throws EIniFileException("Unable to write to <path>") and leaves
-//     the file as it was.
+//     the file as it was;
+//   - never replace a file that exists but cannot be read (no permission, a
+//     folder, or not text: UTF-16 or UTF-32 with a byte-order mark, or
+//     binary data with NUL in a tenth of its bytes) unless the question set by
+//     SetUnreadableProfileQuestion allowed it: when the user declined, such
+//     writes are dropped; when nobody was asked, they throw EIniFileException.
+//     Either way the file stays as it is. Reads of such a file give defaults.
 // Thread-safe: the cache is guarded by a mutex.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -103,6 +110,15 @@ private:
     std::string path_;
     bool done_ = false;
 };
+
+// Asked before the first write to a file that exists but cannot be read
+// (see above), outside any lock, with the file's path; true lets the writes
+// replace it (what it held is lost), false keeps it untouched and drops the
+// writes. The answer holds until the file can be read again. Without a
+// question (the default) such files are never replaced and writes to them
+// throw. Setting it forgets earlier answers.
+using UnreadableProfileQuestion = std::function<bool(const std::string& path)>;
+void SetUnreadableProfileQuestion(UnreadableProfileQuestion ask);
 
 // Drops every cached file (tests, and after the program folder changes).
 void ClearProfileCache();

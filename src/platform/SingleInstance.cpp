@@ -1,6 +1,9 @@
 // One running instance per user and display: lock, listener, record reader and hand-over client.
 #include "platform/SingleInstance.h"
 
+#include "platform/CommandLine.h"
+#include "platform/FileNames.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -29,9 +32,6 @@ constexpr char kMagic[4] = {'H', 'V', 'S', 'K'};
 constexpr int kAttempts = 5;
 constexpr int kPauseBetweenAttemptsMs = 300;
 constexpr int kReplyWaitMs = 2000;
-// A connection that has not delivered a whole record by then is dropped, so
-// a stalled or malicious client cannot pin a reader (and its buffer) forever.
-constexpr int kRecordDeadlineMs = 5000;
 // Records kept while no handler is set; more are answered but forgotten, so
 // a flood before the window exists cannot grow memory without bound.
 constexpr size_t kMaxPendingRecords = 256;
@@ -94,7 +94,7 @@ class RecordReader : public QObject {
 public:
     using OnRecord = std::function<int(int identifier, const QString& text)>;
 
-    RecordReader(QLocalSocket* socket, OnRecord onRecord)
+    RecordReader(QLocalSocket* socket, int deadlineMs, OnRecord onRecord)
         : QObject(socket), socket_(socket), onRecord_(std::move(onRecord))
     {
         deadline_.setSingleShot(true);
@@ -107,7 +107,7 @@ public:
             if (!done_)
                 Drop();
         });
-        deadline_.start(kRecordDeadlineMs);
+        deadline_.start(deadlineMs);
         ReadSome();
     }
 
@@ -168,7 +168,8 @@ private:
 
 QByteArray EncodeRecord(int identifier, const QString& text)
 {
-    const QByteArray utf8 = text.toUtf8();
+    // A file name that is not UTF-8 travels as the bytes the file system holds.
+    const QByteArray utf8 = FileNameToBytes(text);
     const qsizetype payload = utf8.size() + 1;
     if (payload > kMaxRecordPayload)
         return {};
@@ -208,7 +209,7 @@ DecodedRecord DecodeRecord(QByteArrayView bytes)
     result.status = RecordStatus::Complete;
     result.identifier = int(GetLittleEndian32(bytes.data() + 4));
     // Read like a C string: the text ends at its first NUL.
-    result.text = QString::fromUtf8(payload, qsizetype(qstrnlen(payload, length)));
+    result.text = FileNameFromBytes(QByteArrayView(payload, qsizetype(qstrnlen(payload, length))));
     return result;
 }
 
@@ -384,7 +385,7 @@ void SingleInstance::AcceptConnections()
             socket->deleteLater();
             continue;
         }
-        new RecordReader(socket, [this](int identifier, const QString& text) {
+        new RecordReader(socket, recordDeadlineMs_, [this](int identifier, const QString& text) {
             return Deliver(identifier, text);
         });
     }
@@ -477,9 +478,12 @@ bool SingleInstance::TryOnce(const QByteArray& record)
 
 QString HandOverText(int argc, char** argv)
 {
-    if (argc < 2 || !argv || !argv[1] || !*argv[1])
+    if (argc < 2 || !argv)
         return {};
-    return QFileInfo(QFile::decodeName(argv[1])).absoluteFilePath();
+    const QStringList documents = SortProgramArguments(argc, argv).documents;
+    if (documents.isEmpty() || documents.front().isEmpty())
+        return {};
+    return QFileInfo(documents.front()).absoluteFilePath();
 }
 
 std::optional<int> HandOverIfRunning(int argc, char** argv, SingleInstance& instance, bool* delivered)

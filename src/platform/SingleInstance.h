@@ -13,12 +13,14 @@
 // Wire format: a secondary connects, writes exactly one record and reads one
 // reply; all integers are little-endian.
 //   record:  "HVSK" (4 bytes) | identifier (int32) | N (uint32) | N bytes
-//            The N bytes are the text as UTF-8 followed by one NUL byte,
+//            The N bytes are the text as UTF-8 (a file name that is not
+//            UTF-8 keeps its own bytes, FileNames.h) followed by one NUL byte,
 //            1 <= N <= 64 KiB. The text ends at the first NUL; bytes after
 //            the record are ignored.
 //   reply:   int32, the handler's return value (1 when no handler is set).
 // A record that has a bad magic, an N of 0 or above 64 KiB, no NUL as its
-// last byte, or that is not complete within 5 seconds of connecting, or whose
+// last byte, or that is not complete within the record deadline (5 seconds)
+// of connecting, or whose
 // connection closes early, is dropped: the connection is closed, no handler
 // runs, no reply is written.
 //
@@ -52,6 +54,9 @@ inline constexpr int kOpenFileRecord = 27;
 inline constexpr qsizetype kMaxRecordPayload = 64 * 1024;
 // Size of the fixed record header: magic, identifier, length.
 inline constexpr qsizetype kRecordHeaderSize = 12;
+// A connection that has not delivered a whole record by then is dropped, so
+// a stalled or malicious client cannot pin a reader (and its buffer) forever.
+inline constexpr int kRecordDeadlineMs = 5000;
 
 enum class RecordStatus { Complete, NeedMore, Malformed };
 
@@ -130,6 +135,10 @@ public:
     // handed to it from the event loop, in order, before any later record.
     void SetCopyDataHandler(CopyDataHandler handler);
 
+    // The record deadline for connections accepted from now on (tests
+    // shorten it; the program keeps kRecordDeadlineMs).
+    void SetRecordDeadlineMs(int ms) { recordDeadlineMs_ = ms; }
+
     // Channel folder given at construction (may be empty).
     QString Folder() const { return folder_; }
     // Full paths in the folder (names from ChannelBaseName() as it was at
@@ -158,10 +167,12 @@ private:
     QLocalServer* server_ = nullptr;
     CopyDataHandler handler_;
     std::deque<PendingRecord> pending_;
+    int recordDeadlineMs_ = kRecordDeadlineMs;
 };
 
-// The text a secondary hands over: the first argument made absolute against
-// the current folder, or "" when there is none. Later arguments are ignored.
+// The text a secondary hands over: the first document of the command line
+// (SortProgramArguments) made absolute against the current folder, or ""
+// when there is none. Later documents are ignored.
 QString HandOverText(int argc, char** argv);
 
 // Start-up check for a main(): calls Acquire() when still undecided; for a

@@ -1,6 +1,7 @@
 // Formatting and strict parsing of the main window's placement value.
 #include "settings/WindowPlacement.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vesk {
@@ -77,6 +78,38 @@ std::optional<WindowPlacement> ParsePlacement(const QString& text)
     p.top = values[8];
     p.right = values[9];
     p.bottom = values[10];
+    return p;
+}
+
+WindowPlacement ClampPlacement(const WindowPlacement& placement, const QRect& area)
+{
+    if (area.isEmpty())
+        return placement;
+    const WindowPlacement designed;
+    WindowPlacement p = placement;
+    // 64-bit arithmetic: right - left of two ints may not fit in one.
+    const qint64 areaLeft = area.left(), areaTop = area.top();
+    const qint64 areaWidth = area.width(), areaHeight = area.height();
+    qint64 width = qint64(p.right) - p.left;
+    qint64 height = qint64(p.bottom) - p.top;
+    if (width <= 0)
+        width = qint64(designed.right) - designed.left;
+    if (height <= 0)
+        height = qint64(designed.bottom) - designed.top;
+    width = std::min(width, areaWidth);
+    height = std::min(height, areaHeight);
+    const qint64 left = std::clamp<qint64>(p.left, areaLeft, areaLeft + areaWidth - width);
+    const qint64 top = std::clamp<qint64>(p.top, areaTop, areaTop + areaHeight - height);
+    p.left = int(left);
+    p.top = int(top);
+    p.right = int(left + width);
+    p.bottom = int(top + height);
+    auto inside = [&](int& x, int& y) {
+        if ((x != -1 || y != -1) && !area.contains(x, y))
+            x = y = -1;
+    };
+    inside(p.minX, p.minY);
+    inside(p.maxX, p.maxY);
     return p;
 }
 

@@ -8,6 +8,7 @@
 
 #include "settings/Settings.h"
 
+#include <QRect>
 #include <QString>
 #include <Qt>
 #include <optional>
@@ -58,6 +59,15 @@ std::optional<WindowPlacement> ParsePlacement(const QString& text);
 // The window state a show state stands for: 2 → minimised, 3 → maximised,
 // 6 or 7 (the minimised variants) → minimised, anything else → normal.
 Qt::WindowState ShowStateToWindowState(int showCmd);
+
+// The placement held to `area` (the available area of the screen it is
+// shown on), so that no hand-edited or stale value makes a giant window or
+// one out of sight: a width or height that is not positive becomes the
+// designed one, one larger than the area's becomes the area's, and the
+// rectangle is moved into the area. Minimised and maximised positions
+// outside the area become -1 ("not set"). Any int values are handled
+// without overflow. An empty area changes nothing.
+WindowPlacement ClampPlacement(const WindowPlacement& placement, const QRect& area);
 
 // [Position] Settings parsed as above; nullopt when absent or malformed.
 std::optional<WindowPlacement> ReadPlacement(const SettingsFile& file = SettingsFile());

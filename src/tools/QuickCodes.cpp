@@ -431,7 +431,7 @@ bool AppendItems(QString& text, int num, const QString& itemStart, const QString
     return true;
 }
 
-std::optional<QString> List(const TQuickCodeSettings& s, int code, const QString& sel)
+std::optional<QString> List(const TQuickCodeSettings& s, int code, const QString& sel, QString* notice)
 {
     QString list;
     const char* section = nullptr;
@@ -476,7 +476,17 @@ std::optional<QString> List(const TQuickCodeSettings& s, int code, const QString
     if (s.Yes(section, "compact"))
         list += QStringLiteral(" COMPACT");
     list += u'>';
-    if (!AppendItems(list, s.Number(section, "num"), itemStart, sel, itemEnd))
+    int num = s.Number(section, "num");
+    if (num > kQuickCodeMaxItems) {
+        if (notice)
+            *notice = QStringLiteral("The ") + QString::fromLatin1(kQuickCodeMenuItems[std::size_t(code)].caption) +
+                      QStringLiteral(" list of ") + QString::fromLatin1(kQuickCodeFileName) +
+                      QStringLiteral(" asks for ") + QString::number(num) +
+                      QStringLiteral(" items; it is made with ") + QString::number(kQuickCodeMaxItems) +
+                      QStringLiteral(", the most the Quick Code Setup Wizard offers.");
+        num = kQuickCodeMaxItems;
+    }
+    if (!AppendItems(list, num, itemStart, sel, itemEnd))
         return std::nullopt;
     return list + closing;
 }
@@ -496,7 +506,7 @@ const TQuickCodeKey* FindQuickCodeKey(std::string_view section, std::string_view
 QString QuickCodeFile() { return ProgramFile(QString::fromLatin1(kQuickCodeFileName)); }
 
 std::vector<TQuickCodeInsertion> BuildQuickCode(int code, const QString& settingsPath,
-                                                const QString& selection, const QDate& today)
+                                                const QString& selection, const QDate& today, QString* notice)
 {
     const TQuickCodeSettings s(settingsPath);
     using I = TQuickCodeInsertion;
@@ -520,7 +530,7 @@ std::vector<TQuickCodeInsertion> BuildQuickCode(int code, const QString& setting
     case qcNumbered:
     case qcDictionary:
     case qcMenu:
-        if (std::optional<QString> list = List(s, code, selection))
+        if (std::optional<QString> list = List(s, code, selection, notice))
             return {I{I::ReplaceSelection, std::move(*list)}};
         return {};
     default:
@@ -529,11 +539,11 @@ std::vector<TQuickCodeInsertion> BuildQuickCode(int code, const QString& setting
 }
 
 bool InsertQuickCode(TVeskMemoCore& editor, int code, const QString& settingsPath,
-                     const QDate& today)
+                     const QDate& today, QString* notice)
 {
     const QString selection = QString::fromStdString(editor.SelText());
     const std::vector<TQuickCodeInsertion> insertions =
-        BuildQuickCode(code, settingsPath, selection, today);
+        BuildQuickCode(code, settingsPath, selection, today, notice);
     bool inserted = false;
     const std::int32_t undoMark = editor.UndoList().Position();
     for (const TQuickCodeInsertion& insertion : insertions) {

@@ -125,16 +125,22 @@ struct TQuickCodeInsertion {
 //   - qcWebSiteShell gives two insertions, in order: the head text AtStart,
 //     then "</BODY></HTML>" CR LF AtEnd;
 //   - every other code gives one ReplaceSelection insertion;
-//   - an unknown code gives nothing; so does a list whose `num` repetitions
-//     of the selection would exceed kQuickCodeMaxLength characters (a
-//     hand-edited num of millions must not exhaust memory: nothing partial
-//     is built).
+//   - a list's `num` above kQuickCodeMaxItems (a hand-edited file can say
+//     millions) is held to kQuickCodeMaxItems and `notice`, when given, is
+//     set to a message saying so; a `num` of 0 or less gives the two tags;
+//   - an unknown code gives nothing; so does a list whose repetitions of
+//     the selection would exceed kQuickCodeMaxLength characters (nothing
+//     partial is built).
 std::vector<TQuickCodeInsertion> BuildQuickCode(int code, const QString& settingsPath,
                                                 const QString& selection,
-                                                const QDate& today = QDate::currentDate());
+                                                const QDate& today = QDate::currentDate(),
+                                                QString* notice = nullptr);
 
 // The longest text a single quick code may produce, in UTF-16 units.
 inline constexpr qsizetype kQuickCodeMaxLength = qsizetype(1) << 27;
+// The most items a list may have: the wizard offers 1 to this.
+inline constexpr int kQuickCodeMaxItems = 1000;
+inline constexpr const char* kQuickCodeNoticeCaption = "Quick Codes";
 
 // Builds `code` around the editor's selected text and puts the result into
 // the editor. Web Site Shell: caret to 0 with nothing selected, insert the
@@ -144,7 +150,8 @@ inline constexpr qsizetype kQuickCodeMaxLength = qsizetype(1) << 27;
 // the caret after the inserted text. Each insertion is one edit of the edit
 // primitive (the Web Site Shell is two undo steps). Returns false when
 // nothing was built (see BuildQuickCode) or the editor refused the text.
+// `notice` as for BuildQuickCode.
 bool InsertQuickCode(TVeskMemoCore& editor, int code, const QString& settingsPath,
-                     const QDate& today = QDate::currentDate());
+                     const QDate& today = QDate::currentDate(), QString* notice = nullptr);
 
 } // namespace vesk

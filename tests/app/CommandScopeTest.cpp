@@ -147,7 +147,7 @@ TEST(CommandErrors, AnUnwritableSettingsFileNeitherStopsOpeningNorKeepsDocuments
 {
     test::ScopedProgramFolder home;
     MsgBoxScript::Scope script;
-    ASSERT_TRUE(QDir(home.path()).mkdir("orla.ini"));  // cannot be written
+    ASSERT_TRUE(QDir(home.path()).mkdir("orla.ini"));  // cannot be read, nor written
     test::TempDir dir;
     const QString page = dir.file("page.htm");
     ASSERT_TRUE(WriteFileBytes(page, "<p>page"));
@@ -160,9 +160,11 @@ TEST(CommandErrors, AnUnwritableSettingsFileNeitherStopsOpeningNorKeepsDocuments
     window.CreateTab1Click();
     TVeskMemoFile* second = window.CurrentEditor();
     window.Files().openFileDialog = [&](const QString&) { return page; };
+    MsgBoxScript::Push(kMrYes);  // replace the settings file that cannot be read? Yes (it still cannot be written)
     QTest::keyClick(second, Qt::Key_O, Qt::ControlModifier);
-    ASSERT_EQ(MsgBoxScript::Calls().size(), 1);
-    EXPECT_TRUE(MsgBoxScript::Calls()[0].text.startsWith("Unable to write to"));
+    ASSERT_EQ(MsgBoxScript::Calls().size(), 2);
+    EXPECT_EQ(MsgBoxScript::Calls()[0].caption, "Settings File");
+    EXPECT_TRUE(MsgBoxScript::Calls()[1].text.startsWith("Unable to write to"));
     EXPECT_EQ(second->GetTextPart(0, second->CharCount()), "<p>page");
     EXPECT_EQ(second->FileName(), page);
     EXPECT_EQ(first->GetTextPart(0, first->CharCount()), "typed");

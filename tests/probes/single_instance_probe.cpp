@@ -5,6 +5,7 @@
 // Primary: prints "primary", then "record <identifier> <text>" for every
 // record (replying 1), and ends after the text "quit-probe".
 // No trustworthy channel: prints "unavailable" and ends.
+#include "platform/FileNames.h"
 #include "platform/SingleInstance.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,9 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     vesk::SingleInstance instance;
+    // Tests of the record deadline shorten it rather than wait it out.
+    if (const int ms = qEnvironmentVariableIntValue("VESK_PROBE_RECORD_DEADLINE_MS"); ms > 0)
+        instance.SetRecordDeadlineMs(ms);
 
     bool delivered = false;
     if (const std::optional<int> exitCode = vesk::HandOverIfRunning(argc, argv, instance, &delivered)) {
@@ -39,7 +43,7 @@ int main(int argc, char** argv)
     }
     Say("primary");
     instance.SetCopyDataHandler([&app](vesk::SingleInstance*, int identifier, const QString& text) {
-        Say("record " + QByteArray::number(identifier) + ' ' + text.toUtf8());
+        Say("record " + QByteArray::number(identifier) + ' ' + vesk::FileNameToBytes(text));
         if (text == QLatin1String("quit-probe"))
             QTimer::singleShot(0, &app, &QCoreApplication::quit);
         return 1;

@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <stdexcept>
@@ -62,6 +64,21 @@ ChildResult RunInChild(const std::function<bool()>& body, bool asNobody)
     case 3: return ChildResult::CannotSwitchUser;
     default: return ChildResult::Failed;
     }
+}
+
+ChildResult RunWithSmallDisk(const QString& folder, qint64 bytes, const std::function<bool()>& body)
+{
+    return RunInChild(
+        [&]() {
+            const QByteArray where = QFile::encodeName(folder);
+            const QByteArray options = "size=" + QByteArray::number(bytes);
+            // Private mounts: nothing we mount is seen outside this child.
+            if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                ::mount("tmpfs", where.constData(), "tmpfs", 0, options.constData()) != 0)
+                ::_exit(3);
+            return body();
+        },
+        false);
 }
 
 bool WriteFileBytes(const QString& path, const QByteArray& bytes)

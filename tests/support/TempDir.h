@@ -47,6 +47,13 @@ private:
 enum class ChildResult { Passed, Failed, CannotSwitchUser };
 ChildResult RunInChild(const std::function<bool()>& body, bool asNobody);
 
+// Runs `body` in a forked child process in a mount namespace of its own, in
+// which `folder` (an existing, empty folder) is a fresh file system of
+// `bytes` bytes (tmpfs): a real disk that fills up. The mount ends with the
+// child, whatever happens. CannotSwitchUser when no such file system can be
+// made here (not root, no mount namespaces).
+ChildResult RunWithSmallDisk(const QString& folder, qint64 bytes, const std::function<bool()>& body);
+
 // Writes bytes to a file, replacing it. Returns false on failure.
 bool WriteFileBytes(const QString& path, const QByteArray& bytes);
 // Reads a whole file; empty when it cannot be read.

@@ -276,14 +276,26 @@ TEST_F(QuickCodes, ZeroOrNegativeNumGivesTheTagsOnly)
     EXPECT_EQ(Build(qcMenu, "x"), "<MENU></MENU>");
 }
 
-TEST_F(QuickCodes, HugeNumBuildsNothingInsteadOfExhaustingMemory)
+TEST_F(QuickCodes, HugeNumIsHeldToTheWizardsBoundAndSaysSo)
 {
-    Write("[Page15]\nnum=2147483647\n[Page18]\nnum=99999999999\n");
-    EXPECT_TRUE(BuildQuickCode(qcBullets, path(), QStringLiteral("item"), kToday).empty());
-    EXPECT_TRUE(BuildQuickCode(qcMenu, path(), {}, kToday).empty());
-    // A large but reasonable list is still built in full.
-    Write("[Page15]\nnum=1000\n");
-    EXPECT_EQ(Build(qcBullets, "x").count(QStringLiteral("<LI>x\r\n")), 1000);
+    Write("[Page15]\nnum=2147483647\n[Page16]\nnum=1001\n[Page17]\nnum=1000\n[Page18]\nnum=99999999999\n");
+    const struct {
+        int code;
+        bool held;  // a notice is given
+    } rows[] = {{qcBullets, true}, {qcNumbered, true}, {qcDictionary, false}, {qcMenu, true}};
+    for (const auto& row : rows) {
+        QString notice;
+        const auto built = BuildQuickCode(row.code, path(), QStringLiteral("x"), kToday, &notice);
+        ASSERT_EQ(built.size(), 1u) << row.code;
+        EXPECT_EQ(built[0].text.count(QStringLiteral("x")), kQuickCodeMaxItems) << row.code;
+        EXPECT_EQ(!notice.isEmpty(), row.held) << row.code;
+    }
+    QString notice;
+    BuildQuickCode(qcBullets, path(), QStringLiteral("x"), kToday, &notice);
+    EXPECT_TRUE(notice.contains(QStringLiteral("2147483647"))) << notice.toStdString();
+    // Within the bound, a selection so long that the list would be enormous
+    // still builds nothing.
+    EXPECT_TRUE(BuildQuickCode(qcBullets, path(), QString(200000, u'x'), kToday).empty());
 }
 
 TEST_F(QuickCodes, ValuesAreReadThroughTheProfileRules)
@@ -394,14 +406,16 @@ TEST_F(QuickCodes, InsertionWrapsTheSelectionInEitherDirection)
 
 TEST_F(QuickCodes, NothingBuiltLeavesTheEditorAlone)
 {
-    Write("[Page16]\nnum=2000000000\n");
+    // A thousand copies of a 200 000-character selection are too long to build.
+    Write("[Page16]\nnum=1000\n");
     TVeskMemoCore editor;
-    editor.SetTextBuf("keep me");
-    editor.Select(0, 4);
+    const std::string keep(200000, 'k');
+    editor.SetTextBuf(keep + " me");
+    editor.Select(0, 200000);
     EXPECT_FALSE(InsertQuickCode(editor, qcNumbered, path(), kToday));
     EXPECT_FALSE(InsertQuickCode(editor, 11, path(), kToday));
-    EXPECT_EQ(AllText(editor), "keep me");
-    EXPECT_EQ(editor.SelText(), "keep");
+    EXPECT_EQ(AllText(editor), keep + " me");
+    EXPECT_EQ(editor.SelText(), keep);
 }
 
 } // namespace
