@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
+#include "spell/CommandLineSpell.h"
 #include "validator/CommandLineValidation.h"
 
 #include <QApplication>
@@ -23,6 +24,13 @@ int main(int argc, char** argv)
             files << QString::fromLocal8Bit(argv[i]);
         std::ios::sync_with_stdio(false);
         return vesk::ValidateFromCommandLine(files, std::cout, std::cerr);
+    }
+
+    if (vesk::IsSpellCommand(argc, argv)) {  // the same, for `htmlvesk --spell [--suggest] FILE…`
+        QCoreApplication app(argc, argv);
+        const QStringList arguments = QCoreApplication::arguments().mid(2);
+        std::ios::sync_with_stdio(false);
+        return vesk::SpellFromCommandLine(arguments, std::cout, std::cerr);
     }
 
     // QApplication removes its own options (-platform, …) from argc/argv, so
