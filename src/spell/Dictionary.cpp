@@ -67,6 +67,7 @@ std::optional<std::string> TSubDictionary::Read(std::string_view data, std::size
             roots_[letter] = root;
     }
     pos += std::size_t(k) * 5;
+    entryLetters_.assign(m, 0);
     // Every child reference, checked once here, so look-ups need no checks.
     for (std::uint32_t i = 0; i < n; ++i) {
         const std::uint32_t node = nodes_[i];
@@ -88,9 +89,12 @@ std::optional<std::string> TSubDictionary::Read(std::string_view data, std::size
         }
         if (at + count * 2 > m)
             return "node " + std::to_string(i) + " has a child list past the block";
-        for (std::size_t c = 0; c < count; ++c)
-            if (ListEntry(at + c * 2) >= n)
+        for (std::size_t c = 0; c < count; ++c) {
+            const std::uint32_t child = ListEntry(at + c * 2);
+            if (child >= n)
                 return "node " + std::to_string(i) + " lists a child past the node array";
+            entryLetters_[at + c * 2] = static_cast<unsigned char>(NodeLetter(nodes_[child]));
+        }
     }
     return std::nullopt;
 }
@@ -109,11 +113,10 @@ std::uint32_t TSubDictionary::Child(std::uint32_t node, unsigned char letter) co
         count = block_[off];
         at = std::size_t(off) + 1;
     }
-    for (std::size_t c = 0; c < count; ++c) {
-        const std::uint32_t child = ListEntry(at + c * 2);
-        if (NodeLetter(nodes_[child]) == letter)
-            return child;
-    }
+    const unsigned char* letters = entryLetters_.data() + at;
+    for (std::size_t c = 0; c < count; ++c)
+        if (letters[c * 2] == letter)
+            return ListEntry(at + c * 2);
     return kNoRoot;
 }
 

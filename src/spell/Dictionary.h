@@ -50,6 +50,9 @@ private:
 
     std::vector<std::uint32_t> nodes_;
     std::vector<unsigned char> block_;
+    // The letter of the child each list entry names, at the entry's offset:
+    // a look-up scans these bytes instead of visiting every child node.
+    std::vector<unsigned char> entryLetters_;
     std::array<std::uint32_t, 256> roots_{};
 };
 

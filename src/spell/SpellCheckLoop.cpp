@@ -182,37 +182,15 @@ void TSpellChecker::RunBackground()
         return;
     inBackground_ = true;
     dialog_->SetCaption(scDialog, SpellString(ssSpellCheck) + " " + SpellString(ssEllipsis));
-    const std::string word = stopWord_;
-    const std::string lower = LowerWord(word);
-    std::string bytes;
-    const bool exact = WordToDictBytes(lower, bytes);
-    const std::string alphabet = CombinedAlphabet();
-    const TIsWord isWord = [&](std::string_view c) {
-        if (IsDictWord(c))
-            return true;
-        return !accepted_.Words().empty() && accepted_.Lookup(DictBytesToWord(c));
-    };
-    const TAddCandidate add = [&](std::string_view c) {
-        if (suggestions_.Add(CarryCapitals(word, DictBytesToWord(c)))) {
-            if (dialog_)
-                dialog_->SetSuggestions(suggestions_.Items());
-            if (suggestions_.OverLimit())
-                return false;
-        }
-        return true;
-    };
     // Stop as soon as the user has acted; the action runs right after.
     const auto keepGoing = [&]() {
         ProcessMessages();
         return pending_.empty() && checking_ && dialog_ != nullptr;
     };
-    if (exact) {
-        bool go = true;
-        if (!(config_.options & soAutoSuggest))
-            go = GenerateSingleEdits(bytes, alphabet, isWord, add) && keepGoing();
-        if (go)
-            GenerateDoubleEdits(bytes, alphabet.substr(0, alphabet.size() / 2), isWord, add, keepGoing);
-    }
+    SuggestMore(stopWord_, suggestions_, !(config_.options & soAutoSuggest), keepGoing, [this] {
+        if (dialog_)
+            dialog_->SetSuggestions(suggestions_.Items());
+    });
     inBackground_ = false;
     if (dialog_)
         dialog_->SetCaption(scDialog, SpellString(ssSpellCheck));

@@ -313,6 +313,33 @@ void TSpellChecker::Suggest(const std::string& word, TSuggestionList& list) cons
     run(word, nullptr);
 }
 
+bool TSpellChecker::SuggestMore(const std::string& word, TSuggestionList& list, bool singleEditsFirst,
+                                const std::function<bool()>& keepGoing,
+                                const std::function<void()>& onAdded) const
+{
+    std::string bytes;
+    if (!WordToDictBytes(LowerWord(word), bytes))
+        return true;  // no dictionary word is one or two edits from a letter it cannot hold
+    const std::string alphabet = CombinedAlphabet();
+    const TIsWord isWord = [&](std::string_view c) {
+        if (IsDictWord(c))
+            return true;
+        return !accepted_.Words().empty() && accepted_.Lookup(DictBytesToWord(c));
+    };
+    const TAddCandidate add = [&](std::string_view c) {
+        if (list.Add(CarryCapitals(word, DictBytesToWord(c)))) {
+            if (onAdded)
+                onAdded();
+            if (list.OverLimit())
+                return false;
+        }
+        return true;
+    };
+    if (singleEditsFirst && !(GenerateSingleEdits(bytes, alphabet, isWord, add) && (!keepGoing || keepGoing())))
+        return false;
+    return GenerateDoubleEdits(bytes, alphabet.substr(0, alphabet.size() / 2), isWord, add, keepGoing);
+}
+
 std::string TSpellChecker::CombinedAlphabet() const
 {
     std::string out;

@@ -191,6 +191,14 @@ public:
     bool IsAccepted(const std::string& word) const;
     // Suggestions of the dictionaries for a word (added to `list`).
     void Suggest(const std::string& word, TSuggestionList& list) const;
+    // The background generator: candidates for the lower-case form of
+    // `word` that the check loop's look-up accepts, given the word's
+    // capitals (single edits first when asked, then the two-step edits over
+    // the first half of the combined alphabet). `keepGoing` is asked every
+    // few hundred candidates; `onAdded` runs after each addition. False
+    // when stopped by keepGoing or the list limit.
+    bool SuggestMore(const std::string& word, TSuggestionList& list, bool singleEditsFirst,
+                     const std::function<bool()>& keepGoing, const std::function<void()>& onAdded = {}) const;
     // The parser's word characters: the open dictionaries' alphabets or the default set.
     std::u32string WordChars() const;
     const std::vector<std::string>& IgnoreAllList() const { return ignoreAll_; }
