@@ -274,6 +274,8 @@ bool TSpellChecker::IsAccepted(const std::string& word) const
     if (lower != word && IsWord(lower))
         return true;
     const std::string stripped = Strip(word);
+    if (stripped.empty())
+        return true;  // only quotes: punctuation, not a word
     if (stripped != word) {
         if (IsWord(stripped))
             return true;

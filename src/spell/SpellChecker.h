@@ -27,6 +27,8 @@
 //    check ends at once, as cancelled: it would otherwise stop at every word.
 //    A main dictionary marked in use whose file has gone is reported with
 //    "Unable to find dictionary file:" too.
+//  - A "word" that is nothing but ignored prefixes and suffixes (a lone
+//    quote) is punctuation and accepted.
 //  - Undo Last re-opens the stop it takes back directly (word, position,
 //    repeated or not, word count and previous word as they were then)
 //    instead of checking the word again.

@@ -34,7 +34,7 @@ TEST(SpellCheckLoop, StopsWhereTheRulesSay)
         {"1999 HTMLX", kDefault | soUpcase, {}},
         {"mp3 it", kDefault, {{"mp3"}}},
         {"mp3 it", kDefault | soNumbers, {}},
-        {"'quoted' dog's Dog", kDefault, {}},
+        {"'quoted' dog's Dog ' ''", kDefault, {}},
         {"mail someone@example.com and HTTP://www.example.com/x.html?a=b now", kDefault, {}},
         {"mail someone@example.com now", kDefault & ~soInternet, {{"someone"}, {"example"}, {"com"}}},
         {"&amp; &#233; dog&nbsp;cat", kDefault, {}},
@@ -146,6 +146,71 @@ TEST(SpellCheckLoop, DictionariesThatCannotBeOpenedAreReported)
     ASSERT_EQ(damaged.messages.size(), 1u);
     EXPECT_NE(damaged.messages[0].find(damaged.dir.fileStd("english.dct")), std::string::npos);
     EXPECT_FALSE(damaged.engine.Checking());
+}
+
+TEST(SpellCheckLoop, TheDialogShowsEachKindOfStop)
+{
+    SpellBench bench(kWords);
+    const auto stops = bench.Run("teh the the");
+    ASSERT_EQ(stops, (std::vector<TStopSeen>{{"teh"}, {"the", true}}));
+    const TStopSeen& miss = stops[0];
+    EXPECT_EQ(miss.errorLabel, "Not Found:");
+    EXPECT_EQ(miss.changeCaption, "C&hange");
+    for (int c : std::initializer_list<int>{saIgnore, saIgnoreAll, scWordEdit, scSuggestBox, saAdd, saStart, saOptions, saCancel})
+        EXPECT_TRUE(miss.enabled[std::size_t(c)]) << c;
+    for (int c : std::initializer_list<int>{saSuggest, saChange, saChangeAll, saAutoCorrect, saUndoLast, saHelp})
+        EXPECT_FALSE(miss.enabled[std::size_t(c)]) << c;
+    EXPECT_EQ(miss.suggestions, (std::vector<std::string>{"the"}));
+    const TStopSeen& repeated = stops[1];
+    EXPECT_EQ(repeated.errorLabel, "Repeated Word:");
+    EXPECT_EQ(repeated.changeCaption, "&Delete");
+    for (int c : std::initializer_list<int>{saChange, saIgnore, saUndoLast})
+        EXPECT_TRUE(repeated.enabled[std::size_t(c)]) << c;
+    for (int c : std::initializer_list<int>{saIgnoreAll, saAdd, scWordEdit, saChangeAll})
+        EXPECT_FALSE(repeated.enabled[std::size_t(c)]) << c;
+
+    // Without automatic suggestions the list starts empty and Suggest fills
+    // it for the edit box's text, or for the word when the box is empty.
+    bench.SetOptions(kDefault & ~soAutoSuggest);
+    bench.engine.SetWaitForCompletion(false);  // the stop stays open after Suggest
+    const auto manual = bench.Run("teh", {{saSuggest, ""}});
+    ASSERT_EQ(manual.size(), 1u);
+    EXPECT_TRUE(manual[0].enabled[saSuggest]);
+    EXPECT_TRUE(manual[0].suggestions.empty());
+    EXPECT_EQ(bench.lastSuggestions, (std::vector<std::string>{"the"}));
+    bench.engine.Action(saCancel);
+}
+
+TEST(SpellCheckLoop, ConfigurationCanBeEditedBeforeAndDuringACheck)
+{
+    SpellBench bench(kWords);
+    const std::string cfg = bench.dir.fileStd("SPELLCHK.CFG");
+    WritePrivateProfileString("spellchk", "ID", "yes", cfg);
+    bool answer = false;
+    int configured = 0;
+    bench.engine.OnMessage = [&](TSpellMessage kind, const std::string& text) {
+        bench.messages.push_back(text);
+        return kind == TSpellMessage::YesNo && answer;
+    };
+    bench.engine.OnConfigure = [&](TSpellChecker& e) {
+        ++configured;
+        bench.SetOptions(kDefault | soNumbers);  // english.dct in use, numbers ignored
+        if (e.Checking())
+            e.Action(saIgnore);  // the user goes on after closing the dialog
+        return true;
+    };
+    const std::string question = "A main dictionary has yet to be\r\nset for this configuration.\r\n\r\nEdit configuration?";
+    EXPECT_TRUE(bench.Run("teh").empty());  // No: nothing is checked, no end message
+    EXPECT_EQ(bench.messages, std::vector<std::string>{question});
+    EXPECT_EQ(configured, 0);
+    answer = true;
+    EXPECT_EQ(bench.Run("teh 5x").size(), 1u);  // Yes: configured, then checked with soNumbers
+    EXPECT_EQ(bench.messages.front(), question);
+    EXPECT_EQ(configured, 1);
+
+    bench.SetOptions(kDefault);
+    EXPECT_EQ(bench.Run("mp3 and mp4", {{saOptions, ""}}), std::vector<TStopSeen>{{"mp3"}});
+    EXPECT_EQ(configured, 2);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include <deque>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,10 @@ struct TStopSeen {
     bool repeated = false;
     std::vector<std::string> suggestions;
     bool undoEnabled = false;
+    std::vector<bool> enabled;  // by control number
+    std::string errorLabel, changeCaption;
     bool operator==(const TStopSeen& o) const { return word == o.word && repeated == o.repeated; }
+    friend void PrintTo(const TStopSeen& s, std::ostream* os) { *os << s.word << (s.repeated ? " (repeated)" : ""); }
 };
 
 // Answers each stop with the next scripted action (and word-box text);
@@ -49,11 +53,17 @@ public:
     ScriptedDialog(TSpellChecker& e, std::vector<TStopSeen>& seen, std::deque<std::pair<int, std::string>>& script)
         : engine_(e), seen_(seen), script_(script) {}
     void EnableControl(int c, bool on) override { enabled_[c] = on; }
-    void SetCaption(int, const std::string&) override {}
+    void SetCaption(int c, const std::string& text) override { captions_[c] = text; }
     void SetNotFound(const std::string&) override {}
     std::string WordText() const override { return text_; }
     void SetWordText(const std::string& t) override { text_ = t; }
-    void SetSuggestions(const std::vector<std::string>& items) override { items_ = items; }
+    void SetSuggestions(const std::vector<std::string>& items) override
+    {
+        items_ = items;
+        if (lastItems_)
+            *lastItems_ = items;
+    }
+    std::vector<std::string>* lastItems_ = nullptr;
     void ShowDialog(bool visible, const TParserBounds&) override
     {
         if (!visible)
@@ -61,6 +71,9 @@ public:
         TStopSeen stop(engine_.StopWord().c_str(), engine_.StopIsRepeated());
         stop.suggestions = items_;
         stop.undoEnabled = enabled_[saUndoLast];
+        stop.enabled.assign(std::begin(enabled_), std::end(enabled_));
+        stop.errorLabel = captions_[scErrorLabel];
+        stop.changeCaption = captions_[saChange];
         seen_.push_back(stop);
         int action = saIgnore;
         if (!script_.empty()) {
@@ -79,16 +92,20 @@ private:
     std::string text_;
     std::vector<std::string> items_;
     bool enabled_[scControlCount] = {};
+    std::string captions_[scControlCount];
 };
 
 // An engine over a temporary folder holding "english.dct" made of `words`.
 struct SpellBench {
+    // Declared before the engine, so they outlive it (a check it still
+    // holds releases its parser, and closing may report through OnMessage).
     TempDir dir;
-    TSpellChecker engine;
     TVeskMemoCore editor;
     std::vector<TStopSeen> stops;
     std::vector<std::string> messages;
     std::deque<std::pair<int, std::string>> script;
+    std::vector<std::string> lastSuggestions;  // the dialog's list as last filled
+    TSpellChecker engine;
 
     explicit SpellBench(const std::vector<std::string>& words, std::size_t maxNodes = 65536)
     {
@@ -102,12 +119,15 @@ struct SpellBench {
             return false;
         };
         engine.OnCreateDialog = [this](TSpellChecker& e) -> std::unique_ptr<TDialogControl> {
-            return std::make_unique<ScriptedDialog>(e, stops, script);
+            auto d = std::make_unique<ScriptedDialog>(e, stops, script);
+            d->lastItems_ = &lastSuggestions;
+            return d;
         };
     }
     // Writes a valid configuration: english.dct and default.udt in use, these options.
     void SetOptions(TSpellOptions options)
     {
+        QFile::remove(dir.file("SPELLCHK.CFG"));  // start from the folder's default configuration
         TConfiguration c;
         c.Load(dir.file("SPELLCHK.CFG"), "spellchk", "english.dct", "default.udt", options);
         c.options = options;
