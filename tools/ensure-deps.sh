@@ -49,4 +49,5 @@ vesk_ccache_env() {
 # What bench/compare_spellers.sh runs beside our checker (not needed by tests).
 VESK_BENCH_SPELL_PACKAGES=(hunspell hunspell-en-us aspell aspell-en)
 # What the tests need on top (real processes, servers the tests start).
-VESK_TEST_PACKAGES=(python3 python3-pyftpdlib util-linux procps w3c-sgml-lib)
+VESK_TEST_PACKAGES=(python3 python3-pyftpdlib util-linux procps w3c-sgml-lib
+                    microsocks dante-server netbase)

@@ -61,7 +61,7 @@ TClipperBar::TClipperBar(QWidget* parent) : QWidget(parent)
     cut_->OnClick = [this](QObject*) { if (OnCut) OnCut(); };
     copy_->OnClick = [this](QObject*) { if (OnCopy) OnCopy(); };
     paste_->OnClick = [this](QObject*) { if (OnPaste) OnPaste(); };
-    delete_->OnClick = [this](QObject*) { if (OnDelete) OnDelete(); };
+    delete_->OnClick = [this](QObject*) { TransparentButton1Click(); };
 
     label_ = new QLabel(this);
     label_->setObjectName(QStringLiteral("Label1"));
@@ -86,13 +86,13 @@ TClipperBar::TClipperBar(QWidget* parent) : QWidget(parent)
     for (int n = 1; n <= kClipperCapacity; ++n) {
         QAction* a = labelMenu_->addAction(QStringLiteral("Display <F%1>\tF%1").arg(n));
         a->setObjectName(QStringLiteral("Display%1").arg(n));
-        connect(a, &QAction::triggered, this, [this, n]() { if (OnKeyMenu) OnKeyMenu(n, false); });
+        connect(a, &QAction::triggered, this, [this, n]() { SendClipperKey(n, false); });
     }
     separator_ = labelMenu_->addSeparator();
     for (int n = 1; n <= kClipperCapacity; ++n) {
         QAction* a = labelMenu_->addAction(QStringLiteral("Paste <F%1>\tCtrl+F%1").arg(n));
         a->setObjectName(QStringLiteral("PasteKey%1").arg(n));
-        connect(a, &QAction::triggered, this, [this, n]() { if (OnKeyMenu) OnKeyMenu(n, true); });
+        connect(a, &QAction::triggered, this, [this, n]() { SendClipperKey(n, true); });
     }
     connect(label_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         OnPopup3();

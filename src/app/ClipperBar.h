@@ -1,7 +1,8 @@
 // TClipperBar: the clipper's bar ("Panel2"): Cut, Copy and Paste buttons, the
 // label naming the selected item's key, the drop-down list of items and the
-// delete button at the right edge. It shows a TClipperList and reports the
-// user's requests; the main window carries them out on the editor.
+// delete button at the right edge. It shows a TClipperList and carries out
+// the clipper's commands on the editor it is given; its buttons report the
+// user's requests to the main window, which runs them as commands.
 #pragma once
 
 #include "app/Clipper.h"
@@ -17,6 +18,7 @@ class QMenu;
 namespace vesk {
 
 class TTransparentButton;
+class TVeskMemoFile;
 
 class TClipperBar : public QWidget {
     Q_OBJECT
@@ -41,9 +43,24 @@ public:
     // that have an item, the separator only when there is one.
     void OnPopup3();
 
-    // The buttons and the label menu; `key` is 1 … 12.
-    std::function<void()> OnCut, OnCopy, OnPaste, OnDelete;
-    std::function<void(int key, bool ctrl)> OnKeyMenu;
+    // ---- the clipper's commands ------------------------------------------
+    // Cut or copy the editor's selection into the clipper ("Clipper Full"
+    // when it holds twelve items already).
+    void ClipperCut(TVeskMemoFile& editor);
+    void ClipperCopy(TVeskMemoFile& editor);
+    // Replaces the editor's selection by the selected item.
+    void ClipperPaste(TVeskMemoFile& editor);
+    // The delete button: removes the selected item.
+    void TransparentButton1Click();
+    // F`key` (1 … 12): selects item key−1, or with Ctrl inserts it into
+    // `editor`. False, doing nothing, when there is no such item.
+    bool ClipperKey(int key, bool ctrl, TVeskMemoFile& editor);
+    // The label menu's way of pressing a key: the key's press and release
+    // (inside Ctrl's for Paste) are sent to the bar's window.
+    void SendClipperKey(int key, bool ctrl);
+
+    // The Cut, Copy and Paste buttons (the main window runs them as commands).
+    std::function<void()> OnCut, OnCopy, OnPaste;
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

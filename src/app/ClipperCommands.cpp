@@ -1,7 +1,7 @@
-// THTMLVeskMain: what the clipper does to the current editor, and its keys.
+// The clipper's commands on an editor, and its keys.
 #include "app/ClipperBar.h"
-#include "app/MainWindow.h"
 #include "app/MsgBox.h"
+#include "editor/VeskMemo.h"
 #include "controls/TransparentButton.h"
 
 #include <QAction>
@@ -10,78 +10,76 @@
 
 namespace vesk {
 
-void THTMLVeskMain::ClipperCopy()
+void TClipperBar::ClipperCopy(TVeskMemoFile& editor)
 {
-    if (!current_ || current_->SelLength() == 0)
+    if (editor.SelLength() == 0)
         return;  // an empty selection is nothing to keep
-    TClipperList& list = clipper_->List();
+    TClipperList& list = list_;
     if (list.Full()) {
         MsgBox(QStringLiteral("The Clipper is full.\r\rBefore adding another item, you must delete one."),
                QStringLiteral("Clipper Full"), kMbOk, kSoundQuestion);
         return;
     }
-    list.Add(QString::fromStdString(current_->SelText()));
-    clipper_->ComboBox1Change();
-    current_->setFocus();
+    list.Add(QString::fromStdString(editor.SelText()));
+    ComboBox1Change();
+    editor.setFocus();
 }
 
-void THTMLVeskMain::ClipperCut()
+void TClipperBar::ClipperCut(TVeskMemoFile& editor)
 {
-    if (!current_ || current_->SelLength() == 0)
+    if (editor.SelLength() == 0)
         return;
-    const int before = clipper_->List().Count();
-    ClipperCopy();
-    if (clipper_->List().Count() == before)
+    const int before = list_.Count();
+    ClipperCopy(editor);
+    if (list_.Count() == before)
         return;  // refused: the document keeps its text
-    current_->ClearSelection();
-    clipper_->CutButton()->setEnabled(false);
-    clipper_->CopyButton()->setEnabled(false);
-    current_->setFocus();
+    editor.ClearSelection();
+    cut_->setEnabled(false);
+    copy_->setEnabled(false);
+    editor.setFocus();
 }
 
-void THTMLVeskMain::ClipperPaste()
+void TClipperBar::ClipperPaste(TVeskMemoFile& editor)
 {
-    const TClipperList& list = clipper_->List();
-    if (!current_ || list.Count() == 0)
+    if (list_.Count() == 0)
         return;
-    current_->ReplaceSelection(list.SelectedText().toStdString());
-    current_->setFocus();
+    editor.ReplaceSelection(list_.SelectedText().toStdString());
+    editor.setFocus();
 }
 
-void THTMLVeskMain::TransparentButton1Click()
+void TClipperBar::TransparentButton1Click()
 {
-    clipper_->List().DeleteSelected();
-    clipper_->ComboBox1Change();
+    list_.DeleteSelected();
+    ComboBox1Change();
 }
 
-bool THTMLVeskMain::ClipperKey(int key, bool ctrl)
+bool TClipperBar::ClipperKey(int key, bool ctrl, TVeskMemoFile& editor)
 {
-    TClipperList& list = clipper_->List();
     const int index = key - 1;
-    if (index < 0 || index >= list.Count())
+    if (index < 0 || index >= list_.Count())
         return false;
-    list.Select(index);
-    clipper_->ComboBox1Change();
+    list_.Select(index);
+    ComboBox1Change();
     if (ctrl)
-        ClipperPaste();
+        ClipperPaste(editor);
     return true;
 }
 
-void THTMLVeskMain::SendClipperKey(int key, bool ctrl)
+void TClipperBar::SendClipperKey(int key, bool ctrl)
 {
     const auto fkey = Qt::Key(Qt::Key_F1 + key - 1);
     const Qt::KeyboardModifiers mods = ctrl ? Qt::ControlModifier : Qt::NoModifier;
     if (ctrl) {
         QKeyEvent down(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
-        QApplication::sendEvent(this, &down);
+        QApplication::sendEvent(window(), &down);
     }
     QKeyEvent press(QEvent::KeyPress, fkey, mods);
-    QApplication::sendEvent(this, &press);
+    QApplication::sendEvent(window(), &press);
     QKeyEvent release(QEvent::KeyRelease, fkey, mods);
-    QApplication::sendEvent(this, &release);
+    QApplication::sendEvent(window(), &release);
     if (ctrl) {
         QKeyEvent up(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
-        QApplication::sendEvent(this, &up);
+        QApplication::sendEvent(window(), &up);
     }
 }
 

@@ -72,4 +72,28 @@ void InsertSingleCode(TVeskMemoCore& editor, const QString& code)
         editor.ReplaceSelection(code.toStdString());
 }
 
+TCodeBar::TCodeBar(const QString& name, const QString& title, QWidget* parent)
+    : QTableWidget(1, kCodeBarColumns, parent), title_(title)
+{
+    setObjectName(name);
+    setFixedHeight(36);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setFocusPolicy(Qt::NoFocus);  // a bar, like the tool bar: the editor keeps the keys
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(14);
+    // Eight columns share the bar's width, whatever the window's size.
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    connect(this, &QTableWidget::cellDoubleClicked, this, &TCodeBar::CodeDblClick);
+}
+
+void TCodeBar::CodeDblClick(int row, int column)
+{
+    const QTableWidgetItem* cell = item(row, column);
+    if ((row == 0 && column == 0) || !cell || cell->text().isEmpty())
+        return;  // the title cell is a label, not a code
+    if (OnCode)
+        OnCode(cell->text());
+}
+
 } // namespace vesk

@@ -6,11 +6,11 @@
 #include "settings/CodeLists.h"
 
 #include <QString>
+#include <QTableWidget>
 
 #include <array>
+#include <functional>
 #include <vector>
-
-class QTableWidget;
 
 namespace vesk {
 
@@ -32,5 +32,21 @@ QString EndCodeOf(const QString& code);
 void InsertStartEndCode(TVeskMemoCore& editor, const QString& code);
 // Replaces the selection by the code (inserts it at the caret without one).
 void InsertSingleCode(TVeskMemoCore& editor, const QString& code);
+
+// One code bar: a grid of eight columns that never takes the keyboard focus
+// and reports double clicks on its codes (the title cell is a label).
+class TCodeBar : public QTableWidget {
+    Q_OBJECT
+public:
+    TCodeBar(const QString& name, const QString& title, QWidget* parent = nullptr);
+    void Fill(const std::vector<CodeItem>& items) { FillCodeBar(*this, title_, items); }
+    // The double click (ListBox1DblClick/ListBox2DblClick): reports the code
+    // at (row, column); nothing for the title cell or an empty cell.
+    void CodeDblClick(int row, int column);
+    std::function<void(const QString& code)> OnCode;
+
+private:
+    QString title_;
+};
 
 } // namespace vesk

@@ -98,6 +98,16 @@ void WriteBytes(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
+QString EncodingName(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf8: return QStringLiteral("UTF-8");
+    case TextEncoding::Utf8Bom: return QStringLiteral("UTF-8 with BOM");
+    case TextEncoding::Windows1252: return QStringLiteral("Windows-1252");
+    }
+    return QString();
+}
+
 void WriteFileSafely(const QString& path, const QByteArray& bytes)
 {
     WriteBytes(path, bytes);

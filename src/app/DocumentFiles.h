@@ -43,6 +43,9 @@ struct TSaveResult {
 // written.
 TSaveResult SaveDocumentFile(const TVeskMemoStore& document, const QString& path, bool backup);
 
+// How an encoding is named to the user ("UTF-8", "Windows-1252", …).
+QString EncodingName(TextEncoding encoding);
+
 // Writes `bytes` to `path` in the same safe way (no backup).
 void WriteFileSafely(const QString& path, const QByteArray& bytes);
 

@@ -1,226 +1,181 @@
-// THTMLVeskMain: New, Open, Reopen, Save, Save As, Import and Export Text,
-// and the save prompt with its automatic closing functions.
+// The File menu's commands, the Reopen menu and the "Save Changes" step.
+#include "app/FileCommands.h"
+
 #include "app/DocumentFiles.h"
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
-#include "platform/Registry.h"
 #include "settings/SettingsSections.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
-#include <QTabWidget>
+#include <QMenu>
 
 namespace vesk {
 
-namespace {
-
-QString NameOf(const TVeskMemoFile* editor)
+TFileCommands::TFileCommands(THTMLVeskMain& window) : window_(window)
 {
-    return editor->FileName().isEmpty() ? QStringLiteral("Untitled") : QFileInfo(editor->FileName()).fileName();
+    openFileDialog = [&window](const QString& initial) {
+        return QFileDialog::getOpenFileName(&window, QString(), initial,
+            QtFileFilter(QStringLiteral("Web Page (*.htm or *.html)|*.htm;*.html|Text File (*.txt)|*.txt|All Files (*.*)|*.*")));
+    };
+    saveFileDialog = [&window](const QString& initial) {
+        return QFileDialog::getSaveFileName(&window, QString(), initial,
+            QtFileFilter(QStringLiteral("Web Pages (*.htm or *.html)|*.htm;*.html|Text Files (*.txt)|*.txt|All Files|*.*")));
+    };
+    window.SetCommand("New1", [this](TVeskMemoFile& e) { NewClick(e); });
+    window.SetCommand("Open1", [this](TVeskMemoFile& e) { OpenDirClick(e); });
+    window.SetCommand("Save1", [this](TVeskMemoFile& e) { SaveClick(e); });
+    window.SetCommand("SaveAs1", [this](TVeskMemoFile& e) { SaveAsClick(e); });
+    window.SetCommand("ImportFile1", [this](TVeskMemoFile& e) { ImportFile1Click(e); });
+    window.SetCommand("ExportText1", [this](TVeskMemoFile& e) { ExportText1Click(e); });
+    window.SetCommand("Exit1", [&window](TVeskMemoFile&) { window.close(); });
+
+    TSaveStep save;
+    save.order = kStepSaveChanges;
+    save.option = &AutoCloseOptions::saveChanges;
+    save.applies = [](const TVeskMemoFile& e) { return e.Modified(); };
+    save.question = [](const QString& name) {
+        return name + QStringLiteral(" has changed") + QStringLiteral("\r\r") + QStringLiteral("Save changes?");
+    };
+    save.caption = QStringLiteral("Save Changes?");
+    save.sound = kSoundWarning;
+    // A save that did not happen (its Save As dialog cancelled, or the write
+    // failed) cancels the whole prompt: the document stays.
+    save.action = [this](TVeskMemoFile& e) { return SaveClick(e); };
+    window.AddSaveStep(std::move(save));
 }
 
-} // namespace
-
-void THTMLVeskMain::ReportBackupFailure(const QString& path)
+void TFileCommands::ReportSave(TVeskMemoFile& editor, const QString& path, const TSaveResult& saved)
 {
+    if (saved.encoding != editor.Encoding()) {
+        // The document keeps its new encoding; the user hears of it this once.
+        const QString was = EncodingName(editor.Encoding());
+        editor.SetEncoding(saved.encoding);
+        MsgBox(QFileInfo(path).fileName() + QStringLiteral(" now holds characters that ") + was
+                   + QStringLiteral(" cannot represent, so it was saved as ") + EncodingName(saved.encoding)
+                   + QStringLiteral("."),
+               QStringLiteral("Encoding Changed"), kMbOk, kSoundInformation);
+    }
     // The save went ahead; the user must still know there is no backup.
-    MsgBox(QStringLiteral("The backup copy ") + BackupPath(path) + QStringLiteral(" could not be made.")
-               + QStringLiteral("\r\r") + QStringLiteral("The document itself was saved."),
-           QStringLiteral("Backup Failed"), kMbOk, kSoundWarning);
+    if (saved.backupFailed)
+        MsgBox(QStringLiteral("The backup copy ") + BackupPath(path) + QStringLiteral(" could not be made.")
+                   + QStringLiteral("\r\r") + QStringLiteral("The document itself was saved."),
+               QStringLiteral("Backup Failed"), kMbOk, kSoundWarning);
+    window_.ShowDocumentState(editor);
 }
 
-bool THTMLVeskMain::SavePrompt(TVeskMemoFile* editor)
+void TFileCommands::LoadInto(TVeskMemoFile& editor, const QString& path)
 {
-    if (!editor)
-        return true;
-    // Show the tab being asked about.
-    for (int i = 0; i < TabCount(); ++i) {
-        if (Editor(i) == editor) {
-            const QSignalBlocker block(pages_);
-            pages_->setCurrentIndex(i);
-            current_ = editor;
-            currentGutter_ = Gutter(i);
-            break;
-        }
-    }
-    editor->setFocus();
-    QApplication::processEvents();
-    if (editor->CharCount() == 0)
-        return true;  // an empty document closes without a question
-
-    const AutoCloseOptions options = ReadAutoClose();
-    const QString name = NameOf(editor);
-    bool result = true;
-    // Asks one question; Yes runs `action`, No skips, Cancel ends the prompt.
-    // A step whose tool is not part of the program yet is not asked at all.
-    auto step = [&](bool on, const QString& text, const QString& caption, int sound, const std::function<void()>& action) {
-        if (!result || !on || !action)
-            return;
-        const int answer = MsgBox(text, caption, kMbYesNoCancel, sound);
-        if (answer == kMrCancel)
-            result = false;
-        else if (answer == kMrYes && action)
-            action();
-    };
-    auto hook = [editor](const std::function<void(TVeskMemoFile*)>& f) {
-        return f ? std::function<void()>([f, editor]() { f(editor); }) : std::function<void()>();
-    };
-    step(options.updater, QStringLiteral("Do you want to update the dates of ") + name + QStringLiteral("?"),
-         QStringLiteral("Update Dates?"), kSoundInformation, hook(runUpdater));
-    step(options.spell, QStringLiteral("Do you want to check the spelling of ") + name + QStringLiteral("?"),
-         QStringLiteral("Check Spelling?"), kSoundInformation, hook(runSpellChecker));
-    step(options.validator, QStringLiteral("Do you want to validate (debug) ") + name + QStringLiteral("?"),
-         QStringLiteral("Validate Code?"), kSoundInformation, hook(runValidator));
-    step(options.saveChanges && editor->Modified(),
-         name + QStringLiteral(" has changed") + QStringLiteral("\r\r") + QStringLiteral("Save changes?"),
-         QStringLiteral("Save Changes?"), kSoundWarning, [this]() { SaveClick(); });
-    const bool inBin = inUploadBin && !editor->FileName().isEmpty() && inUploadBin(editor->FileName());
-    step(options.addToUploadBin && !inBin,
-         QStringLiteral("Do you want add ") + name + QStringLiteral(" to the Upload Bin?"),
-         QStringLiteral("Add to Upload Bin?"), kSoundInformation, hook(addToUploadBin));
-    step(options.runUploader, QStringLiteral("Do you want to upload files now?"), QStringLiteral("Run Uploader?"),
-         kSoundInformation, hook(showUploader));
-    return result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("Cannot open file " + path.toStdString());
+    editor.Select(0, 0);
+    editor.LoadFromStream(file);
+    editor.SetFileName(path);
+    editor.SetModified(false);
 }
 
-QString THTMLVeskMain::SessionEnding()
+void TFileCommands::NewClick(TVeskMemoFile& editor)
 {
-    const AutoCloseOptions options = ReadAutoClose();
-    QString tail;
-    for (int i = 0; i < TabCount(); ++i) {
-        TVeskMemoFile* editor = Editor(i);
-        if (editor->CharCount() > 0 && options.saveChanges && editor->Modified()) {
-            const QString name = NameOf(editor);
-            if (MsgBox(name + QStringLiteral(" has changed") + QStringLiteral("\r\r") + QStringLiteral("Save changes?"),
-                       QStringLiteral("Save Changes?"), kMbYesNo, kSoundWarning)
-                == kMrYes) {
-                const QSignalBlocker block(pages_);
-                pages_->setCurrentIndex(i);
-                current_ = editor;
-                currentGutter_ = Gutter(i);
-                if (editor->FileName().isEmpty())
-                    SaveAsClick();
-                else
-                    SaveClick();
-            }
-        }
-        if (!editor->FileName().isEmpty())
-            tail += QStringLiteral(" \"") + editor->FileName() + QLatin1Char('"');
-    }
-    WriteIni();
-    const QString command = QCoreApplication::applicationFilePath() + tail;
-    RegWriteValue(RegRoot::CurrentUser, QStringLiteral("\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"),
-                  QStringLiteral("HTMLVeskRunOnce"), command);
-    return command;
-}
-
-void THTMLVeskMain::NewClick()
-{
-    if (!SavePrompt(current_))
+    if (!window_.SavePrompt(&editor))
         return;
-    current_->Clear();
-    current_->SetFileName(QString());
-    pages_->setTabText(pages_->currentIndex(), QStringLiteral("Untitled"));
-    setWindowTitle(QStringLiteral("HTML Vesk - Untitled"));
-    current_->setFocus();
-    RichEditUpdate();
-    current_->SetModified(false);
+    editor.Clear();
+    editor.SetFileName(QString());
+    editor.SetModified(false);
+    editor.setFocus();
+    window_.RichEditUpdate();
 }
 
-void THTMLVeskMain::OpenDirClick()
+void TFileCommands::OpenDirClick(TVeskMemoFile& editor)
 {
     const TReopenMenu menu = ReadReopenMenu();
-    OpenDialog(menu.recent.isEmpty() ? QString() : menu.recent.front());
+    OpenDialog(editor, menu.recent.isEmpty() ? QString() : menu.recent.front());
 }
 
-void THTMLVeskMain::OpenDialog(const QString& initialFolder)
+void TFileCommands::OpenDialog(TVeskMemoFile& editor, const QString& initialFolder)
 {
     const QString path = openFileDialog ? openFileDialog(initialFolder) : QString();
     if (path.isEmpty()) {
-        RichEditUpdate();
+        window_.RichEditUpdate();
         return;
     }
-    if (!SavePrompt(current_))
+    if (!window_.SavePrompt(&editor))
         return;
-    OpenPath(path);
+    OpenPath(editor, path);
 }
 
-void THTMLVeskMain::OpenClick(const QString& caption)
+void TFileCommands::OpenClick(TVeskMemoFile& editor, const QString& caption)
 {
-    if (!SavePrompt(current_))
+    if (!window_.SavePrompt(&editor))
         return;
     if (caption.isEmpty() || caption == QLatin1String("Specify Files in Settings")
         || caption == QLatin1String("No Recent Files"))
         return;  // the prompt has run; a placeholder opens nothing
-    OpenPath(caption);
+    OpenPath(editor, caption);
 }
 
-void THTMLVeskMain::OpenPath(const QString& caption)
+void TFileCommands::OpenPath(TVeskMemoFile& editor, const QString& path)
 {
     try {
-        LoadInto(current_, caption);
+        LoadInto(editor, path);
     } catch (const std::exception& e) {
         // The document keeps what it had; the user hears why.
         MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
         return;
     }
-    DocumentNamed(caption);
-    current_->setFocus();
-    current_->SetModified(false);
-    RichEditUpdate();
+    window_.DocumentNamed(editor, path);
+    editor.setFocus();
+    editor.SetModified(false);
+    window_.RichEditUpdate();
 }
 
-void THTMLVeskMain::SaveClick()
+bool TFileCommands::SaveClick(TVeskMemoFile& editor)
 {
-    if (!current_)
-        return;
-    if (current_->FileName().isEmpty()) {
-        SaveAsClick();
-        return;
-    }
+    if (editor.FileName().isEmpty())
+        return SaveAsClick(editor);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     TSaveResult saved;
     try {
-        saved = SaveDocumentFile(*current_, current_->FileName(), ReadAutoClose().backup);
+        saved = SaveDocumentFile(editor, editor.FileName(), ReadAutoClose().backup);
     } catch (const std::exception& e) {
         QApplication::restoreOverrideCursor();
         // The document stays modified: nothing is lost.
         MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
-        return;
+        return false;
     }
     QApplication::restoreOverrideCursor();
-    current_->SetModified(false);
-    if (saved.backupFailed)
-        ReportBackupFailure(current_->FileName());
-    current_->setFocus();
+    editor.SetModified(false);
+    ReportSave(editor, editor.FileName(), saved);
+    editor.setFocus();
+    return true;
 }
 
-bool THTMLVeskMain::SaveAsClick()
+bool TFileCommands::SaveAsClick(TVeskMemoFile& editor)
 {
-    if (!current_)
-        return false;
-    const QString path = saveFileDialog ? saveFileDialog(current_->FileName()) : QString();
+    const QString path = saveFileDialog ? saveFileDialog(editor.FileName()) : QString();
     if (path.isEmpty())
         return false;
+    TSaveResult saved;
     try {
-        if (SaveDocumentFile(*current_, path, ReadAutoClose().backup).backupFailed)
-            ReportBackupFailure(path);
+        saved = SaveDocumentFile(editor, path, ReadAutoClose().backup);
     } catch (const std::exception& e) {
         MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
         return false;
     }
-    current_->SetModified(false);
-    current_->SetFileName(path);
-    DocumentNamed(path);
-    current_->setFocus();
+    editor.SetModified(false);
+    editor.SetFileName(path);
+    window_.DocumentNamed(editor, path);
+    ReportSave(editor, path, saved);
+    editor.setFocus();
     return true;
 }
 
-void THTMLVeskMain::ImportFile1Click()
+void TFileCommands::ImportFile1Click(TVeskMemoFile& editor)
 {
     const QString path = openFileDialog ? openFileDialog(QString()) : QString();
-    if (path.isEmpty() || !current_)
+    if (path.isEmpty())
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -231,23 +186,49 @@ void THTMLVeskMain::ImportFile1Click()
     // handled exactly as when opening a document.
     TVeskMemoStore scratch;
     scratch.LoadFromStream(file);
-    current_->ReplaceSelection(scratch.GetTextPart(0, scratch.CharCount()));
-    current_->setFocus();
+    editor.ReplaceSelection(scratch.GetTextPart(0, scratch.CharCount()));
+    editor.setFocus();
 }
 
-void THTMLVeskMain::ExportText1Click()
+void TFileCommands::ExportText1Click(TVeskMemoFile& editor)
 {
-    if (!current_ || current_->SelLength() == 0)
+    if (editor.SelLength() == 0)
         return;
     const QString path = saveFileDialog ? saveFileDialog(QString()) : QString();
     if (path.isEmpty())
         return;
     try {
-        WriteFileSafely(path, QByteArray::fromStdString(current_->SelText()));
+        WriteFileSafely(path, QByteArray::fromStdString(editor.SelText()));
     } catch (const std::exception& e) {
         MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
     }
-    current_->setFocus();
+    editor.setFocus();
+}
+
+void TFileCommands::FillMenu()
+{
+    QMenu* reopen = window_.ReopenMenu();
+    reopen->clear();
+    // Drawn from the settings file, which is where the lists live; the menu
+    // is never read back.
+    const TReopenMenu menu = ReadReopenMenu();
+    // Placeholders run the save prompt like any item and then open nothing.
+    auto add = [this, reopen](const QString& caption) {
+        QAction* a = reopen->addAction(caption);
+        QObject::connect(a, &QAction::triggered, &window_, [this, caption]() {
+            if (TVeskMemoFile* editor = window_.CurrentEditor())
+                window_.RunCommand(*editor, [this, caption](TVeskMemoFile& e) { OpenClick(e, caption); });
+        });
+    };
+    if (menu.recent.isEmpty())
+        add(QStringLiteral("No Recent Files"));
+    for (const QString& path : menu.recent)
+        add(path);
+    reopen->addSeparator();
+    if (menu.preferred.isEmpty())
+        add(QStringLiteral("Specify Files in Settings"));
+    for (const QString& path : menu.preferred)
+        add(path);
 }
 
 } // namespace vesk

@@ -4,10 +4,13 @@
 #include "app/ClipperBar.h"
 #include "app/CodeBars.h"
 #include "app/DocumentFiles.h"
+#include "app/EditCommands.h"
+#include "app/FileCommands.h"
 #include "app/MsgBox.h"
+#include "app/ToolEntries.h"
 #include "controls/TransparentButton.h"
 #include "platform/ProgramFolder.h"
-#include "validator/ValidatorForm.h"
+#include "platform/Registry.h"
 #include "settings/FileLists.h"
 #include "settings/SettingsSections.h"
 #include "settings/WindowPlacement.h"
@@ -16,26 +19,51 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QFile>
-#include <QFileDialog>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
-#include <QTabBar>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace vesk {
+namespace {
+
+QString Latin1(std::string_view s)
+{
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
+
+} // namespace
+
+QRect FirstStartGeometry(const QRect& available, int toolBarWidth)
+{
+    // Most of the screen, wide enough for the whole tool bar, centred; a
+    // saved placement replaces it from the second start on.
+    const int width = std::min(available.width(), std::max(toolBarWidth + 40, std::min(1100, available.width() * 4 / 5)));
+    const int height = std::min(available.height(), std::max(480, std::min(800, available.height() * 4 / 5)));
+    QRect r(0, 0, width, height);
+    r.moveCenter(available.center());
+    return r;
+}
 
 THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("HTMLVeskMain"));
     setWindowTitle(QStringLiteral("HTML Vesk"));
-    setGeometry(101, 191, 604, 310);
+    encodingLabel_ = new QLabel(this);
+    encodingLabel_->setObjectName(QStringLiteral("EncodingLabel"));
+    encodingLabel_->setToolTip(QStringLiteral("The encoding the document is saved in"));
+    statusBar()->addPermanentWidget(encodingLabel_);
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("PageControl1"));
@@ -44,8 +72,17 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
     keys_ = std::make_shared<TStartStopKeyList>();
     AddHtmlStartStopKeys(*keys_);
 
-    BuildMenus();
-    BuildToolBar();
+    commands_ = new TCommands(this, [this](std::string_view, const TCommandHandler& handler) {
+        if (current_)
+            RunCommand(*current_, handler);
+    });
+    commands_->BuildMenuBar(*menuBar());
+    popup_ = commands_->BuildPopupMenu(this);
+    toolBar_ = addToolBar(QStringLiteral("Toolbar"));
+    toolBar_->setObjectName(Latin1(kToolBarName));
+    toolBar_->setMovable(false);
+    commands_->BuildToolBar(*toolBar_);
+    bars_[std::string(kToolBarName)] = toolBar_;
     BuildBars();
     BuildGutterMenu();
     CreateTab1Click();  // the first tab, designed into the window
@@ -59,110 +96,193 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
     plus_->setFont(bold);
     plus_->setFixedSize(16, 16);
     plus_->setToolTip(QStringLiteral("Create Tab"));
-    connect(plus_, &QToolButton::clicked, this, [this]() { CreateTab1Click(); });
+    connect(plus_, &QToolButton::clicked, this, [this]() { commands_->Trigger("CreateTab1"); });
 
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) { PageControlChange(index); });
     pages_->installEventFilter(this);  // the "+" button follows the tab area's size
-    openFileDialog = [this](const QString& initial) {
-        return QFileDialog::getOpenFileName(this, QString(), initial,
-            QtFileFilter(QStringLiteral("Web Page (*.htm or *.html)|*.htm;*.html|Text File (*.txt)|*.txt|All Files (*.*)|*.*")));
+    // Paste follows what the clipboard holds, even while the editor is idle.
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        connect(clipboard, &QClipboard::dataChanged, this, [this]() { RichEditSelChange(); });
+
+    // The keys Linux editors use between tabs.
+    const std::pair<QKeySequence, int> tabKeys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},      {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_Backtab), -1}, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
     };
-    saveFileDialog = [this](const QString& initial) {
-        return QFileDialog::getSaveFileName(this, QString(), initial,
-            QtFileFilter(QStringLiteral("Web Pages (*.htm or *.html)|*.htm;*.html|Text Files (*.txt)|*.txt|All Files|*.*")));
-    };
-    setCentralWidget(pages_);
-    // The save prompt's closing functions run on the tab it made current.
-    runUpdater = [this](TVeskMemoFile*) { UpdaterBtnClick(); };
-    runValidator = [this](TVeskMemoFile*) { ValidBtnClick(); };
-    // The validator's results window lives as long as the main window.
-    form8_ = new TForm8(this);
-    form8_->CurrentEditor = [this]() { return current_; };
+    for (const auto& [keys, step] : tabKeys) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, step = step]() {
+            if (TabCount() > 1)
+                pages_->setCurrentIndex((pages_->currentIndex() + step + TabCount()) % TabCount());
+        });
+    }
+    setGeometry(FirstStartGeometry(screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768),
+                                   toolBar_->sizeHint().width()));
+
+    files_ = std::make_unique<TFileCommands>(*this);
+    vesk::SetEditCommands(*this);
+    entries_ = CreateToolEntries(*this);
     // The window sees every key before the focused control does, so the
     // clipper's function keys work whichever editor has the focus; gutter
     // clicks (line markers) come through the same filter.
     qApp->installEventFilter(this);
-
-    // One Find and one Replace dialog for the window, remembering their text.
-    findDialog_ = new TFindDialog(false, this);
-    replaceDialog_ = new TFindDialog(true, this);
-    connect(findDialog_, &TFindDialog::findNext, this, [this]() {
-        if (!current_)
-            return;
-        FindNext(*current_, findDialog_->Options());
-        current_->ScrollInView();
-        current_->setFocus();
-    });
-    connect(replaceDialog_, &TFindDialog::findNext, this, [this]() {
-        if (current_) {
-            FindNext(*current_, replaceDialog_->Options());
-            current_->ScrollInView();
-        }
-    });
-    connect(replaceDialog_, &TFindDialog::replaceOne, this, [this]() {
-        if (current_) {
-            ReplaceOne(*current_, replaceDialog_->Options());
-            current_->ScrollInView();
-            current_->setFocus();
-        }
-    });
-    connect(replaceDialog_, &TFindDialog::replaceAll, this, [this]() {
-        if (current_) {
-            ReplaceAll(*current_, replaceDialog_->Options());
-            current_->ScrollInView();
-            current_->setFocus();
-        }
-    });
     Form1Resize();
-}
-
-void THTMLVeskMain::FillToolBars()
-{
-    if (auto* se = qobject_cast<QTableWidget*>(Bar(QStringLiteral("StringGrid1"))))
-        FillCodeBar(*se, QStringLiteral("S/E Codes"), ReadCodeList(kSECodesSection));
-    if (auto* single = qobject_cast<QTableWidget*>(Bar(QStringLiteral("StringGrid2"))))
-        FillCodeBar(*single, QStringLiteral("Single Codes"), ReadCodeList(kSingleCodesSection));
-    FillMenu();
-}
-
-void THTMLVeskMain::ListBox2DblClick(int row, int column)
-{
-    auto* grid = qobject_cast<QTableWidget*>(Bar(QStringLiteral("StringGrid1")));
-    if (!grid || !current_ || (row == 0 && column == 0) || !grid->item(row, column))
-        return;  // the title cell is a label, not a code
-    InsertStartEndCode(*current_, grid->item(row, column)->text());
-    current_->setFocus();
-}
-
-void THTMLVeskMain::ListBox1DblClick(int row, int column)
-{
-    auto* grid = qobject_cast<QTableWidget*>(Bar(QStringLiteral("StringGrid2")));
-    if (!grid || !current_ || (row == 0 && column == 0) || !grid->item(row, column))
-        return;
-    InsertSingleCode(*current_, grid->item(row, column)->text());
-    current_->setFocus();
-}
-
-void THTMLVeskMain::FindClick()
-{
-    if (current_)
-        findDialog_->Open(QString::fromStdString(current_->SelText()));
-}
-
-void THTMLVeskMain::ReplaceClick()
-{
-    if (current_)
-        replaceDialog_->Open(QString::fromStdString(current_->SelText()));
 }
 
 THTMLVeskMain::~THTMLVeskMain()
 {
+    qApp->removeEventFilter(this);
     // Every editor lets go of the shared key list before the window goes.
     for (int i = 0; i < TabCount(); ++i) {
         if (TVeskMemoFile* e = Editor(i))
             e->Highlighting().SetStartStopKeys(nullptr);
     }
 }
+
+// ---- commands -------------------------------------------------------------------
+
+namespace {
+
+// Counts the commands in progress; the last one to end opens what was handed over.
+class TCommandScope {
+public:
+    TCommandScope(int& depth, std::function<void()> atEnd) : depth_(depth), atEnd_(std::move(atEnd)) { ++depth_; }
+    ~TCommandScope()
+    {
+        if (--depth_ == 0)
+            atEnd_();
+    }
+    TCommandScope(const TCommandScope&) = delete;
+    TCommandScope& operator=(const TCommandScope&) = delete;
+
+private:
+    int& depth_;
+    std::function<void()> atEnd_;
+};
+
+} // namespace
+
+void THTMLVeskMain::RunCommand(TVeskMemoFile& editor, const std::function<void(TVeskMemoFile&)>& body)
+{
+    const TCommandScope scope(commandDepth_, [this]() {
+        if (!handedOver_.isEmpty())
+            QTimer::singleShot(0, this, [this]() { OpenHandedOver(); });
+    });
+    // An exception that escapes a command ends that command only: the
+    // program and every document stay.
+    try {
+        body(editor);
+    } catch (const std::exception& e) {
+        ShowException(e);
+    } catch (...) {
+        ShowException(std::runtime_error("An unexpected error ended the command."));
+    }
+}
+
+void THTMLVeskMain::ShowException(const std::exception& e)
+{
+    MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
+}
+
+void THTMLVeskMain::SetCommand(std::string_view name, TCommandHandler handler)
+{
+    commands_->SetHandler(name, std::move(handler));
+}
+
+QAction* THTMLVeskMain::Action(const QString& name) const
+{
+    return commands_->Action(std::string_view(name.toLatin1().constData()));
+}
+
+QMenu* THTMLVeskMain::ReopenMenu() const
+{
+    return commands_->Submenu(kReopenMenuName);
+}
+
+QWidget* THTMLVeskMain::Bar(std::string_view name) const
+{
+    const auto it = bars_.find(name);
+    return it == bars_.end() ? nullptr : it->second;
+}
+
+void THTMLVeskMain::RichEditUpdate()
+{
+    if (!current_)
+        return;
+    ShowDocumentState(*current_);
+    current_->viewport()->update();
+    OnPopup5();
+    RichEditSelChange();
+}
+
+void THTMLVeskMain::RichEditSelChange()
+{
+    if (!current_)
+        return;
+    TCommandFacts facts;
+    facts.hasText = current_->CharCount() > 0 || current_->ParagraphCount() > 1;
+    facts.hasSelection = current_->SelLength() != 0;
+    facts.clipperHasItems = clipper_->List().Count() > 0;
+    facts.canUndo = current_->CanUndo();
+    facts.canRedo = current_->CanRedo();
+    const QMimeData* clip = QGuiApplication::clipboard() ? QGuiApplication::clipboard()->mimeData() : nullptr;
+    facts.clipboardHasText = clip && clip->hasText();
+    commands_->Update(facts);
+    clipper_->CutButton()->setEnabled(facts.hasSelection);
+    clipper_->CopyButton()->setEnabled(facts.hasSelection);
+    clipper_->PasteButton()->setEnabled(facts.clipperHasItems);
+}
+
+void THTMLVeskMain::FillToolBars()
+{
+    seCodes_->Fill(ReadCodeList(kSECodesSection));
+    singleCodes_->Fill(ReadCodeList(kSingleCodesSection));
+    files_->FillMenu();
+}
+
+void THTMLVeskMain::BuildBars()
+{
+    // The clipper bar and the two code bars stand between the tool bar and
+    // the tabs, in the window's central area, so a bar that is shown gets
+    // the full width and hidden bars take no room at all.
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    clipper_ = new TClipperBar(central);
+    clipper_->OnCut = [this]() { commands_->Trigger("ClipperCut"); };
+    clipper_->OnCopy = [this]() { commands_->Trigger("ClipperCopy"); };
+    clipper_->OnPaste = [this]() { commands_->Trigger("ClipperPaste"); };
+    seCodes_ = new TCodeBar(Latin1(kSECodesBarName), QStringLiteral("S/E Codes"), central);
+    singleCodes_ = new TCodeBar(Latin1(kSingleCodesBarName), QStringLiteral("Single Codes"), central);
+    // S/E codes wrap the selection; single codes replace it.
+    seCodes_->OnCode = [this](const QString& code) {
+        if (current_)
+            RunCommand(*current_, [code](TVeskMemoFile& e) {
+                InsertStartEndCode(e, code);
+                e.setFocus();
+            });
+    };
+    singleCodes_->OnCode = [this](const QString& code) {
+        if (current_)
+            RunCommand(*current_, [code](TVeskMemoFile& e) {
+                InsertSingleCode(e, code);
+                e.setFocus();
+            });
+    };
+    for (QWidget* w : {static_cast<QWidget*>(clipper_), static_cast<QWidget*>(seCodes_),
+                       static_cast<QWidget*>(singleCodes_)}) {
+        layout->addWidget(w);
+        w->hide();
+        bars_[w->objectName().toStdString()] = w;
+    }
+    layout->addWidget(pages_, 1);
+    setCentralWidget(central);
+}
+
+// ---- tabs -----------------------------------------------------------------------
 
 int THTMLVeskMain::TabCount() const
 {
@@ -179,18 +299,6 @@ TVeskGutter* THTMLVeskMain::Gutter(int page) const
     return findChild<TVeskGutter*>(QStringLiteral("PG%1").arg(page));
 }
 
-QAction* THTMLVeskMain::Action(const QString& name) const
-{
-    const auto it = actions_.find(name);
-    return it == actions_.end() ? nullptr : it->second;
-}
-
-QWidget* THTMLVeskMain::Bar(const QString& name) const
-{
-    const auto it = bars_.find(name);
-    return it == bars_.end() ? nullptr : it->second;
-}
-
 void THTMLVeskMain::ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter)
 {
     // What the document editors are designed with.
@@ -200,7 +308,9 @@ void THTMLVeskMain::ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter)
     editor->SetScrollBars(TVeskScrollBars::Vertical);
     editor->SetHideSelection(false);
     editor->SetEndOfTextMark(QPen(Qt::NoPen));
-    editor->SetUndoMaxSpace(65536);
+    // Room to undo any edit of a page of normal size, Select All and
+    // retyping included (the designed 64 KB lost whole pages to one key).
+    editor->SetUndoMaxSpace(kDocumentUndoSpace);
     editor->SetCaretWidth(2);
     editor->OnChange = [this](TVeskMemoStore*) { RichEditUpdate(); };
     editor->OnSelMove = [this](TVeskMemoCore*) { RichEditSelChange(); };
@@ -215,8 +325,15 @@ void THTMLVeskMain::ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter)
             [this, gutter](const QPoint& at) { gutterMenu_->popup(gutter->mapToGlobal(at)); });
 }
 
+void THTMLVeskMain::TabsChanging()
+{
+    for (const auto& f : tabsChange_)
+        f();
+}
+
 void THTMLVeskMain::CreateTab1Click()
 {
+    TabsChanging();
     const int n = pages_->count();
     auto* page = new QWidget();
     page->setObjectName(QStringLiteral("TS%1").arg(n));
@@ -237,9 +354,8 @@ void THTMLVeskMain::CreateTab1Click()
     }
     current_ = editor;
     currentGutter_ = gutter;
-    RichEditUpdate();
-    setWindowTitle(QStringLiteral("HTML Vesk - Untitled"));
     editor->SetModified(false);
+    RichEditUpdate();
     editor->setFocus();
     Form1Resize();
 }
@@ -248,117 +364,26 @@ void THTMLVeskMain::PageControlChange(int index)
 {
     if (index < 0)
         return;
-    // The validator's entries name lines of the document it checked; a run
-    // in progress stops.
-    form8_->close();
+    TabsChanging();
     current_ = Editor(index);
     currentGutter_ = Gutter(index);
     if (!current_)
         return;
     current_->setFocus();
-    SetTitleFor(current_);
     RichEditUpdate();
 }
 
-void THTMLVeskMain::DocumentNamed(const QString& path)
+void THTMLVeskMain::ShowTabOf(TVeskMemoFile* editor)
 {
-    SetTitleFor(current_);
-    pages_->setTabText(pages_->currentIndex(), QFileInfo(path).fileName());
-    const TReopenMenu menu = ReadReopenMenu();
-    if (menu.recent.isEmpty() || menu.recent.front() != path) {
-        AddRecent(path);
-        FillMenu();
+    for (int i = 0; i < TabCount(); ++i) {
+        if (Editor(i) == editor) {
+            const QSignalBlocker block(pages_);
+            pages_->setCurrentIndex(i);
+            current_ = editor;
+            currentGutter_ = Gutter(i);
+            return;
+        }
     }
-}
-
-void THTMLVeskMain::SetTitleFor(TVeskMemoFile* editor)
-{
-    setWindowTitle(editor && !editor->FileName().isEmpty() ? QStringLiteral("HTML Vesk - ") + editor->FileName()
-                                                          : QStringLiteral("HTML Vesk - Untitled"));
-}
-
-void THTMLVeskMain::RichEditUpdate()
-{
-    if (!current_)
-        return;
-    const bool hasLines = current_->CharCount() > 0 || current_->ParagraphCount() > 1;
-    for (const char* name : {"SaveBtn", "PrintBtn", "SpellBtn", "ValidBtn", "UpdaterBtn", "FindBtn", "ReplaceBtn",
-                             "Save1", "SaveAs1", "Print1", "SpellChecker1", "Validator1", "Updater1", "Find1",
-                             "Replace1"}) {
-        if (QAction* a = Action(QString::fromLatin1(name)))
-            a->setEnabled(hasLines);
-    }
-    current_->viewport()->update();
-    OnPopup5();
-    RichEditSelChange();
-}
-
-void THTMLVeskMain::RichEditSelChange()
-{
-    if (!current_)
-        return;
-    const bool selection = current_->SelLength() != 0;
-    for (const char* name : {"CutBtn", "CopyBtn", "Cut1", "Copy1", "PopCut", "PopCopy", "ExportText1", "PopClipCut",
-                             "PopClipCopy"}) {
-        if (QAction* a = Action(QString::fromLatin1(name)))
-            a->setEnabled(selection);
-    }
-    clipper_->CutButton()->setEnabled(selection);
-    clipper_->CopyButton()->setEnabled(selection);
-    const bool clipperItems = clipper_->List().Count() > 0;
-    clipper_->PasteButton()->setEnabled(clipperItems);
-    if (QAction* a = Action(QStringLiteral("PopClipPaste")))
-        a->setEnabled(clipperItems);
-    for (const char* name : {"UndoBtn", "Undo1", "PopUndo"}) {
-        if (QAction* a = Action(QString::fromLatin1(name)))
-            a->setEnabled(current_->CanUndo());
-    }
-    for (const char* name : {"RedoBtn", "Redo1", "PopRedo"}) {
-        if (QAction* a = Action(QString::fromLatin1(name)))
-            a->setEnabled(current_->CanRedo());
-    }
-    const QMimeData* clip = QGuiApplication::clipboard() ? QGuiApplication::clipboard()->mimeData() : nullptr;
-    const bool text = clip && clip->hasText();
-    for (const char* name : {"PasteBtn", "Paste1", "PopPaste"}) {
-        if (QAction* a = Action(QString::fromLatin1(name)))
-            a->setEnabled(text);
-    }
-}
-
-void THTMLVeskMain::WordWrapClick()
-{
-    if (!current_)
-        return;
-    const bool wrap = !current_->WordWrap();
-    current_->SetWordWrap(wrap);
-    current_->SetScrollBars(wrap ? TVeskScrollBars::Vertical : TVeskScrollBars::Both);
-    if (QAction* a = Action(QStringLiteral("WordWrap1")))
-        a->setChecked(wrap);
-}
-
-void THTMLVeskMain::DeleteClick()
-{
-    if (!current_)
-        return;
-    if (current_->SelLength() == 0) {
-        // At the end of its paragraph the caret deletes the whole break.
-        const std::int32_t p = current_->CurrentParagraph();
-        const bool atEnd = current_->ParagraphStart(p) + current_->Paragraph(p).length == current_->SelStart();
-        current_->SetSelLength(atEnd ? 2 : 1);
-    }
-    current_->ClearSelection();
-    current_->setFocus();
-}
-
-void THTMLVeskMain::LoadInto(TVeskMemoFile* editor, const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("Cannot open file " + path.toStdString());
-    editor->Select(0, 0);
-    editor->LoadFromStream(file);
-    editor->SetFileName(path);
-    editor->SetModified(false);
 }
 
 void THTMLVeskMain::AddFile(const QString& path)
@@ -367,12 +392,17 @@ void THTMLVeskMain::AddFile(const QString& path)
         return;  // files that do not exist are ignored
     CreateTab1Click();
     try {
-        LoadInto(current_, path);
+        files_->LoadInto(*current_, path);
     } catch (const std::exception&) {
         return;
     }
-    DocumentNamed(path);
+    DocumentNamed(*current_, path);
     RichEditUpdate();
+}
+
+bool THTMLVeskMain::Busy() const
+{
+    return commandDepth_ > 0 || QApplication::activeModalWidget() != nullptr;
 }
 
 int THTMLVeskMain::CopyDataReceived(int identifier, const QString& text)
@@ -382,28 +412,89 @@ int THTMLVeskMain::CopyDataReceived(int identifier, const QString& text)
             showNormal();
         raise();
         activateWindow();
-        AddFile(text);
+        // A new tab now would change the current editor under a question
+        // that is still open; the file waits until it is answered.
+        if (Busy()) {
+            handedOver_ << text;
+            if (commandDepth_ == 0)
+                QTimer::singleShot(100, this, [this]() { OpenHandedOver(); });
+        } else {
+            AddFile(text);
+        }
     }
     return 1;
 }
+
+void THTMLVeskMain::OpenHandedOver()
+{
+    if (handedOver_.isEmpty())
+        return;
+    if (Busy()) {
+        // Still inside a question that no command asked: look again shortly.
+        if (commandDepth_ == 0)
+            QTimer::singleShot(100, this, [this]() { OpenHandedOver(); });
+        return;
+    }
+    const QStringList files = std::exchange(handedOver_, {});
+    for (const QString& path : files)
+        AddFile(path);
+}
+
+// ---- titles ---------------------------------------------------------------------
+
+void THTMLVeskMain::ShowDocumentState(TVeskMemoFile& editor)
+{
+    const QString mark = editor.Modified() ? QStringLiteral("*") : QString();
+    for (int i = 0; i < TabCount(); ++i) {
+        if (Editor(i) == &editor && pages_->tabText(i) != mark + DocumentName(editor))
+            pages_->setTabText(i, mark + DocumentName(editor));
+    }
+    if (&editor != current_)
+        return;
+    const QString title = QStringLiteral("HTML Vesk - ") + mark
+                        + (editor.FileName().isEmpty() ? QStringLiteral("Untitled") : editor.FileName());
+    if (windowTitle() != title)
+        setWindowTitle(title);
+    encodingLabel_->setText(EncodingName(editor.Encoding()));
+}
+
+void THTMLVeskMain::DocumentNamed(TVeskMemoFile& editor, const QString& path)
+{
+    ShowDocumentState(editor);
+    // The document is open (or saved) whatever becomes of the list: a
+    // settings file that cannot be written is reported, and the command goes on.
+    try {
+        const TReopenMenu menu = ReadReopenMenu();
+        if (menu.recent.isEmpty() || menu.recent.front() != path) {
+            AddRecent(path);
+            files_->FillMenu();
+        }
+    } catch (const std::exception& e) {
+        ShowException(e);
+    }
+}
+
+// ---- start-up and closing ---------------------------------------------------------
 
 void THTMLVeskMain::Form1Show(const QStringList& arguments)
 {
     if (current_)
         current_->Clear();
-    ReadIni();
-    FillToolBars();
-    if (!arguments.isEmpty()) {
-        const QString first = QFileInfo(arguments.front()).absoluteFilePath();
-        try {
-            LoadInto(current_, first);
-            DocumentNamed(first);
-        } catch (const std::exception& e) {
-            MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
+    RunCommand(*current_, [this, &arguments](TVeskMemoFile& first) {
+        ReadIni();
+        FillToolBars();
+        if (!arguments.isEmpty()) {
+            const QString path = QFileInfo(arguments.front()).absoluteFilePath();
+            try {
+                files_->LoadInto(first, path);
+                DocumentNamed(first, path);
+            } catch (const std::exception& e) {
+                ShowException(e);
+            }
+            for (int i = 1; i < arguments.size(); ++i)
+                AddFile(QFileInfo(arguments[i]).absoluteFilePath());
         }
-        for (int i = 1; i < arguments.size(); ++i)
-            AddFile(QFileInfo(arguments[i]).absoluteFilePath());
-    }
+    });
     RichEditUpdate();
     RichEditSelChange();
     Form1Resize();
@@ -414,7 +505,7 @@ void THTMLVeskMain::ReadIni()
     try {
         clipper_->List().SetItems(ReadClipperFile(ProgramFile(QString::fromLatin1(kClipperFileName))));
     } catch (const std::exception& e) {
-        MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
+        ShowException(e);
     }
     clipper_->ComboBox1Change();
     if (const std::optional<WindowPlacement> placement = ReadPlacement()) {
@@ -425,14 +516,12 @@ void THTMLVeskMain::ReadIni()
             setWindowState(state);
     }
     const ViewBars bars = ReadViewBars();
-    const std::pair<const char*, bool> visible[] = {{"Panel6", bars.toolbar}, {"Panel2", bars.clipper},
-                                                   {"StringGrid1", bars.seCodes}, {"StringGrid2", bars.singleCodes}};
-    const char* menuItems[] = {"Toolbar1", "Clipper1", "SECodes1", "SingleCodes1"};
-    for (std::size_t i = 0; i < 4; ++i) {
-        if (QWidget* bar = Bar(QString::fromLatin1(visible[i].first)))
-            bar->setVisible(visible[i].second);
-        if (QAction* a = Action(QString::fromLatin1(menuItems[i])))
-            a->setChecked(visible[i].second);
+    const bool visible[] = {bars.toolbar, bars.clipper, bars.seCodes, bars.singleCodes};
+    for (std::size_t i = 0; i < std::size(kBars); ++i) {
+        if (QWidget* bar = Bar(kBars[i].name))
+            bar->setVisible(visible[i]);
+        if (QAction* a = commands_->Action(kBars[i].command))
+            a->setChecked(visible[i]);
     }
 }
 
@@ -447,42 +536,76 @@ void THTMLVeskMain::WriteIni()
     placement.showCmd = isMaximized() ? kShowMaximized : (isMinimized() ? kShowMinimized : kShowNormal);
     WritePlacement(placement);
     ViewBars bars;
-    bars.toolbar = Bar(QStringLiteral("Panel6"))->isVisibleTo(this);
-    bars.clipper = Bar(QStringLiteral("Panel2"))->isVisibleTo(this);
-    bars.seCodes = Bar(QStringLiteral("StringGrid1"))->isVisibleTo(this);
-    bars.singleCodes = Bar(QStringLiteral("StringGrid2"))->isVisibleTo(this);
+    bars.toolbar = Bar(kToolBarName)->isVisibleTo(this);
+    bars.clipper = Bar(kClipperBarName)->isVisibleTo(this);
+    bars.seCodes = Bar(kSECodesBarName)->isVisibleTo(this);
+    bars.singleCodes = Bar(kSingleCodesBarName)->isVisibleTo(this);
     WriteViewBars(bars);
-    try {
-        WriteClipperFile(ProgramFile(QString::fromLatin1(kClipperFileName)), clipper_->List().Items());
-    } catch (const std::exception& e) {
-        MsgBox(QString::fromUtf8(e.what()), QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
-    }
+    // The recent and preferred files are written the moment they change;
+    // the Reopen menu only shows them.
+    WriteClipperFile(ProgramFile(QString::fromLatin1(kClipperFileName)), clipper_->List().Items());
+}
 
-    // The file menus as shown: recent files before the separator, preferred
-    // ones after it; placeholders are not files and are not written.
-    bool preferredPart = false;
-    int recentSlot = 0, preferredSlot = 0;
-    for (QAction* item : reopenMenu_->actions()) {
-        if (item->isSeparator()) {
-            preferredPart = true;
-            continue;
-        }
-        const QString caption = item->text();
-        if (!preferredPart && caption != QLatin1String("No Recent Files") && recentSlot < kFileSlots)
-            WriteRecentFile(recentSlot++, caption);
-        else if (preferredPart && caption != QLatin1String("Specify Files in Settings") && preferredSlot < kFileSlots)
-            WritePreferredMenuEntry(preferredSlot++, caption);
-    }
+bool THTMLVeskMain::SavePrompt(TVeskMemoFile* editor)
+{
+    if (!editor)
+        return true;
+    // Show the tab being asked about.
+    ShowTabOf(editor);
+    editor->setFocus();
+    QApplication::processEvents();
+    return savePrompt_.Run(*editor, ReadAutoClose());
 }
 
 bool THTMLVeskMain::CloseAllowed()
 {
-    for (int i = 0; i < TabCount(); ++i) {
-        if (!SavePrompt(Editor(i)))
-            return false;
-    }
-    WriteIni();
-    return true;
+    // Anything that ends the prompts early (Cancel, a save that did not
+    // happen, an error) keeps the program open.
+    bool allowed = false;
+    RunCommand(*current_, [this, &allowed](TVeskMemoFile&) {
+        for (int i = 0; i < TabCount(); ++i) {
+            if (!SavePrompt(Editor(i)))
+                return;
+        }
+        allowed = true;
+        // The documents are safe by now; settings that cannot be written are
+        // reported and do not keep the program open.
+        try {
+            WriteIni();
+        } catch (const std::exception& e) {
+            MsgBox(QStringLiteral("The settings could not be saved.\r\r") + QString::fromUtf8(e.what()),
+                   QStringLiteral("HTML Vesk"), kMbOk, kSoundWarning);
+        }
+    });
+    return allowed;
+}
+
+QString THTMLVeskMain::SessionEnding()
+{
+    QString command;
+    RunCommand(*current_, [this, &command](TVeskMemoFile&) {
+        const AutoCloseOptions options = ReadAutoClose();
+        QString tail;
+        for (int i = 0; i < TabCount(); ++i) {
+            TVeskMemoFile* editor = Editor(i);
+            if (editor->CharCount() > 0 && options.saveChanges && editor->Modified()) {
+                if (MsgBox(DocumentName(*editor) + QStringLiteral(" has changed") + QStringLiteral("\r\r")
+                               + QStringLiteral("Save changes?"),
+                           QStringLiteral("Save Changes?"), kMbYesNo, kSoundWarning)
+                    == kMrYes) {
+                    ShowTabOf(editor);
+                    files_->SaveClick(*editor);
+                }
+            }
+            if (!editor->FileName().isEmpty())
+                tail += QStringLiteral(" \"") + editor->FileName() + QLatin1Char('"');
+        }
+        command = QCoreApplication::applicationFilePath() + tail;
+        RegWriteValue(RegRoot::CurrentUser, QStringLiteral("\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"),
+                      QStringLiteral("HTMLVeskRunOnce"), command);
+        WriteIni();
+    });
+    return command;
 }
 
 void THTMLVeskMain::closeEvent(QCloseEvent* e)
@@ -493,24 +616,32 @@ void THTMLVeskMain::closeEvent(QCloseEvent* e)
         e->ignore();
 }
 
+// ---- events -----------------------------------------------------------------------
+
 bool THTMLVeskMain::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == pages_ && e->type() == QEvent::Resize)
         Form1Resize();
-    if (e->type() == QEvent::KeyPress) {
+    if (e->type() == QEvent::KeyPress && current_) {
         // Each press reaches this filter once per widget it propagates
         // through; taking it the first time makes it count once.
         auto* key = static_cast<QKeyEvent*>(e);
         auto* target = qobject_cast<QWidget*>(watched);
-        if (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F12 && target && target->window() == this &&
-            ClipperKey(key->key() - Qt::Key_F1 + 1, key->modifiers().testFlag(Qt::ControlModifier)))
-            return true;
+        if (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F12 && target && target->window() == this) {
+            bool taken = false;
+            RunCommand(*current_, [&](TVeskMemoFile& editor) {
+                taken = clipper_->ClipperKey(key->key() - Qt::Key_F1 + 1,
+                                             key->modifiers().testFlag(Qt::ControlModifier), editor);
+            });
+            if (taken)
+                return true;
+        }
     }
     if (e->type() == QEvent::MouseButtonPress && qobject_cast<TVeskGutter*>(watched)) {
         auto* mouse = static_cast<QMouseEvent*>(e);
-        if (watched == currentGutter_ && mouse->button() == Qt::LeftButton) {
+        if (watched == currentGutter_ && mouse->button() == Qt::LeftButton && current_) {
             const QPoint at = mouse->position().toPoint();
-            GutterMouseDown(mouse->button(), at.x(), at.y());
+            RunCommand(*current_, [&](TVeskMemoFile&) { GutterMouseDown(mouse->button(), at.x(), at.y()); });
             return true;
         }
     }

@@ -1,13 +1,21 @@
-// THTMLVeskMain: the main window with its document tabs, menus, tool bar,
-// command enabling, start-up and closing.
+// THTMLVeskMain: the main window — document tabs, the current editor, titles,
+// command enabling, start-up and closing. It hosts the commands (Commands.h),
+// the file commands (FileCommands.h) and the tools (ToolHost.h).
 //
 // Tab n consists of the page "TS"n (the first is "TabSheet1"), the editor
 // "RE"n (TVeskMemoFile) and the gutter "PG"n, always found by name. Tabs are
 // only ever added, so names and page indexes stay in step. Every editor
 // shares the first editor's start/stop key list.
+//
+// Every command runs inside a command scope: it receives the editor that was
+// current when it started, an exception that escapes it is shown in the
+// error box and ends that command only, and a file handed over by a second
+// start meanwhile is opened once the outermost command (or question) ends.
 #pragma once
 
-#include "app/FindReplace.h"
+#include "app/Commands.h"
+#include "app/SavePrompt.h"
+#include "app/ToolHost.h"
 #include "editor/KeyLists.h"
 #include "editor/VeskGutter.h"
 #include "editor/VeskMemo.h"
@@ -18,11 +26,14 @@
 #include <QStringList>
 
 #include <array>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QTabWidget;
 class QToolBar;
@@ -32,10 +43,13 @@ class QWidget;
 namespace vesk {
 
 class TClipperBar;
-class TForm3;
-class TForm8;
+class TCodeBar;
+class TFileCommands;
 
-class THTMLVeskMain : public QMainWindow {
+// What each document editor may keep for undo, in bytes of replaced text.
+inline constexpr std::int64_t kDocumentUndoSpace = std::int64_t(64) << 20;
+
+class THTMLVeskMain : public QMainWindow, public TToolHost {
     Q_OBJECT
 public:
     explicit THTMLVeskMain(QWidget* parent = nullptr);
@@ -45,13 +59,27 @@ public:
     int TabCount() const;
     TVeskMemoFile* Editor(int page) const;   // "RE"page, or null
     TVeskGutter* Gutter(int page) const;     // "PG"page, or null
-    TVeskMemoFile* CurrentEditor() const { return current_; }
+    TVeskMemoFile* CurrentEditor() const override { return current_; }
     TVeskGutter* CurrentGutter() const { return currentGutter_; }
     void CreateTab1Click();
+    // Makes the tab of `editor` the active one (nothing for a foreign editor).
+    void ShowTabOf(TVeskMemoFile* editor);
     // Opens an existing file in a new tab (a missing one is ignored).
     void AddFile(const QString& path);
-    // A second start handed over a record: raise the window and open its file.
+    // A second start handed over a record: raise the window and open its
+    // file; during a command or a question the file waits until it ends.
     int CopyDataReceived(int identifier, const QString& text);
+
+    // ---- titles ---------------------------------------------------------------
+    // The tab caption (file name or "Untitled") and, for the current editor,
+    // the window title ("HTML Vesk - " and the path) and the status bar's
+    // encoding; a leading "*" marks unsaved changes in caption and title.
+    void ShowDocumentState(TVeskMemoFile& editor);
+    // `editor` now holds `path`: captions and, unless it heads the list
+    // already, the recent files.
+    void DocumentNamed(TVeskMemoFile& editor, const QString& path);
+    // The status bar's encoding field.
+    QLabel* EncodingLabel() const { return encodingLabel_; }
 
     // ---- start-up and closing -----------------------------------------------
     // Start-up steps after the window exists: settings, bars, command line.
@@ -67,52 +95,24 @@ public:
     // ---- commands ------------------------------------------------------------
     void RichEditUpdate();
     void RichEditSelChange();
-    void WordWrapClick();
-    void DeleteClick();
-    void NewClick();
-    void OpenDirClick();
-    void OpenDialog(const QString& initialFolder);
-    void OpenClick(const QString& caption);  // a Reopen menu item
-    void SaveClick();
-    bool SaveAsClick();
-    void ImportFile1Click();
-    void ExportText1Click();
-    // Open the modeless Find or Replace dialog, pre-filled with the selection.
-    void FindClick();
-    void ReplaceClick();
-    TFindDialog* FindDialog() const { return findDialog_; }
-    TFindDialog* ReplaceDialog() const { return replaceDialog_; }
     // Runs the automatic closing functions for one document; false = Cancel.
     bool SavePrompt(TVeskMemoFile* editor);
-    void FillMenu();
+    TSavePrompt& SavePromptSteps() { return savePrompt_; }
+    TFileCommands& Files() { return *files_; }
     // Rebuilds both code bars from the code lists, then the Reopen menu.
     void FillToolBars();
-    // Double clicks on the code bars (S/E codes wrap, single codes replace).
-    void ListBox2DblClick(int row, int column);
-    void ListBox1DblClick(int row, int column);
-    // Tells the user that a save went ahead without its backup copy.
-    void ReportBackupFailure(const QString& path);
-    void SetTitleFor(TVeskMemoFile* editor);
-    // The current document now has `path`: window title, tab caption and,
-    // unless it heads the list already, the recent files.
-    void DocumentNamed(const QString& path);
+    // A command's action, by command, tool-bar button or pop-up item name.
+    QAction* Action(const QString& name) const;
+    QAction* Action(const char* name) const { return Action(QString::fromLatin1(name)); }
+    TCommands& Commands() { return *commands_; }
+    QMenu* ReopenMenu() const;
+    QMenu* PopupMenu() const { return popup_; }
+    QWidget* Bar(std::string_view name) const;  // one of kBars
+    // Runs `body` as a command acting on `editor` (see the class comment).
+    void RunCommand(TVeskMemoFile& editor, const std::function<void(TVeskMemoFile&)>& body);
 
     // ---- clipper ------------------------------------------------------------
     TClipperBar* Clipper() const { return clipper_; }
-    // Cut or copy the editor's selection into the clipper ("Clipper Full"
-    // when it holds twelve items already).
-    void ClipperCut();
-    void ClipperCopy();
-    // Replaces the editor's selection by the selected item.
-    void ClipperPaste();
-    // The delete button: removes the selected item.
-    void TransparentButton1Click();
-    // F`key` (1 … 12): selects item key−1, or with Ctrl inserts it. False,
-    // doing nothing, when there is no such item.
-    bool ClipperKey(int key, bool ctrl);
-    // The label menu's way of pressing a key: the key's press and release
-    // (inside Ctrl's for Paste) are sent to this window.
-    void SendClipperKey(int key, bool ctrl);
 
     // ---- line markers ("<!>" in the text, numbered in the gutter) ----------
     static constexpr int kMaxLineMarkers = 9;
@@ -128,33 +128,24 @@ public:
     std::int32_t MarkerOffset(int k) const { return markerOffsets_[std::size_t(k)]; }
     QMenu* GutterMenu() const { return gutterMenu_; }
 
-    // ---- tools ----------------------------------------------------------------
-    // The colour producer for the current document (modal).
-    void ColorProducer1Click();
-    TForm3* ColorProducer() const { return colorProducer_; }
-    // Validates the current document into the results window (a request
-    // while a run is going on is ignored).
-    void ValidBtnClick();
-    TForm8* ValidatorWindow() const { return form8_; }
-    // Inserts quick code `code` (0 … 10) built from "quickcod.ini".
-    void QuickCodeInsert(int code);
-    // Offers each date of the current document for replacement by today's.
-    void UpdaterBtnClick();
+    // ---- tools (TToolHost) ----------------------------------------------------
+    QWidget* MainWindow() override { return this; }
+    QDate Today() const override { return today(); }
+    void SetCommand(std::string_view name, TCommandHandler handler) override;
+    void AddSaveStep(TSaveStep step) override { savePrompt_.Add(std::move(step)); }
+    void WhenTabsChange(std::function<void()> f) override { tabsChange_.push_back(std::move(f)); }
+    // The tool entry of type T, or null.
+    template <class T>
+    T* Entry() const
+    {
+        for (const auto& e : entries_) {
+            if (auto* t = dynamic_cast<T*>(e.get()))
+                return t;
+        }
+        return nullptr;
+    }
     // "Today" for the date tools; tests fix it.
     std::function<QDate()> today = [] { return QDate::currentDate(); };
-
-    // ---- hooks ----------------------------------------------------------------
-    // File dialogs (tests replace them): return the chosen path or "".
-    std::function<QString(const QString& initial)> openFileDialog;
-    std::function<QString(const QString& initial)> saveFileDialog;
-    // The tools the save prompt runs; each is wired when its tool exists.
-    std::function<void(TVeskMemoFile*)> runUpdater, runSpellChecker, runValidator, addToUploadBin, showUploader;
-    std::function<bool(const QString& path)> inUploadBin;
-
-    // Named actions (menu items and tool-bar buttons share them), by object name.
-    QAction* Action(const QString& name) const;
-    QMenu* ReopenMenu() const { return reopenMenu_; }
-    QWidget* Bar(const QString& name) const;  // "Panel6", "Panel2", "StringGrid1", "StringGrid2"
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -162,41 +153,48 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    void BuildMenus();
-    void BuildToolBar();
+    friend class TFileCommands;
     void BuildBars();
     void ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter);
     void PageControlChange(int index);
+    void TabsChanging();
     void Form1Resize();
-    void LoadInto(TVeskMemoFile* editor, const QString& path);
-    // Loads `path` into the current tab (the save prompt has run).
-    void OpenPath(const QString& path);
     void ReadIni();
     void WriteIni();
     void BuildGutterMenu();
-    void FillQuickCodeMenu(QMenu* menu);
-    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
-                       const QKeySequence& shortcut, std::function<void()> run);
+    // Shows an exception that ended a command.
+    void ShowException(const std::exception& e);
+    // Opens the files handed over while the window was busy.
+    void OpenHandedOver();
+    bool Busy() const;
 
+    TCommands* commands_ = nullptr;
+    std::unique_ptr<TFileCommands> files_;
+    TSavePrompt savePrompt_;
     QTabWidget* pages_ = nullptr;
     QToolButton* plus_ = nullptr;
-    QMenu* reopenMenu_ = nullptr;
     QMenu* popup_ = nullptr;
     QToolBar* toolBar_ = nullptr;
-    std::map<QString, QAction*> actions_;
-    std::map<QString, QWidget*> bars_;
+    QLabel* encodingLabel_ = nullptr;
+    std::map<std::string, QWidget*, std::less<>> bars_;
     TVeskMemoFile* current_ = nullptr;
     TVeskGutter* currentGutter_ = nullptr;
     std::shared_ptr<TStartStopKeyList> keys_;
-    TFindDialog* findDialog_ = nullptr;
-    TFindDialog* replaceDialog_ = nullptr;
     TClipperBar* clipper_ = nullptr;
-    TForm3* colorProducer_ = nullptr;
-    TForm8* form8_ = nullptr;
+    TCodeBar* seCodes_ = nullptr;
+    TCodeBar* singleCodes_ = nullptr;
     QMenu* gutterMenu_ = nullptr;
     std::array<std::int32_t, kMaxLineMarkers> markerOffsets_{};
     int markerCount_ = 0;
+    std::vector<std::unique_ptr<TToolEntry>> entries_;
+    std::vector<std::function<void()>> tabsChange_;
+    int commandDepth_ = 0;
+    QStringList handedOver_;
 };
+
+// The window's first placement, before any is saved: most of the screen's
+// `available` area, at least as wide as the tool bar (when the screen is), centred.
+QRect FirstStartGeometry(const QRect& available, int toolBarWidth);
 
 // Turns a filter of the form "Name|*.a;*.b|Other|*.*" into Qt's "Name (*.a *.b);;…".
 QString QtFileFilter(const QString& pipeFilter);

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -113,6 +114,7 @@ QRect RelativeTo(const QRect& r, const QRect& parent)
 struct ScriptedAnswer {
     int result;
     std::optional<QString> input;
+    std::function<void()> whileOpen;
 };
 struct ScriptState {
     int depth = 0;
@@ -134,6 +136,8 @@ int AnswerFromScript(const QString& text, const QString& caption, int buttons, i
     if (s.queue.isEmpty())
         return MsgBoxEscapeResult(buttons);
     ScriptedAnswer answer = s.queue.takeFirst();
+    if (answer.whileOpen)
+        answer.whileOpen();
     if (input && MsgBoxIsInput(buttons) && answer.result == kMrOk)
         *input = answer.input.value_or(text);
     return answer.result;
@@ -233,7 +237,8 @@ MsgBoxGeometry LayoutMsgBox(QSize labelNaturalSize, const std::function<int(int)
 }
 
 TForm9::TForm9(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    // A dialog frame: title and close box, no minimise or maximise buttons.
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("Form9"));
@@ -327,6 +332,23 @@ void TForm9::reject()
     done(escapeResult_);
 }
 
+void TForm9::keyPressEvent(QKeyEvent* e)
+{
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~(Qt::AltModifier | Qt::ShiftModifier | Qt::KeypadModifier);
+    if (!edit_->isVisible() && mods == Qt::NoModifier && !e->text().isEmpty()) {
+        const QChar typed = e->text().at(0).toUpper();
+        for (QPushButton* button : buttons_) {
+            const QString caption = button->text();
+            const qsizetype amp = caption.indexOf(QLatin1Char('&'));
+            if (amp >= 0 && amp + 1 < caption.size() && caption.at(amp + 1).toUpper() == typed) {
+                button->click();
+                return;
+            }
+        }
+    }
+    QDialog::keyPressEvent(e);
+}
+
 void TForm9::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);
@@ -385,7 +407,12 @@ MsgBoxScript::Scope::~Scope()
 
 void MsgBoxScript::Push(int result, std::optional<QString> input)
 {
-    Script().queue.push_back({result, std::move(input)});
+    Script().queue.push_back({result, std::move(input), {}});
+}
+
+void MsgBoxScript::PushWhileOpen(int result, std::function<void()> whileOpen)
+{
+    Script().queue.push_back({result, std::nullopt, std::move(whileOpen)});
 }
 
 QList<MsgBoxCall> MsgBoxScript::Calls()

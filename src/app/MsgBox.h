@@ -120,6 +120,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    // Without an edit line a button's underlined letter presses it, with or
+    // without Alt, as in every dialog that has no text field.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void CentreOnScreen();
@@ -163,6 +166,9 @@ public:
     // Queues an answer. For an input box answered with OK, `input` is the text
     // the user "typed"; without it the text is returned unedited.
     static void Push(int result, std::optional<QString> input = std::nullopt);
+    // Queues an answer given only after `whileOpen` has run, as if the box
+    // stayed open meanwhile (events processed there arrive during the question).
+    static void PushWhileOpen(int result, std::function<void()> whileOpen);
     static QList<MsgBoxCall> Calls();
     // Answers still queued.
     static int Pending();

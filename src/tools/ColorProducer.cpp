@@ -2,6 +2,7 @@
 // bars, the sample, the step buttons and Insert.
 #include "tools/ColorProducer.h"
 
+#include "controls/Placed.h"
 #include "controls/SlideBar.h"
 
 #include <QEvent>
@@ -119,10 +120,9 @@ void TForm3::BuildControls()
     sampleLayout->addWidget(pageLabels_[5]);
     pageLabels_[4]->setWordWrap(true);
 
-    label2_ = new QLabel(QStringLiteral("Results will vary according to the number of colors available in Windows."),
-                         this);
-    label2_->setObjectName(QStringLiteral("Label2"));
-    label2_->setGeometry(8, 110, 464, 18);
+    label2_ = Placed<QLabel>(this, "Label2",
+                             QStringLiteral("Results will vary according to the number of colors your display can show."),
+                             {8, 110, 464, 18});
 
     auto* mode = new QGroupBox(QStringLiteral("Mode"), this);
     mode->setGeometry(8, 130, 132, 64);
@@ -160,9 +160,7 @@ void TForm3::BuildControls()
     const char* tips[] = {"Red", "Green", "Blue"};
     for (int i = 0; i < 3; ++i) {
         const int x = 164 + i * 42;
-        auto* up = new QPushButton(QStringLiteral("\u25B2"), this);
-        up->setObjectName(QString::fromLatin1(upNames[i]));
-        up->setGeometry(x, 130, 26, 18);
+        auto* up = Placed<QPushButton>(this, upNames[i], QStringLiteral("\u25B2"), {x, 130, 26, 18});
         up->setToolTip(QStringLiteral("More %1").arg(QString::fromLatin1(tips[i]).toLower()));
         auto* bar = new TSlideBar(this);
         bar->setObjectName(QString::fromLatin1(barNames[i]));
@@ -175,11 +173,13 @@ void TForm3::BuildControls()
         bar->SetTicks(false);
         bar->SetHandCursor(false);
         bar->setToolTip(QString::fromLatin1(tips[i]));
+        // The bar's colour as one letter in the gap to its left.
+        const char* letterNames[] = {"BarLabelR", "BarLabelG", "BarLabelB"};
+        auto* letter = Placed<QLabel>(this, letterNames[i], QString(QLatin1Char(tips[i][0])), {x - 15, 211, 14, 16});
+        letter->setAlignment(Qt::AlignCenter);
         bar->OnChange = [this, i](QObject*) { ColorScrollBarChange(i); };
         bars_[std::size_t(i)] = bar;
-        auto* down = new QPushButton(QStringLiteral("\u25BC"), this);
-        down->setObjectName(QString::fromLatin1(downNames[i]));
-        down->setGeometry(x, 291, 26, 18);
+        auto* down = Placed<QPushButton>(this, downNames[i], QStringLiteral("\u25BC"), {x, 291, 26, 18});
         down->setToolTip(QStringLiteral("Less %1").arg(QString::fromLatin1(tips[i]).toLower()));
         for (QPushButton* step : {up, down}) {
             step->setAutoDefault(false);
@@ -187,9 +187,7 @@ void TForm3::BuildControls()
             connect(step, &QPushButton::pressed, this, [this, i, delta]() { StepPressed(i, delta); });
             connect(step, &QPushButton::released, this, [this]() { StepReleased(); });
         }
-        auto* edit = new QLineEdit(QStringLiteral("00"), this);
-        edit->setObjectName(QString::fromLatin1(editNames[i]));
-        edit->setGeometry(x - 4, 312, 34, 22);
+        auto* edit = Placed<QLineEdit>(this, editNames[i], QStringLiteral("00"), {x - 4, 312, 34, 22});
         edit->setMaxLength(2);
         edit->setAlignment(Qt::AlignCenter);
         edit->setToolTip(QString::fromLatin1(tips[i]));

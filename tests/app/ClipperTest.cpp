@@ -194,7 +194,7 @@ TEST(Clipper, ChoosingInTheListSelectsTheItemForPaste)
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(f.Bar().KeyLabel()->text(), "<F2>");
     f.Editor().SetTextBuf("");
-    f.window->ClipperPaste();
+    f.window->Action("ClipperPaste")->trigger();
     EXPECT_EQ(f.Text(), "beta\r\ngamma");
 }
 
@@ -229,18 +229,18 @@ TEST(Clipper, AMultiLineItemSurvivesARestart)
     Fixture f;
     f.Editor().SetTextBuf("first line\r\nsecond line");
     f.Editor().SelectAll();
-    f.window->ClipperCopy();
+    f.window->Action("ClipperCopy")->trigger();
     f.Editor().SetTextBuf("");  // an empty document closes without questions
     ASSERT_TRUE(f.window->CloseAllowed());
     f.Restart();
     ASSERT_EQ(f.Bar().List().Items(), QStringList{"first line\r\nsecond line"});
     EXPECT_EQ(f.Bar().KeyLabel()->text(), "<F1>");
-    f.window->ClipperPaste();
+    f.window->Action("ClipperPaste")->trigger();
     EXPECT_EQ(f.Editor().ParagraphCount(), 2);
     EXPECT_EQ(f.Text(), "first line\r\nsecond line");
 
     // Closing with an empty clipper keeps the file, so the items come back.
-    f.window->TransparentButton1Click();
+    f.Bar().TransparentButton1Click();
     f.Editor().SetTextBuf("");
     ASSERT_TRUE(f.window->CloseAllowed());
     f.Restart();

@@ -79,9 +79,9 @@ TEST(CodeBars, DoubleClicksOnTheBarsInsertCodesAndTheTitleCellDoesNothing)
     TVeskMemoFile* editor = window.CurrentEditor();
     editor->SetTextBuf("word");
     editor->Select(0, 4);
-    window.ListBox2DblClick(0, 1);
+    se->cellDoubleClicked(0, 1);
     EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "<A>word</A>");
-    window.ListBox2DblClick(0, 0);  // the title
+    se->cellDoubleClicked(0, 0);  // the title
     EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "<A>word</A>");
 
     // "<BR>" replaces the selection.
@@ -94,7 +94,7 @@ TEST(CodeBars, DoubleClicksOnTheBarsInsertCodesAndTheTitleCellDoesNothing)
             }
     ASSERT_GE(row, 0);
     editor->Select(3, 7);
-    window.ListBox1DblClick(row, column);
+    single->cellDoubleClicked(row, column);
     EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "<A><BR></A>");
 }
 
@@ -104,7 +104,7 @@ TEST(CodeBars, ADoubleClickOnACellWrapsASelectionMadeRightToLeft)
     MsgBoxScript::Scope script;
     THTMLVeskMain window;
     window.Form1Show({});
-    window.Action("SECodes1")->setChecked(true);
+    window.Action("SECodes1")->trigger();
     window.resize(800, 500);
     window.show();
     window.activateWindow();

@@ -1,5 +1,6 @@
 // Find and Replace: searching on, the not-found message, replacing one and all.
 #include "app/FindReplace.h"
+#include "app/FindReplaceEntry.h"
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
 #include "support/TempDir.h"
@@ -105,12 +106,12 @@ TEST(FindReplace, TheDialogsOpenWithTheSelectedWord)
     THTMLVeskMain window;
     window.CurrentEditor()->SetTextBuf("find this word");
     window.CurrentEditor()->Select(5, 9);
-    window.FindClick();
-    EXPECT_TRUE(window.FindDialog()->isVisible());
-    EXPECT_EQ(window.FindDialog()->Options().findText, "this");
+    window.Action("Find1")->trigger();
+    EXPECT_TRUE(window.Entry<TFindReplaceEntry>()->FindDialog()->isVisible());
+    EXPECT_EQ(window.Entry<TFindReplaceEntry>()->FindDialog()->Options().findText, "this");
     window.CurrentEditor()->Select(10, 14);
-    window.ReplaceClick();
-    EXPECT_EQ(window.ReplaceDialog()->Options().findText, "word");
+    window.Action("Replace1")->trigger();
+    EXPECT_EQ(window.Entry<TFindReplaceEntry>()->ReplaceDialog()->Options().findText, "word");
 }
 
 QPushButton* Button(QWidget* dialog, const QString& caption)
@@ -129,8 +130,8 @@ TEST(FindReplace, TheReplaceDialogDrivenByItsButtons)
     TVeskMemoFile* editor = window.CurrentEditor();
     editor->SetTextBuf("a cat, a Cat, a CAT");
     editor->Select(0, 0);
-    window.ReplaceClick();
-    TFindDialog* dialog = window.ReplaceDialog();
+    window.Action("Replace1")->trigger();
+    TFindDialog* dialog = window.Entry<TFindReplaceEntry>()->ReplaceDialog();
     ASSERT_TRUE(dialog->isVisible());
     const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
     ASSERT_EQ(edits.size(), 2);
@@ -159,7 +160,7 @@ TEST(FindReplace, TheReplaceDialogDrivenByItsButtons)
     // Upwards from the end, the dialog remembering its text when reopened.
     editor->SetTextBuf("a b a");
     editor->Select(5, 5);
-    window.ReplaceClick();
+    window.Action("Replace1")->trigger();
     for (QRadioButton* r : dialog->findChildren<QRadioButton*>())
         if (r->text() == "&Up")
             r->setChecked(true);
@@ -169,7 +170,7 @@ TEST(FindReplace, TheReplaceDialogDrivenByItsButtons)
     EXPECT_EQ(Text(*editor), "ba b ba");
     QTest::mouseClick(Button(dialog, "Cancel"), Qt::LeftButton);
     EXPECT_FALSE(dialog->isVisible());
-    window.ReplaceClick();
+    window.Action("Replace1")->trigger();
     EXPECT_EQ(dialog->Options().replaceText, "ba");
     EXPECT_FALSE(dialog->Options().down);
 }

@@ -1,6 +1,11 @@
 // The main window: tabs found by name, titles, command enabling, the save
 // prompt answered through the message box script, file commands, closing.
+#include "app/ColorProducerEntry.h"
 #include "app/DocumentFiles.h"
+#include "app/FileCommands.h"
+#include "app/FindReplace.h"
+#include "app/FindReplaceEntry.h"
+#include "app/ValidatorEntry.h"
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
 #include "controls/ShadoButton.h"
@@ -82,21 +87,21 @@ TEST(MainWindow, DeleteAtAParagraphEndJoinsTheNextLine)
     TVeskMemoFile* editor = f.window.CurrentEditor();
     editor->SetTextBuf("ab\r\ncd");
     editor->Select(2, 2);
-    f.window.DeleteClick();
+    f.window.Action("Delete1")->trigger();
     EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "abcd");
-    f.window.DeleteClick();
+    f.window.Action("Delete1")->trigger();
     EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "abd");
 }
 
 TEST(MainWindow, WordWrapIsSwitchedPerEditor)
 {
     Fixture f;
-    f.window.WordWrapClick();
+    f.window.Action("WordWrap1")->trigger();
     EXPECT_FALSE(f.window.Editor(0)->WordWrap());
     EXPECT_FALSE(f.window.Action("WordWrap1")->isChecked());
     f.window.CreateTab1Click();
     EXPECT_TRUE(f.window.Editor(1)->WordWrap());
-    f.window.WordWrapClick();
+    f.window.Action("WordWrap1")->trigger();
     EXPECT_FALSE(f.window.Editor(1)->WordWrap());
     EXPECT_FALSE(f.window.Editor(0)->WordWrap());
 }
@@ -110,9 +115,10 @@ TEST(MainWindow, SavePromptAsksInOrderAndCancelStops)
 
     editor->SetTextBuf("text");  // modified by the load
     int updated = 0;
-    f.window.runUpdater = [&](TVeskMemoFile*) { ++updated; };
-    f.window.runSpellChecker = [](TVeskMemoFile*) {};
-    f.window.runValidator = [](TVeskMemoFile*) {};
+    f.window.SavePromptSteps().Step(kStepUpdateDates)->action = [&](TVeskMemoFile&) { return ++updated > 0; };
+    f.window.AddSaveStep({kStepCheckSpelling, &AutoCloseOptions::spell, {}, [](const QString&) { return QStringLiteral("spell?"); },
+                          QStringLiteral("Check Spelling?"), kSoundInformation, [](TVeskMemoFile&) { return true; }});
+    f.window.SavePromptSteps().Step(kStepValidate)->action = [](TVeskMemoFile&) { return true; };
     MsgBoxScript::Push(kMrYes);     // update dates
     MsgBoxScript::Push(kMrNo);      // spelling
     MsgBoxScript::Push(kMrCancel);  // validation: stop here
@@ -132,8 +138,8 @@ TEST(MainWindow, StepsWhoseToolIsNotThereAreNotAsked)
     TVeskMemoFile* editor = f.window.CurrentEditor();
     editor->SetTextBuf("text");
     // As if the date updater and the validator were not part of the program.
-    f.window.runUpdater = nullptr;
-    f.window.runValidator = nullptr;
+    f.window.SavePromptSteps().Remove(kStepUpdateDates);
+    f.window.SavePromptSteps().Remove(kStepValidate);
     MsgBoxScript::Push(kMrNo);  // the only question: save changes
     EXPECT_TRUE(f.window.SavePrompt(editor));
     ASSERT_EQ(MsgBoxScript::Calls().size(), 1);
@@ -169,11 +175,11 @@ TEST(MainWindow, SaveChangesSavesWithABackupAndUntitledGoesThroughSaveAs)
     f.window.CreateTab1Click();
     TVeskMemoFile* untitled = f.window.CurrentEditor();
     untitled->TypeText("draft");
-    f.window.saveFileDialog = [](const QString&) { return QString(); };
-    f.window.SaveClick();
+    f.window.Files().saveFileDialog = [](const QString&) { return QString(); };
+    f.window.Action("Save1")->trigger();
     EXPECT_TRUE(untitled->Modified());
-    f.window.saveFileDialog = [&](const QString&) { return dir.file("draft.htm"); };
-    f.window.SaveClick();
+    f.window.Files().saveFileDialog = [&](const QString&) { return dir.file("draft.htm"); };
+    f.window.Action("Save1")->trigger();
     EXPECT_FALSE(untitled->Modified());
     EXPECT_EQ(ReadFileBytes(dir.file("draft.htm")), "draft");
     EXPECT_EQ(f.window.windowTitle(), "HTML Vesk - " + dir.file("draft.htm"));
@@ -196,7 +202,7 @@ TEST(MainWindow, ClosingCancelledKeepsTheWindowAndTheSettingsUnwritten)
 TEST(MainWindow, ReopenPlaceholdersRunThePromptAndOpenNothing)
 {
     Fixture f;
-    f.window.FillMenu();
+    f.window.Files().FillMenu();
     const QList<QAction*> items = f.window.ReopenMenu()->actions();
     ASSERT_FALSE(items.isEmpty());
     EXPECT_EQ(items.front()->text(), "No Recent Files");
@@ -268,7 +274,7 @@ TEST(MainWindow, SessionEndSavesWhatTheUserKeepsAndRegistersTheDocumentsForTheNe
     f.window.CurrentEditor()->TypeText("new ");
     f.window.CreateTab1Click();
     f.window.CurrentEditor()->TypeText("draft");
-    f.window.saveFileDialog = [&](const QString&) { return dir.file("draft.htm"); };
+    f.window.Files().saveFileDialog = [&](const QString&) { return dir.file("draft.htm"); };
     MsgBoxScript::Push(kMrYes);  // the named page
     MsgBoxScript::Push(kMrYes);  // the untitled one goes through Save As
     const QString command = f.window.SessionEnding();
@@ -296,8 +302,8 @@ TEST(MainWindow, OpenThroughTheDialogNamesTheTabAndTheWindowAndListsTheFile)
     test::TempDir dir;
     const QString path = dir.file("opened.htm");
     ASSERT_TRUE(WriteFileBytes(path, "<p>one\r\ntwo"));
-    f.window.openFileDialog = [&](const QString&) { return path; };
-    f.window.OpenDirClick();  // an empty document: the prompt asks nothing
+    f.window.Files().openFileDialog = [&](const QString&) { return path; };
+    f.window.Action("Open1")->trigger();  // an empty document: the prompt asks nothing
     EXPECT_EQ(f.window.CurrentEditor()->FileName(), path);
     EXPECT_FALSE(f.window.CurrentEditor()->Modified());
     EXPECT_EQ(f.window.windowTitle(), "HTML Vesk - " + path);
@@ -308,9 +314,9 @@ TEST(MainWindow, OpenThroughTheDialogNamesTheTabAndTheWindowAndListsTheFile)
     // A file that cannot be read leaves the document as it was (with the
     // closing functions off, the prompt asks nothing first).
     WriteAutoClose(AutoCloseOptions{false, false, false, false, false, false, false});
-    f.window.openFileDialog = [&](const QString&) { return dir.file("missing.htm"); };
+    f.window.Files().openFileDialog = [&](const QString&) { return dir.file("missing.htm"); };
     f.window.CurrentEditor()->SetModified(false);
-    f.window.OpenDirClick();
+    f.window.Action("Open1")->trigger();
     EXPECT_EQ(f.window.CurrentEditor()->FileName(), path);
     ASSERT_FALSE(MsgBoxScript::Calls().isEmpty());
     EXPECT_TRUE(MsgBoxScript::Calls().back().text.startsWith("Cannot open file"));
@@ -323,14 +329,14 @@ TEST(MainWindow, ExportWritesExactlyTheSelectionAndImportInsertsAFile)
     TVeskMemoFile* editor = f.window.CurrentEditor();
     editor->SetTextBuf("first line\r\nsecond line\r\nthird");
     editor->Select(6, 18);  // "line\r\nsecond"
-    f.window.saveFileDialog = [&](const QString&) { return dir.file("part.txt"); };
-    f.window.ExportText1Click();
+    f.window.Files().saveFileDialog = [&](const QString&) { return dir.file("part.txt"); };
+    f.window.Action("ExportText1")->trigger();
     EXPECT_EQ(ReadFileBytes(dir.file("part.txt")), "line\r\nsecond");
 
     ASSERT_TRUE(WriteFileBytes(dir.file("in.txt"), "A\nB"));
-    f.window.openFileDialog = [&](const QString&) { return dir.file("in.txt"); };
+    f.window.Files().openFileDialog = [&](const QString&) { return dir.file("in.txt"); };
     editor->Select(0, 0);
-    f.window.ImportFile1Click();
+    f.window.Action("ImportFile1")->trigger();
     EXPECT_EQ(editor->GetTextPart(0, 6), "A\r\nBfi");  // line breaks as when opening
 }
 
@@ -338,7 +344,7 @@ TEST(MainWindow, ClosingWritesTheFileMenusAsShown)
 {
     Fixture f;
     ASSERT_TRUE(f.home.Write("orla.ini", "[RecentFiles]\n0=/a.htm\n1=/b.htm\n"));
-    f.window.FillMenu();
+    f.window.Files().FillMenu();
     ASSERT_TRUE(f.window.CloseAllowed());  // empty document: no questions
     EXPECT_EQ(ReadRecentFiles()[0], "/a.htm");
     EXPECT_EQ(ReadRecentFiles()[1], "/b.htm");
@@ -390,7 +396,7 @@ TEST(MainWindow, ABackupThatCannotBeMadeIsReportedAfterTheSave)
     ASSERT_TRUE(WriteFileBytes(dir.file("page.BAK/keep"), "x"));
     f.window.AddFile(path);
     f.window.CurrentEditor()->TypeText("new ");
-    f.window.SaveClick();
+    f.window.Action("Save1")->trigger();
     EXPECT_EQ(ReadFileBytes(path), "new old");
     EXPECT_FALSE(f.window.CurrentEditor()->Modified());
     ASSERT_FALSE(MsgBoxScript::Calls().isEmpty());
@@ -409,7 +415,7 @@ TEST(MainWindow, AReopenItemOpensItsFile)
     test::TempDir dir;
     ASSERT_TRUE(WriteFileBytes(dir.file("again.htm"), "<p>again"));
     AddRecent(dir.file("again.htm"));
-    f.window.FillMenu();
+    f.window.Files().FillMenu();
     QAction* item = f.window.ReopenMenu()->actions().front();
     ASSERT_EQ(item->text(), dir.file("again.htm"));
     item->trigger();
@@ -426,7 +432,7 @@ namespace {
 TEST(MainWindow, ToolBarButtonsAreShadowButtonsThatFollowTheirCommands)
 {
     Fixture f;
-    auto* bar = f.window.Bar(QStringLiteral("Panel6"));
+    auto* bar = f.window.Bar(kToolBarName);
     const QList<TShadoButton*> buttons = bar->findChildren<TShadoButton*>();
     ASSERT_EQ(buttons.size(), 23);
     for (TShadoButton* b : buttons) {
@@ -441,12 +447,12 @@ TEST(MainWindow, ToolBarButtonsAreShadowButtonsThatFollowTheirCommands)
     f.window.RichEditUpdate();
     EXPECT_FALSE(find->isEnabled());  // nothing to search in
     QTest::mouseClick(find, Qt::LeftButton, {}, QPoint(12, 12));
-    EXPECT_FALSE(f.window.FindDialog()->isVisible());
+    EXPECT_FALSE(f.window.Entry<TFindReplaceEntry>()->FindDialog()->isVisible());
 
     f.window.CurrentEditor()->SetTextBuf("some text");
     EXPECT_TRUE(find->isEnabled());
     QTest::mouseClick(find, Qt::LeftButton, {}, QPoint(12, 12));
-    EXPECT_TRUE(f.window.FindDialog()->isVisible());
+    EXPECT_TRUE(f.window.Entry<TFindReplaceEntry>()->FindDialog()->isVisible());
 }
 
 } // namespace
@@ -512,7 +518,7 @@ TEST(MainWindow, TheColourProducerOpensOnTheCurrentDocumentAndRemembersItsColour
     });
     f.window.Action("ColorBtn")->trigger();
     EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "<font color=\"#123456\">x</font>");
-    EXPECT_EQ(f.window.ColorProducer()->TextColor(), MakeColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(f.window.Entry<TColorProducerEntry>()->Window()->TextColor(), MakeColor(0x12, 0x34, 0x56));
 }
 
 } // namespace
@@ -550,7 +556,7 @@ TEST(MainWindow, QuickCodesMenusInsertIntoTheCurrentDocument)
     editor->SetTextBuf("");
     find(find(popupQuick, "Lists")->menu(), "Dictionary")->trigger();
     EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "<DL><DT><DD>\r\n<DT><DD>\r\n</DL>");
-    EXPECT_TRUE(find(popupQuick, "Change Settings"));
+    EXPECT_FALSE(find(popupQuick, "Change Settings"));  // only the main menu has it
 }
 
 } // namespace
@@ -571,7 +577,7 @@ TEST(MainWindow, TheValidatorCommandListsErrorsAndATabChangeClosesItsWindow)
     TVeskMemoFile* editor = f.window.CurrentEditor();
     editor->SetTextBuf("<p>one\r\n<blink>two</blink>");
     f.window.Action("ValidBtn")->trigger();
-    TForm8* form = f.window.ValidatorWindow();
+    TForm8* form = f.window.Entry<TValidatorEntry>()->Window();
     ASSERT_TRUE(form->isVisible());
     EXPECT_EQ(form->windowTitle(), "HTML Vesk Validator");
     ASSERT_GE(form->ListBox1->count(), 1);

@@ -133,17 +133,19 @@ TEST(MsgBoxSets, EscapeAndEnterOnTheRealWindow)
         int buttons;
         int escape;
         int enter;
+        Qt::Key letter;  // an underlined letter typed without Alt, and what it answers (0: none)
+        int byLetter;
     };
     const Case cases[] = {
-        {kMbOk, kMrOk, kMrOk},
-        {kMbInput, kMrCancel, kMrOk},
-        {kMbOkCancel, kMrCancel, kMrOk},
-        {kMbYesNo, kMrNo, kMrYes},
-        {kMbRetryCancel, kMrCancel, kMrRetry},
-        {kMbRetryIgnoreCancel, kMrCancel, kMrRetry},
-        {kMbYesNoCancel, kMrCancel, kMrYes},
-        {14, kMrNo, kMrYes},
-        {9, kMrOk, kMrOk},
+        {kMbOk, kMrOk, kMrOk, Qt::Key_Y, 0},
+        {kMbInput, kMrCancel, kMrOk, Qt::Key_N, 0},  // letters go to the edit line
+        {kMbOkCancel, kMrCancel, kMrOk, Qt::Key_R, 0},
+        {kMbYesNo, kMrNo, kMrYes, Qt::Key_N, kMrNo},
+        {kMbRetryCancel, kMrCancel, kMrRetry, Qt::Key_R, kMrRetry},
+        {kMbRetryIgnoreCancel, kMrCancel, kMrRetry, Qt::Key_I, kMrIgnore},
+        {kMbYesNoCancel, kMrCancel, kMrYes, Qt::Key_Y, kMrYes},
+        {14, kMrNo, kMrYes, Qt::Key_N, kMrNo},
+        {9, kMrOk, kMrOk, Qt::Key_N, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.buttons);
@@ -166,6 +168,16 @@ TEST(MsgBoxSets, EscapeAndEnterOnTheRealWindow)
         form.open();
         form.close();
         EXPECT_EQ(form.result(), c.escape);
+
+        form.Prepare(QStringLiteral("Message"), QStringLiteral("Caption"), c.buttons);
+        form.open();
+        PressKey(form, c.letter);
+        EXPECT_EQ(form.result(), c.byLetter);
+        EXPECT_EQ(form.isVisible(), c.byLetter == 0);
+        form.close();
+        // A box without minimise and maximise buttons.
+        EXPECT_FALSE(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_TRUE(form.windowFlags() & Qt::CustomizeWindowHint);
     }
 }
 

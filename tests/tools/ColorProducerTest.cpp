@@ -176,6 +176,16 @@ TEST(ColorProducer, BoxesBarsAndSwatchesStayInStep)
     EXPECT_EQ(w.Bar("ScrollBar2")->Position(), 0x7F);
     EXPECT_EQ(w.form.TextColor(), MakeColor(0, 0x7F, 0));
 
+    // Each bar is labelled with its colour's letter, just left of it.
+    const std::pair<const char*, const char*> letters[] = {{"R", "ScrollBar3"}, {"G", "ScrollBar2"}, {"B", "ScrollBar1"}};
+    for (const auto& [letter, bar] : letters) {
+        auto* label = w.form.findChild<QLabel*>(QStringLiteral("BarLabel") + letter);
+        ASSERT_TRUE(label) << letter;
+        EXPECT_EQ(label->text(), letter);
+        EXPECT_LE(label->geometry().right(), w.Bar(bar)->geometry().left());
+        EXPECT_GE(label->geometry().left(), w.Bar(bar)->geometry().left() - 20);
+    }
+
     // A bar moved by keys writes its box.
     w.Bar("ScrollBar3")->setFocus();
     QTest::keyClick(w.Bar("ScrollBar3"), Qt::Key_Home);

@@ -1,0 +1,24 @@
+// The list of tools. Adding a tool means its entry file and one line here,
+// in the start-up order of the program's windows.
+#include "app/ToolEntries.h"
+
+#include "app/ColorProducerEntry.h"
+#include "app/DateUpdaterEntry.h"
+#include "app/FindReplaceEntry.h"
+#include "app/QuickCodesEntry.h"
+#include "app/ValidatorEntry.h"
+
+namespace vesk {
+
+std::vector<std::unique_ptr<TToolEntry>> CreateToolEntries(TToolHost& host)
+{
+    std::vector<std::unique_ptr<TToolEntry>> entries;
+    entries.push_back(std::make_unique<TFindReplaceEntry>(host));
+    entries.push_back(std::make_unique<TColorProducerEntry>(host));
+    entries.push_back(std::make_unique<TQuickCodesEntry>(host));
+    entries.push_back(std::make_unique<TValidatorEntry>(host));
+    entries.push_back(std::make_unique<TDateUpdaterEntry>(host));
+    return entries;
+}
+
+} // namespace vesk
