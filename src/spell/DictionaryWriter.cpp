@@ -54,20 +54,62 @@ void WriteSub(std::string& out, const std::vector<std::string>& words, std::size
         nodes[path.back()].end = true;
         previous = word;
     }
+    // Equal endings are stored once: nodes with the same letter, end-of-word
+    // bit and children are merged, from the leaves up (children come after
+    // their parent in `nodes`). Child references are plain node numbers, so
+    // the reader needs nothing new, and the smaller node array keeps the
+    // nodes a look-up visits in the processor's cache.
+    std::vector<std::uint32_t> merged(nodes.size());
+    std::vector<BuildNode> unique;
+    std::map<std::string, std::uint32_t> seen;
+    for (std::size_t i = nodes.size(); i-- > 0;) {
+        BuildNode n = nodes[i];
+        for (std::uint32_t& child : n.children)
+            child = merged[child];
+        std::string key{char(n.letter), char(n.end)};
+        for (std::uint32_t child : n.children)
+            key.append(reinterpret_cast<const char*>(&child), sizeof child);
+        const auto [it, fresh] = seen.emplace(std::move(key), std::uint32_t(unique.size()));
+        if (fresh)
+            unique.push_back(std::move(n));
+        merged[i] = it->second;
+    }
+    // Numbered depth first from the roots, so a chain of single children
+    // lies in consecutive nodes.
+    constexpr std::uint32_t kUnnumbered = 0xFFFFFFFFu;
+    std::vector<std::uint32_t> number(unique.size(), kUnnumbered);
+    std::vector<std::uint32_t> order;
+    std::vector<std::uint32_t> stack;
+    for (const auto& [letter, node] : roots)
+        stack.push_back(merged[node]);
+    std::reverse(stack.begin(), stack.end());
+    while (!stack.empty()) {
+        const std::uint32_t u = stack.back();
+        stack.pop_back();
+        if (number[u] != kUnnumbered)
+            continue;
+        number[u] = static_cast<std::uint32_t>(order.size());
+        order.push_back(u);
+        for (auto c = unique[u].children.rbegin(); c != unique[u].children.rend(); ++c)
+            if (number[*c] == kUnnumbered)
+                stack.push_back(*c);
+    }
     std::string block;
     std::string nodeBytes;
-    for (const BuildNode& n : nodes) {
+    for (std::uint32_t u : order) {
+        const BuildNode& n = unique[u];
         std::uint32_t code = 0, offset = 0;
         const std::size_t count = n.children.size();
         if (count == 1) {
             code = 1;
-            offset = n.children[0];
+            offset = number[n.children[0]];
         } else if (count >= 2) {
             code = count <= 6 ? std::uint32_t(count) : 7;
             offset = static_cast<std::uint32_t>(block.size());
             if (code == 7)
                 block.push_back(static_cast<char>(count));
-            for (std::uint32_t child : n.children) {
+            for (std::uint32_t c : n.children) {
+                const std::uint32_t child = number[c];
                 block.push_back(static_cast<char>(child & 0xFF));
                 block.push_back(static_cast<char>(child >> 8));
             }
@@ -76,7 +118,7 @@ void WriteSub(std::string& out, const std::vector<std::string>& words, std::size
             throw std::length_error("child-list block past 20 bits");
         PutU32(nodeBytes, (std::uint32_t(n.letter) << 24) | (std::uint32_t(n.end) << 23) | (code << 20) | offset);
     }
-    PutU32(out, static_cast<std::uint32_t>(nodes.size()));
+    PutU32(out, static_cast<std::uint32_t>(order.size()));
     PutU32(out, static_cast<std::uint32_t>(block.size()));
     out += nodeBytes;
     out += block;
@@ -84,7 +126,7 @@ void WriteSub(std::string& out, const std::vector<std::string>& words, std::size
     for (const auto& [letter, node] : roots)
         out.push_back(static_cast<char>(letter));
     for (const auto& [letter, node] : roots)
-        PutU32(out, node);
+        PutU32(out, number[merged[node]]);
 }
 
 } // namespace
