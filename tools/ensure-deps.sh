@@ -37,7 +37,7 @@ vesk_ensure_packages() {
 # What every build needs.
 VESK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
                      libgtest-dev libgmock-dev libbenchmark-dev
-                     fonts-dejavu-core ccache)
+                     fonts-dejavu-core ccache wamerican)
 
 # ccache keys on paths relative to the source tree, so every clone of the
 # project (CI's clean clone included) shares one cache.
@@ -46,6 +46,8 @@ vesk_ccache_env() {
     export CCACHE_NOHASHDIR=1
     export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-5G}"
 }
+# What bench/compare_spellers.sh runs beside our checker (not needed by tests).
+VESK_BENCH_SPELL_PACKAGES=(hunspell hunspell-en-us aspell aspell-en)
 # What the tests need on top (real processes, servers the tests start).
 VESK_TEST_PACKAGES=(python3 python3-pyftpdlib util-linux procps w3c-sgml-lib
                     microsocks dante-server netbase)

@@ -3,6 +3,7 @@
 #include "platform/CommandLine.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
+#include "spell/CommandLineSpell.h"
 #include "validator/CommandLineValidation.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@ namespace {
 const char* const kUsage =
     "Usage: htmlvesk [FILE]...\n"
     "       htmlvesk --validate FILE...\n"
+    "       htmlvesk --spell [--suggest] FILE...\n"
     "       htmlvesk --help | --version\n"
     "\n"
     "HTML Vesk is an editor for people who write HTML by hand. It opens each\n"
@@ -28,6 +30,10 @@ const char* const kUsage =
     "                      and print its name and its errors; exit status 0 when\n"
     "                      no page has errors, 1 when one has, 2 when a file\n"
     "                      cannot be read\n"
+    "  --spell FILE...     check the spelling of each page without a window and\n"
+    "                      print each word the check would stop at (line,\n"
+    "                      column, word); --suggest adds the suggestions; exit\n"
+    "                      status as for --validate\n"
     "  --help              print this text and exit\n"
     "  --version           print the version and exit\n";
 
@@ -56,6 +62,13 @@ int main(int argc, char** argv)
             files << QString::fromLocal8Bit(argv[i]);
         std::ios::sync_with_stdio(false);
         return vesk::ValidateFromCommandLine(files, std::cout, std::cerr);
+    }
+
+    if (vesk::IsSpellCommand(argc, argv)) {  // the same, for `htmlvesk --spell [--suggest] FILE…`
+        QCoreApplication app(argc, argv);
+        const QStringList arguments = QCoreApplication::arguments().mid(2);
+        std::ios::sync_with_stdio(false);
+        return vesk::SpellFromCommandLine(arguments, std::cout, std::cerr);
     }
 
     // Qt sees only its own options: a document named like one ("-reverse")

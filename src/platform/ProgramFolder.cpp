@@ -112,6 +112,10 @@ QString ProgramFolder()
         const QString data = ShippedDataFolder();
         if (!data.isEmpty() && QFileInfo(data).canonicalFilePath() != QFileInfo(chosen).canonicalFilePath())
             SeedFolder(data, chosen);
+        // A build tree also seeds from the data its build made (dictionaries).
+        const QString generated = QStringLiteral(VESK_GENERATED_DATA_DIR);
+        if (QFileInfo(generated).isDir() && QFileInfo(generated).canonicalFilePath() != QFileInfo(chosen).canonicalFilePath())
+            SeedFolder(generated, chosen);
         g_folder = WithSlash(chosen);
     }
     return g_folder;
