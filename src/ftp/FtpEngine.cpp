@@ -92,7 +92,7 @@ const TCustomFtpEngine::TCommandSpec& TCustomFtpEngine::CommandSpec(TFtpFct fct)
 
 TCustomFtpEngine::TCustomFtpEngine()
     : window_(std::make_unique<Window>(this)), control_(std::make_unique<TAsyncSocket>()),
-      data_(std::make_unique<TAsyncSocket>()), block_(new char[std::max(kFtpReceiveBlockSize, kFtpSendBlockSize)])
+      data_(std::make_unique<TAsyncSocket>())
 {
     control_->OnDnsLookupDone = [this](TCustomAsyncSocket*, int error) { ControlDnsLookupDone(error); };
     control_->OnSessionConnected = [this](TCustomAsyncSocket*, int error) { ControlSessionConnected(error); };

@@ -50,9 +50,8 @@ using TFtpReadyToTransmitEvent = std::function<void(TCustomFtpEngine* sender, bo
 inline constexpr int kFtpReplyBufferSize = 4096;
 // Bytes read from a data connection at a time, and sent at a time (one
 // block in flight: the next is read from the file only once the socket has
-// sent the last one). See the README's FTP section for the sizes.
-inline constexpr int kFtpReceiveBlockSize = 65536;
-inline constexpr int kFtpSendBlockSize = 65536;
+// sent the last one). See the README's FTP section for the size.
+inline constexpr int kFtpDefaultBlockSize = 65536;
 
 class TCustomFtpEngine {
 public:
@@ -90,6 +89,10 @@ public:
     void SetShareMode(TFtpShareMode v) { shareMode_ = v; }
     TFtpOptions Options() const { return options_; }
     void SetOptions(TFtpOptions v) { options_ = v; }
+    // The transfer block (kFtpDefaultBlockSize at first); values below 512
+    // count as 512. Takes effect at the next transfer.
+    int BlockSize() const { return blockSize_; }
+    void SetBlockSize(int bytes) { blockSize_ = bytes < 512 ? 512 : bytes; }
     // PASV instead of PORT; off at first.
     bool Passive() const { return passive_; }
     void SetPassive(bool v) { passive_ = v; }
@@ -347,7 +350,10 @@ private:
     int transferError_ = 0;        // a local failure that makes the transfer fail whatever the server says
     QString transferMessage_;
     QByteArray displayLine_;
+    int blockSize_ = kFtpDefaultBlockSize;
     std::unique_ptr<char[]> block_;
+    int blockCapacity_ = 0;
+    void PrepareBlock();
 
     qint64 sizeResult_ = 0;
     QString dirResult_;

@@ -66,6 +66,14 @@ void TCustomFtpEngine::CloseDataSocket()
     }
 }
 
+void TCustomFtpEngine::PrepareBlock()
+{
+    if (blockCapacity_ != blockSize_) {
+        block_.reset(new char[std::size_t(blockSize_)]);
+        blockCapacity_ = blockSize_;
+    }
+}
+
 void TCustomFtpEngine::ReleaseLocalFile()
 {
     // A download that was not committed leaves the old file as it was.
@@ -261,6 +269,7 @@ QString TCustomFtpEngine::StartReceive(TFtpFct fct)
         return QStringLiteral("LocalFileName empty");
     BeginRequest(fct, CommandSpec(fct).type);
     dataCommand_ = command;
+    PrepareBlock();
     finalReceived_ = false;
     dataClosed_ = false;
     dataConnected_ = false;
@@ -328,7 +337,7 @@ void TCustomFtpEngine::ReceiveData()
 {
     if (Progress())
         return;
-    int n = data_->Receive(block_.get(), kFtpReceiveBlockSize);
+    int n = data_->Receive(block_.get(), blockCapacity_);
     if (n > 0) {
         byteCount_ += n;
         if (localFile_ && !localFile_->Write(block_.get(), n)) {
@@ -424,6 +433,7 @@ QString TCustomFtpEngine::StartSend(bool append)
         return QStringLiteral("LocalFileName empty");
     BeginRequest(append ? ftpFctAppend : ftpFctPut, append ? ftpReqAppend : ftpReqPut);
     appendFlag_ = append;
+    PrepareBlock();
     finalReceived_ = false;
     dataClosed_ = false;
     dataConnected_ = false;
@@ -523,7 +533,7 @@ void TCustomFtpEngine::SendData(int error)
     }
     if (eofFlag_ || !storeReplyReceived_ || !dataConnected_ || blockInFlight_ || data_->State() != wsConnected)
         return;
-    long n = localFile_->Read(block_.get(), kFtpSendBlockSize);
+    long n = localFile_->Read(block_.get(), blockCapacity_);
     if (n < 0) {
         Trace(QStringLiteral("! Error reading file"));
         transferError_ = 426;

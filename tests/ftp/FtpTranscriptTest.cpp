@@ -135,6 +135,34 @@ TEST(FtpTranscriptTest, LoginConversations)
     }
 }
 
+TEST(FtpTranscriptTest, ConnectionsThatCannotBeMade)
+{
+    TFtpClient c;
+    c.SetHostName("127.0.0.1");
+    c.SetPort(QString::number(FreeLoopbackPort()));
+    c.SetUserName("bob");
+    EXPECT_FALSE(c.Connect());
+    EXPECT_EQ(c.ErrorMessage(), "500 Connection refused (Winsock error #10061)");
+    c.SetHostName("bad host");
+    EXPECT_FALSE(c.Connect());
+    EXPECT_EQ(c.ErrorMessage(), "500 Invalid argument (Winsock error #10022)");
+    EXPECT_EQ(c.State(), ftpReady);
+}
+
+TEST(FtpTranscriptTest, AbortEndsTheRequestInFlight)
+{
+    FtpScript script(kLogin + std::initializer_list<const char*>{"C SYST"});
+    Session s(script);
+    ASSERT_TRUE(s.client.Connect());
+    ASSERT_TRUE(s.client.SystemAsync());
+    s.client.Abort();
+    EXPECT_EQ(s.client.State(), ftpReady);
+    EXPECT_FALSE(s.client.Connected());
+    EXPECT_EQ(s.client.ErrorMessage(), "426 Operation aborted.");
+    ASSERT_TRUE(WaitUntil([&] { return s.done.size() == 2; }));
+    EXPECT_EQ(s.done.last(), "14 426");
+}
+
 TEST(FtpTranscriptTest, TraceShowsTheConversationWithThePasswordMasked)
 {
     FtpScript script(kLogin + std::initializer_list<const char*>{"C PWD", "S 257 \"/home/\"\"q\"\"\" is current"});
@@ -253,6 +281,14 @@ TEST(FtpTranscriptTest, Downloads)
          {"C PORT *", "S 200 OK", "C RETR a.txt", "CONNECT-FROM 127.0.0.2", "S 150 Opening", "CONNECT",
           "DSEND mine", "DCLOSE", "S 226 Done"},
          nullptr, &TFtpClient::Get, true, "", "mine"},
+        {"stopped through OnProgress keeps the old file",
+         {"C PASV", "S 227 ({pasv})", "C RETR a.txt", "ACCEPT", "S 150 Opening", "DSEND part", "SLEEP 50",
+          "S 226 Done"},
+         [&](TFtpClient& c, const TempDir& d) {
+             passiveExisting(c, d);
+             c.OnProgress = [](TCustomFtpEngine*, qint64 count, bool& abort) { abort = count > 0; };
+         },
+         &TFtpClient::Get, false, "426 Transfer aborted", "old contents"},
         {"server closes the control connection during RETR",
          {"C PASV", "S 227 ({pasv})", "C RETR a.txt", "ACCEPT", "S 150 Opening", "DSEND part", "CLOSE"},
          passiveExisting, &TFtpClient::Get, false, "500 Connection closed by the server", "old contents"},
@@ -328,6 +364,11 @@ TEST(FtpTranscriptTest, Uploads)
         {"dropped upload is an error",
          {"C PASV", "S 227 ({pasv})", "ACCEPT", "C STOR up.bin", "S 150 Go", "CLOSE"}, upload(true),
          &TFtpClient::Put, false, "500 Connection closed by the server", QByteArray()},
+        {"cancelled by OnReadyToTransmit", {"C PORT *", "S 200 OK"},
+         [](TFtpClient& c, const TempDir&) {
+             c.OnReadyToTransmit = [](TCustomFtpEngine*, bool& cancel) { cancel = true; };
+         },
+         &TFtpClient::Put, false, "426 Transmit cancelled by application", QByteArray()},
         {"missing local file", {"C PORT *", "S 200 OK"}, [](TFtpClient& c, const TempDir& d) { c.SetLocalFileName(d.file("none")); },
          &TFtpClient::Put, false, "426 Unable to open local file", QByteArray()},
     };
