@@ -135,6 +135,20 @@ TEST(FtpTranscriptTest, LoginConversations)
     }
 }
 
+TEST(FtpTranscriptTest, LineEndsWithAndWithoutAcceptLF)
+{
+    for (bool acceptLF : {true, false}) {
+        // OnCommand may rewrite what is sent.
+        FtpScript script({"R 220 Hello\\nworld\\r\\n", "C user bob", "S 230 OK"});
+        Session s(script);
+        s.client.SetOptions(acceptLF ? TFtpOptions(ftpAcceptLF) : TFtpOptions());
+        s.client.OnCommand = [](TCustomFtpEngine*, QString& command) { command = command.toLower(); };
+        ASSERT_TRUE(s.client.Connect()) << s.client.ErrorMessage().toStdString();
+        EXPECT_EQ(s.trace.first(), acceptLF ? "< 220 Hello" : "< 220 Hello\nworld");
+        s.client.Abort();
+    }
+}
+
 TEST(FtpTranscriptTest, ConnectionsThatCannotBeMade)
 {
     TFtpClient c;
