@@ -55,10 +55,10 @@ private:
 
 // --- The commands -------------------------------------------------------------
 
-const TCustomFtpEngine::TCommandSpec& TCustomFtpEngine::CommandSpec(TFtpFct fct)
+const TCustomFtpEngine::TCommandInfo& TCustomFtpEngine::CommandInfo(TFtpFct fct)
 {
-    using S = TCommandSpec;
-    static const TCommandSpec table[ftpFctCount + 1] = {
+    using S = TCommandInfo;
+    static const TCommandInfo table[ftpFctCount + 1] = {
         /* Open    */ {ftpReqOpen, "", S::None, {}, false},
         /* User    */ {ftpReqUser, "USER", S::User, {331, 230}, false},
         /* Pass    */ {ftpReqPass, "PASS", S::Pass, {230}, false},
@@ -220,41 +220,41 @@ void TCustomFtpEngine::BeginRequest(TFtpFct fct, TFtpRequest type)
 
 QString TCustomFtpEngine::StartCommand(TFtpFct fct)
 {
-    const TCommandSpec& spec = CommandSpec(fct);
+    const TCommandInfo& info = CommandInfo(fct);
     if (QString refusal = CheckReady(true); !refusal.isEmpty())
         return refusal;
     QString arg;
-    switch (spec.arg) {
-    case TCommandSpec::User:
+    switch (info.arg) {
+    case TCommandInfo::User:
         if (userName_.isEmpty())
             return QStringLiteral("UserName empty");
         arg = userName_;
         break;
-    case TCommandSpec::Pass:
+    case TCommandInfo::Pass:
         if (passWord_.isEmpty())
             return QStringLiteral("Password empty");
         arg = passWord_;
         break;
-    case TCommandSpec::HostDir:
+    case TCommandInfo::HostDir:
         if (hostDirName_.isEmpty())
             return QStringLiteral("HostDirName empty");
         arg = hostDirName_;
         break;
-    case TCommandSpec::HostFile:
+    case TCommandInfo::HostFile:
         arg = hostFileName_;
         break;
-    case TCommandSpec::Local:
+    case TCommandInfo::Local:
         arg = localFileName_;
         break;
-    case TCommandSpec::TypeLetter:
+    case TCommandInfo::TypeLetter:
         arg = binary_ ? QStringLiteral("I") : QStringLiteral("A");
         break;
-    case TCommandSpec::None:
+    case TCommandInfo::None:
         break;
     }
-    BeginRequest(fct, spec.type);
+    BeginRequest(fct, info.type);
     okResponses_.clear();
-    for (int code : spec.ok)
+    for (int code : info.ok)
         if (code != 0)
             okResponses_.push_back(code);
     next_ = &TCustomFtpEngine::CommandReply;
@@ -262,11 +262,11 @@ QString TCustomFtpEngine::StartCommand(TFtpFct fct)
     if (fct == ftpFctSize)
         sizeResult_ = 0;
     SetState(ftpWaitingResponse);
-    QString verb = QLatin1String(spec.verb);
+    QString verb = QLatin1String(info.verb);
     if (fct == ftpFctQuote)
         SendCommand(arg);
     else
-        SendCommand(spec.arg == TCommandSpec::None ? verb : verb + u' ' + arg);
+        SendCommand(info.arg == TCommandInfo::None ? verb : verb + u' ' + arg);
     return {};
 }
 
@@ -707,7 +707,7 @@ void TCustomFtpEngine::CommandReply(int code, const QString& line)
     if (result_ == 0) {
         if (fct_ == ftpFctSize)
             sizeResult_ = SizeFromReply(line);
-        if (CommandSpec(fct_).storesDir)
+        if (CommandInfo(fct_).storesDir)
             dirResult_ = QuotedDirectory(line);
     }
     if (closeWhenDone_) {

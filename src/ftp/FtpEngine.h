@@ -216,7 +216,7 @@ private:
     using TReplyHandler = void (TCustomFtpEngine::*)(int code, const QString& line);
 
     // What a step sends and which replies mean success.
-    struct TCommandSpec {
+    struct TCommandInfo {
         enum Arg { None, HostFile, HostDir, User, Pass, Local, TypeLetter };
         TFtpRequest type;
         const char* verb;
@@ -224,7 +224,7 @@ private:
         int ok[3];  // success codes, 0-terminated; none: every code below 500
         bool storesDir;
     };
-    static const TCommandSpec& CommandSpec(TFtpFct fct);
+    static const TCommandInfo& CommandInfo(TFtpFct fct);
 
     // The one door for state changes.
     void SetState(TFtpState state);

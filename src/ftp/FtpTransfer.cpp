@@ -260,14 +260,14 @@ bool TCustomFtpEngine::ConnectDataSocket(void (TCustomFtpEngine::*connected)(int
 
 QString TCustomFtpEngine::StartReceive(TFtpFct fct)
 {
-    const QString command = QLatin1String(CommandSpec(fct).verb);
+    const QString command = QLatin1String(CommandInfo(fct).verb);
     if (!connected_)
         return command + QStringLiteral(": not connected");
     if (QString refusal = CheckReady(false); !refusal.isEmpty())
         return refusal;
     if (localFileName_.isEmpty() && !displayFileFlag_)
         return QStringLiteral("LocalFileName empty");
-    BeginRequest(fct, CommandSpec(fct).type);
+    BeginRequest(fct, CommandInfo(fct).type);
     dataCommand_ = command;
     PrepareBlock();
     finalReceived_ = false;
