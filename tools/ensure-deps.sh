@@ -50,4 +50,4 @@ vesk_ccache_env() {
 VESK_BENCH_SPELL_PACKAGES=(hunspell hunspell-en-us aspell aspell-en)
 # What the tests need on top (real processes, servers the tests start).
 VESK_TEST_PACKAGES=(python3 python3-pyftpdlib util-linux procps w3c-sgml-lib
-                    microsocks dante-server netbase)
+                    microsocks dante-server netbase vsftpd curl)

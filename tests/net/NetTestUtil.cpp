@@ -11,10 +11,12 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstring>
 
 namespace vesk::test {
@@ -189,6 +191,8 @@ void ScriptedPeer::Run()
 ServerProcess::ServerProcess(const QString& program, const QStringList& arguments, int port)
 {
     process_.setProcessChannelMode(QProcess::MergedChannels);
+    // A test program that is killed must not leave its server running.
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     process_.start(program, arguments);
     if (!process_.waitForStarted(5000)) {
         failure_ = program + QStringLiteral(" did not start: ") + process_.errorString();
