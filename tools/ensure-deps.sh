@@ -47,4 +47,5 @@ vesk_ccache_env() {
     export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-5G}"
 }
 # What the tests need on top (real processes, servers the tests start).
-VESK_TEST_PACKAGES=(python3 python3-pyftpdlib util-linux procps w3c-sgml-lib)
+# desktop-file-utils and man-db check the installed desktop entry and manual page.
+VESK_TEST_PACKAGES=(python3 python3-pyftpdlib util-linux procps w3c-sgml-lib desktop-file-utils man-db)

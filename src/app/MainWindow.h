@@ -133,6 +133,7 @@ public:
     QDate Today() const override { return today(); }
     void SetCommand(std::string_view name, TCommandHandler handler) override;
     void AddSaveStep(TSaveStep step) override { savePrompt_.Add(std::move(step)); }
+    bool SavePrompt(TVeskMemoFile& editor) override { return SavePrompt(&editor); }
     void WhenTabsChange(std::function<void()> f) override { tabsChange_.push_back(std::move(f)); }
     // The tool entry of type T, or null.
     template <class T>
