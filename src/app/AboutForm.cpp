@@ -98,12 +98,6 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setModal(true);
     setFixedSize(480, 320);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::WindowText, Qt::black);
-    setPalette(white);
-    setAutoFillBackground(true);
-
     Notebook1 = Placed<QStackedWidget>(this, "Notebook1", {}, {0, 0, 480, 264});
     Bevel1 = Placed<QFrame>(this, "Bevel1", {}, {8, 270, 464, 2});
     Bevel1->setFrameShape(QFrame::HLine);
@@ -148,6 +142,9 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent)
         pageLayout->addWidget(Body(page, QString::fromUtf8(t.text)), 1);
         Notebook1->addWidget(page);
     }
+    // A white book: the pages and the strip with the buttons alike.
+    setStyleSheet(QStringLiteral("vesk--TForm6, QStackedWidget, QStackedWidget > QWidget { background: white; }"
+                                 " QLabel { color: black; }"));
     Start(kAboutPage);
 }
 

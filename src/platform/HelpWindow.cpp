@@ -140,8 +140,9 @@ QString THelpWindow::PagePath() const
 
 void THelpWindow::UpdateTitle()
 {
+    const QString help = QStringLiteral("HTML Vesk Help");
     const QString title = browser_->documentTitle();
-    setWindowTitle(title.isEmpty() ? QStringLiteral("HTML Vesk Help") : QStringLiteral("HTML Vesk Help - ") + title);
+    setWindowTitle(title.isEmpty() || title == help ? help : help + QStringLiteral(" - ") + title);
 }
 
 bool THelpWindow::Find(const QString& text, bool backward)
@@ -186,6 +187,15 @@ void ShowHelpTopic(int topic)
         qAddPostRoutine([]() { delete g_window.data(); });
     }
     g_window->ShowTopic(topic);
+    // Asked from a modal dialog, the window would be blocked by it like
+    // every other window; it is then modal itself, above the dialog, until
+    // it is closed.
+    QWidget* modal = QApplication::activeModalWidget();
+    const Qt::WindowModality modality = modal && modal != g_window ? Qt::ApplicationModal : Qt::NonModal;
+    if (g_window->windowModality() != modality && modal != g_window) {
+        g_window->hide();
+        g_window->setWindowModality(modality);
+    }
     g_window->show();
     g_window->raise();
     g_window->activateWindow();

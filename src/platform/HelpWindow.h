@@ -60,7 +60,8 @@ private:
 };
 
 // Opens the program's help window (created on first use, kept until the
-// program ends) on `topic`, and brings it to the front.
+// program ends) on `topic`, and brings it to the front. Asked for while a
+// modal dialog is open, the help window is modal too, so it can be used.
 void ShowHelpTopic(int topic);
 void ShowHelpContents();
 // The program's help window; null until help was first asked for.

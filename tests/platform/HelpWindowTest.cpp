@@ -7,6 +7,8 @@
 #include "support/TempDir.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextBrowser>
@@ -117,6 +119,22 @@ TEST(HelpWindow, ShowHelpTopicKeepsOneWindowForTheProgram)
     ShowHelpContents();
     EXPECT_EQ(ProgramHelpWindow(), window);
     EXPECT_EQ(window->PagePath(), HelpPagePath(kHelpContents));
+    EXPECT_EQ(window->windowModality(), Qt::NonModal);
+
+    // Asked for from a modal dialog, the window is usable above it.
+    QDialog dialog;
+    Qt::WindowModality fromDialog = Qt::NonModal;
+    QTimer::singleShot(0, &dialog, [&]() {
+        ShowHelpTopic(kHelpValidator);
+        fromDialog = window->windowModality();
+        window->hide();
+        dialog.reject();
+    });
+    dialog.exec();
+    EXPECT_EQ(fromDialog, Qt::ApplicationModal);
+    EXPECT_EQ(window->PagePath(), HelpPagePath(kHelpValidator));
+    ShowHelpContents();
+    EXPECT_EQ(window->windowModality(), Qt::NonModal);
     window->hide();
 }
 
