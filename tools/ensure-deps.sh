@@ -48,4 +48,5 @@ vesk_ccache_env() {
 }
 # What the tests need on top (real processes, servers the tests start).
 # desktop-file-utils and man-db check the installed desktop entry and manual page.
-VESK_TEST_PACKAGES=(python3 python3-pyftpdlib util-linux procps w3c-sgml-lib desktop-file-utils man-db)
+VESK_TEST_PACKAGES=(python3 python3-pyftpdlib util-linux procps w3c-sgml-lib
+                    microsocks dante-server netbase desktop-file-utils man-db)
