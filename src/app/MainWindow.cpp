@@ -9,8 +9,8 @@
 #include "app/MsgBox.h"
 #include "app/ToolEntries.h"
 #include "controls/TransparentButton.h"
+#include "platform/Autostart.h"
 #include "platform/ProgramFolder.h"
-#include "platform/Registry.h"
 #include "settings/FileLists.h"
 #include "settings/SettingsSections.h"
 #include "settings/WindowPlacement.h"
@@ -585,7 +585,7 @@ QString THTMLVeskMain::SessionEnding()
     QString command;
     RunCommand(*current_, [this, &command](TVeskMemoFile&) {
         const AutoCloseOptions options = ReadAutoClose();
-        QString tail;
+        QStringList arguments{QCoreApplication::applicationFilePath()};
         for (int i = 0; i < TabCount(); ++i) {
             TVeskMemoFile* editor = Editor(i);
             if (editor->CharCount() > 0 && options.saveChanges && editor->Modified()) {
@@ -598,11 +598,16 @@ QString THTMLVeskMain::SessionEnding()
                 }
             }
             if (!editor->FileName().isEmpty())
-                tail += QStringLiteral(" \"") + editor->FileName() + QLatin1Char('"');
+                arguments << editor->FileName();
         }
-        command = QCoreApplication::applicationFilePath() + tail;
-        RegWriteValue(RegRoot::CurrentUser, QStringLiteral("\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"),
-                      QStringLiteral("HTMLVeskRunOnce"), command);
+        QStringList quoted;
+        for (const QString& a : arguments)
+            quoted << QuoteExecArgument(a);
+        command = quoted.join(QLatin1Char(' '));
+        // The next login starts the program once with these documents; the
+        // start removes the entry again.
+        if (!WriteSessionAutostart(arguments))
+            throw std::runtime_error("Unable to write to " + SessionAutostartPath().toStdString());
         WriteIni();
     });
     return command;

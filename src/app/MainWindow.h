@@ -85,8 +85,9 @@ public:
     // Start-up steps after the window exists: settings, bars, command line.
     void Form1Show(const QStringList& arguments);
     // The desktop session is ending: offers to save each changed document,
-    // writes the settings and registers the program to start once at the
-    // next logon with the open documents. Returns the command registered.
+    // writes the settings and the autostart entry that starts the program
+    // once at the next login with the open documents. Returns the command
+    // registered, each word quoted as in the entry's Exec line.
     QString SessionEnding();
     // The closing sequence: the save prompt for every tab, then the settings.
     // False when the user cancelled (the window stays open).

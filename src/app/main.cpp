@@ -1,5 +1,6 @@
 // Entry point of HTML Vesk: one instance per user and display, then the main window.
 #include "app/MainWindow.h"
+#include "platform/Autostart.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
 #include "validator/CommandLineValidation.h"
@@ -37,6 +38,8 @@ int main(int argc, char** argv)
         return *exitCode;
 
     vesk::ProgramFolder();  // chooses and seeds the program folder once, at start
+    // The entry left at the last session's end has done its work.
+    vesk::RemoveSessionAutostart();
 
     vesk::THTMLVeskMain window;
     instance.SetCopyDataHandler([&window](vesk::SingleInstance*, int identifier, const QString& text) {
