@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -208,6 +209,17 @@ void TForm6::BackClick()
 {
     if (Page() > kFirstTourPage)
         ShowPage(Page() - 1);
+}
+
+void TForm6::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    // Centred on the screen, whatever the main window's place.
+    if (QScreen* s = screen()) {
+        QRect r = frameGeometry();
+        r.moveCenter(s->availableGeometry().center());
+        move(r.topLeft());
+    }
 }
 
 void TForm6::LinkClick()

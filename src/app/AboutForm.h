@@ -51,6 +51,9 @@ public:
     QPushButton* NextBtn = nullptr;
     QLabel* LinkLabel = nullptr;
 
+protected:
+    void showEvent(QShowEvent* e) override;
+
 private:
     void ShowPage(int page);
 };

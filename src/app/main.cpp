@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QSessionManager>
 
 #include <iostream>
@@ -30,6 +31,9 @@ int main(int argc, char** argv)
     // what remains are document paths.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("HTML Vesk"));
+    // The installed desktop entry and icon (hicolor theme) name the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("htmlvesk"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("htmlvesk")));
 
     // A second start hands its first document to the running instance and
     // ends here, before any window exists.

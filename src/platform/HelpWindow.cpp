@@ -172,8 +172,10 @@ void THelpWindow::hideEvent(QHideEvent* e)
     // means the next run opens at the default size.
     const std::string settings = ProgramFileStd(QString::fromLatin1(kSettingsFile));
     try {
-        WritePrivateProfileString(kSection, "Width", std::to_string(width()), settings);
-        WritePrivateProfileString(kSection, "Height", std::to_string(height()), settings);
+        for (const auto& [key, value] : {std::pair{"Width", width()}, std::pair{"Height", height()}}) {
+            if (GetPrivateProfileInt(kSection, key, -1, settings) != value)
+                WritePrivateProfileString(kSection, key, std::to_string(value), settings);
+        }
     } catch (const std::exception&) {
     }
 }

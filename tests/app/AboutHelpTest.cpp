@@ -82,23 +82,6 @@ TEST(AboutWindow, TheTourStepsThroughEveryPageAndFinishes)
     EXPECT_TRUE(welcome.contains("HTML Vesk is an editor and set of special tools for HTML Programmers."));
 }
 
-TEST(AboutWindow, TheAboutPageShowsTheVersionAndClosesWithOK)
-{
-    TForm6 form;
-    form.Start(TForm6::kFirstTourPage);
-    form.NextClick();
-    form.Start(TForm6::kAboutPage);
-    form.show();
-    ExpectState(form, {0, "About", "&OK", false, false});
-    QStringList texts;
-    for (const QLabel* l : form.Notebook1->widget(0)->findChildren<QLabel*>())
-        texts << l->text();
-    EXPECT_TRUE(texts.contains("version 1.11 - 04/03/2000"));
-    EXPECT_TRUE(form.LinkLabel->text().contains(kProjectWebAddress));
-    QTest::mouseClick(form.NextBtn, Qt::LeftButton);
-    EXPECT_FALSE(form.isVisible());
-}
-
 TEST(AboutWindow, TheLinkOpensTheAddressWithTheDesktopsHandler)
 {
     test::ScopedProgramFolder home;
@@ -144,8 +127,6 @@ TEST(HelpCommands, HelpContentsAndEveryHelpButtonOpenTheirPage)
     TForm3 colors;
     QTest::mouseClick(colors.findChild<QPushButton*>("Button3"), Qt::LeftButton);
     EXPECT_EQ(ProgramHelpWindow()->PagePath(), HelpPagePath(kHelpColorProducer));
-    for (const int topic : {kHelpContents, kHelpValidator, kHelpColorProducer})
-        EXPECT_TRUE(QFileInfo(HelpPagePath(topic)).isFile());
     ProgramHelpWindow()->hide();
 }
 
@@ -167,12 +148,17 @@ TEST(HelpCommands, TheHelpMenuReachesTheAboutWindow)
     window.Action("StartupScreen1")->trigger();
     EXPECT_EQ(page, TForm6::kFirstTourPage);
     EXPECT_EQ(next, "&Next >>");
+    // About: page 0 with its version, Back and the bevel hidden, OK closes.
+    QStringList texts;
     QTimer::singleShot(0, form, [&]() {
-        page = form->Page();
-        form->NextClick();
+        ExpectState(*form, {TForm6::kAboutPage, "About", "&OK", false, false});
+        for (const QLabel* l : form->Notebook1->widget(0)->findChildren<QLabel*>())
+            texts << l->text();
+        QTest::mouseClick(form->NextBtn, Qt::LeftButton);
     });
     window.Action("About1")->trigger();
-    EXPECT_EQ(page, TForm6::kAboutPage);
+    EXPECT_TRUE(texts.contains("version 1.11 - 04/03/2000"));
+    EXPECT_TRUE(form->LinkLabel->text().contains(kProjectWebAddress));
     EXPECT_FALSE(form->isVisible());
 }
 
