@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Times `htmlvesk --validate` side by side with `tidy -e -q` and `onsgmls -s`
-# (HTML 4.01 Strict) on generated pages of 1 MB and 10 MB.
+# Times `htmlvesk --validate` on generated pages of 1 MB and 10 MB: CPU time
+# and peak memory (beside the program's own, on an empty page), then wall
+# time; side by side with `tidy -e -q` and `onsgmls -s` (HTML 4.01 Strict)
+# when those are installed.
 #
 #   bench/compare_validators.sh [build-folder] [runs]
 #
@@ -15,10 +17,12 @@ runs="${2:-5}"
 vesk="$(cd "$build" && pwd)/htmlvesk"
 dtd=/usr/share/xml/w3c-sgml-lib/schema/dtd/REC-html401-19991224
 
-for tool in "$vesk" tidy onsgmls python3; do
+for tool in "$vesk" python3; do
   command -v "$tool" > /dev/null || { echo "missing: $tool" >&2; exit 2; }
 done
-[ -f "$dtd/strict.dtd" ] || { echo "missing: $dtd/strict.dtd (Debian package w3c-sgml-lib)" >&2; exit 2; }
+have_tidy=0; have_onsgmls=0
+command -v tidy > /dev/null && have_tidy=1
+command -v onsgmls > /dev/null && [ -f "$dtd/strict.dtd" ] && have_onsgmls=1
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -79,18 +83,47 @@ cat > "$work/html4.dcl" <<'DCL'
 DCL
 export SP_CHARSET_FIXED=YES SP_ENCODING=utf-8
 
+names=("htmlvesk --validate")
+commands=("'$vesk' --validate FILE")
+if ((have_tidy)); then names+=("tidy -e -q"); commands+=("tidy -e -q FILE"); fi
+if ((have_onsgmls)); then names+=("onsgmls -s"); commands+=("onsgmls -s -c '$work/catalog' FILE"); fi
+
 # ---- what each tool says about the pages ------------------------------------
 echo "Each tool on the 1 MB page (exit status, lines of output):"
 set +e
-out=$("$vesk" --validate "$work/page-1mb.html" 2>&1); echo "  htmlvesk --validate : $? / $(printf '%s\n' "$out" | wc -l) ($(printf '%s\n' "$out" | tail -1))"
-out=$(tidy -e -q "$work/page-1mb.html" 2>&1);         echo "  tidy -e -q          : $? / $(printf '%s\n' "$out" | grep -c .)"
-out=$(onsgmls -s -c "$work/catalog" "$work/page-1mb.html" 2>&1); echo "  onsgmls -s          : $? / $(printf '%s\n' "$out" | grep -c .)"
+for k in "${!commands[@]}"; do
+  out=$(eval "${commands[$k]//FILE/$work/page-1mb.html}" 2>&1)
+  printf "  %-20s: %s / %s\n" "${names[$k]}" "$?" "$(printf '%s\n' "$out" | grep -c .)"
+done
 set -e
 echo
 
+# ---- CPU time and peak memory ------------------------------------------------
+# htmlvesk on an empty page shows what the program itself takes; the goal is
+# that a page costs less than twice its size on top of that.
+if [ -x /usr/bin/time ]; then
+  : > "$work/empty.html"
+  echo "CPU time and peak memory, best of $runs runs:"
+  printf "  %-22s %10s %10s %12s\n" "tool" "page" "CPU (s)" "peak (MiB)"
+  for page in empty page-1mb page-10mb; do
+    for k in "${!commands[@]}"; do
+      [ "$page" = empty ] && [ "$k" != 0 ] && continue
+      cmd="${commands[$k]}"
+      best_cpu=""; best_mem=""
+      for ((r = 0; r < runs; r++)); do
+        eval "/usr/bin/time -o '$work/time' -f '%U %S %M' ${cmd//FILE/$work/$page.html}" > /dev/null 2>&1 || true
+        read -r cpu mem < <(awk 'END { print $1 + $2, $3 }' "$work/time")
+        if [ -z "$best_cpu" ] || awk -v a="$cpu" -v b="$best_cpu" 'BEGIN { exit !(a < b) }'; then best_cpu=$cpu; fi
+        if [ -z "$best_mem" ] || [ "$mem" -lt "$best_mem" ]; then best_mem=$mem; fi
+      done
+      awk -v n="${names[$k]}" -v p="$page" -v c="$best_cpu" -v m="$best_mem" \
+        'BEGIN { printf "  %-22s %10s %10.3f %12.1f\n", n, p, c, m / 1024 }'
+    done
+  done
+  echo
+fi
+
 # ---- timing ---------------------------------------------------------------
-names=("htmlvesk --validate" "tidy -e -q" "onsgmls -s")
-commands=("'$vesk' --validate FILE" "tidy -e -q FILE" "onsgmls -s -c '$work/catalog' FILE")
 
 if command -v hyperfine > /dev/null; then
   for mb in 1 10; do
@@ -106,7 +139,7 @@ now_ns() { date +%s%N; }
 printf "%-22s %8s %12s %12s\n" "tool" "page" "best (s)" "mean (s)"
 for mb in 1 10; do
   file="$work/page-${mb}mb.html"
-  for k in 0 1 2; do
+  for k in "${!commands[@]}"; do
     cmd="${commands[$k]//FILE/$file}"
     eval "$cmd" > /dev/null 2>&1 || true  # warm the page cache
     best=0; sum=0

@@ -312,12 +312,13 @@ void THTMLVeskMain::ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter)
     // retyping included (the designed 64 KB lost whole pages to one key).
     editor->SetUndoMaxSpace(kDocumentUndoSpace);
     editor->SetCaretWidth(2);
+    editor->SetEnableStyleKeys(false);  // style codes would be invisible bytes in the page
     editor->OnChange = [this](TVeskMemoStore*) { RichEditUpdate(); };
     editor->OnSelMove = [this](TVeskMemoCore*) { RichEditSelChange(); };
     editor->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(editor, &QWidget::customContextMenuRequested, this,
             [this, editor](const QPoint& at) { popup_->popup(editor->mapToGlobal(at)); });
-    gutter->setFixedWidth(30);
+    gutter->SetBaseWidth(30);
     gutter->setToolTip(QStringLiteral("Click Here to Place or Remove Marker"));
     gutter->SetMemo(editor);
     gutter->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -10,10 +10,42 @@
 #include <QIcon>
 #include <QSessionManager>
 
+#include <cstring>
 #include <iostream>
+
+namespace {
+
+const char* const kUsage =
+    "Usage: htmlvesk [FILE]...\n"
+    "       htmlvesk --validate FILE...\n"
+    "       htmlvesk --help | --version\n"
+    "\n"
+    "HTML Vesk is an editor for people who write HTML by hand. It opens each\n"
+    "FILE in a tab of its own; when HTML Vesk is already running, the first\n"
+    "FILE opens there instead.\n"
+    "\n"
+    "  --validate FILE...  check each page against the HTML 4.01 Strict rules\n"
+    "                      (4strict.ini in the program folder) without a window\n"
+    "                      and print its name and its errors; exit status 0 when\n"
+    "                      no page has errors, 1 when one has, 2 when a file\n"
+    "                      cannot be read\n"
+    "  --help              print this text and exit\n"
+    "  --version           print the version and exit\n";
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    // Answered before anything else exists: no display is needed for them.
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::cout << kUsage << std::flush;
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "HTML Vesk " VESK_VERSION "\n" << std::flush;
+        return 0;
+    }
+
     // `htmlvesk --validate FILE…` checks pages for scripts: no display, no
     // window, no single-instance hand-over, so it works on a server and
     // beside a running editor.

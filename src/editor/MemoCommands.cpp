@@ -6,10 +6,6 @@
 #include "editor/StoreText.h"
 #include "editor/TextEncoding.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
-
 #include <algorithm>
 
 namespace vesk {
@@ -315,15 +311,15 @@ void TVeskMemoCore::Enter()
 
 void TVeskMemoCore::CopyToClipboard() const
 {
-    if (selStart_.Offset() == selEnd_.Offset())
+    if (selStart_.Offset() == selEnd_.Offset() || !WriteClipboard)
         return;
-    if (QClipboard* clipboard = QGuiApplication::clipboard())
-        clipboard->setText(QString::fromUtf8(SelText()));
+    WriteClipboard(SelText());
 }
 
 void TVeskMemoCore::CutToClipboard()
 {
-    if (selStart_.Offset() == selEnd_.Offset())
+    // Without a clipboard to keep it, a cut would only lose the text.
+    if (selStart_.Offset() == selEnd_.Offset() || !WriteClipboard)
         return;
     CopyToClipboard();
     ClearSelection();
@@ -331,131 +327,156 @@ void TVeskMemoCore::CutToClipboard()
 
 void TVeskMemoCore::PasteFromClipboard()
 {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
+    if (!ReadClipboard)
         return;
-    const QMimeData* data = clipboard->mimeData();
-    if (!data || !data->hasText())
-        return;  // only plain text is pasted
-    ReplaceSelection(data->text().toUtf8().toStdString());
+    const std::optional<std::string> text = ReadClipboard();
+    if (text)
+        PasteText(*text);  // only plain text is pasted
+}
+
+void TVeskMemoCore::PasteText(std::string_view text)
+{
+    ReplaceSelection(text);
     selectionMoved_ = true;  // typing after a paste is a step of its own
 }
 
 // ---- the key table ---------------------------------------------------------------
 
+namespace {
+
+// What must be on for a row to act.
+enum class TKeySwitch : std::uint8_t {
+    Always,
+    WantTabs,   // the Tab key belongs to the text
+    HotKeys,    // EnableHotKeys
+    StyleKeys,  // EnableHotKeys and EnableStyleKeys
+};
+
+constexpr Qt::KeyboardModifiers kNoMods = Qt::NoModifier;
+constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
+constexpr Qt::KeyboardModifiers kShift = Qt::ShiftModifier;
+constexpr Qt::KeyboardModifiers kAlt = Qt::AltModifier;
+
+} // namespace
+
+// One row: a key, the modifiers it needs and those it refuses (any other
+// modifier is ignored), the switch it depends on, whether it edits, and what
+// it does (`shift` extends a selection for moves).
+struct TVeskMemoCore::TKeyRow {
+    int key;
+    Qt::KeyboardModifiers need;
+    Qt::KeyboardModifiers refuse;
+    TKeySwitch when;
+    bool edits;
+    void (*action)(TVeskMemoCore& m, bool shift);
+};
+
+const std::vector<TVeskMemoCore::TKeyRow>& TVeskMemoCore::EditKeys()
+{
+    using M = TVeskMemoCore;
+    using S = TKeySwitch;
+    // Rows are tried in order: a row that needs a modifier comes before the
+    // row of the same key without it.
+    static const std::vector<TKeyRow> rows = {
+        {Qt::Key_Left, kCtrl, kNoMods, S::Always, false, [](M& m, bool s) { m.MoveCaret(TMove::WordLeft, s); }},
+        {Qt::Key_Left, kNoMods, kNoMods, S::Always, false, [](M& m, bool s) { m.MoveCaret(TMove::Left, s); }},
+        {Qt::Key_Right, kCtrl, kNoMods, S::Always, false, [](M& m, bool s) { m.MoveCaret(TMove::WordRight, s); }},
+        {Qt::Key_Right, kNoMods, kNoMods, S::Always, false, [](M& m, bool s) { m.MoveCaret(TMove::Right, s); }},
+        {Qt::Key_Up, kNoMods, kNoMods, S::Always, false, [](M& m, bool s) { m.MoveCaret(TMove::Up, s); }},
+        {Qt::Key_Down, kNoMods, kNoMods, S::Always, false, [](M& m, bool s) { m.MoveCaret(TMove::Down, s); }},
+        {Qt::Key_PageUp, kNoMods, kNoMods, S::Always, false, [](M& m, bool s) { m.MoveCaret(TMove::PageUp, s); }},
+        {Qt::Key_PageDown, kNoMods, kNoMods, S::Always, false, [](M& m, bool s) { m.MoveCaret(TMove::PageDown, s); }},
+        {Qt::Key_Home, kCtrl, kNoMods, S::Always, false, [](M& m, bool s) { m.MoveCaret(TMove::TextStart, s); }},
+        {Qt::Key_Home, kNoMods, kNoMods, S::Always, false, [](M& m, bool s) { m.MoveCaret(TMove::LineStart, s); }},
+        {Qt::Key_End, kCtrl, kNoMods, S::Always, false, [](M& m, bool s) { m.MoveCaret(TMove::TextEnd, s); }},
+        {Qt::Key_End, kNoMods, kNoMods, S::Always, false, [](M& m, bool s) { m.MoveCaret(TMove::LineEnd, s); }},
+        {Qt::Key_Backspace, kCtrl, kNoMods, S::Always, true, [](M& m, bool) { m.Backspace(true); }},
+        {Qt::Key_Backspace, kNoMods, kNoMods, S::Always, true, [](M& m, bool) { m.Backspace(false); }},
+        // Shift+Delete cuts a selection, or without one deletes backwards.
+        {Qt::Key_Delete, kShift, kNoMods, S::Always, true, [](M& m, bool) {
+             if (m.SelLength() != 0)
+                 m.CutToClipboard();
+             else
+                 m.Backspace(false);
+         }},
+        {Qt::Key_Delete, kCtrl, kNoMods, S::Always, true, [](M& m, bool) { m.DeleteForward(true); }},
+        {Qt::Key_Delete, kNoMods, kNoMods, S::Always, true, [](M& m, bool) { m.DeleteForward(false); }},
+        {Qt::Key_Insert, kShift, kNoMods, S::Always, true, [](M& m, bool) { m.PasteFromClipboard(); }},
+        {Qt::Key_Insert, kCtrl, kNoMods, S::Always, false, [](M& m, bool) { m.CopyToClipboard(); }},
+        {Qt::Key_Insert, kNoMods, kNoMods, S::Always, false, [](M& m, bool) {
+             if (m.Options() & vmoInsertKeyActive)
+                 m.SetOverwrite(!m.Overwrite());
+         }},
+        // With Alt the Tab key belongs to the desktop.
+        {Qt::Key_Tab, kNoMods, kAlt, S::WantTabs, true, [](M& m, bool) { m.TypeText("\t"); }},
+        {Qt::Key_Return, kNoMods, kNoMods, S::Always, true, [](M& m, bool) { m.Enter(); }},
+        {Qt::Key_Enter, kNoMods, kNoMods, S::Always, true, [](M& m, bool) { m.Enter(); }},
+        {Qt::Key_C, kCtrl, kAlt, S::Always, false, [](M& m, bool) { m.CopyToClipboard(); }},
+        {Qt::Key_X, kCtrl, kAlt, S::Always, true, [](M& m, bool) { m.CutToClipboard(); }},
+        {Qt::Key_V, kCtrl, kAlt, S::Always, true, [](M& m, bool) { m.PasteFromClipboard(); }},
+        {Qt::Key_E, kCtrl, kAlt, S::Always, false, [](M& m, bool) { m.CheckIntegrity(); }},
+        {Qt::Key_B, kCtrl, kAlt, S::StyleKeys, true, [](M& m, bool) { m.ToggleStyle(kCodeBold); }},
+        {Qt::Key_I, kCtrl, kAlt, S::StyleKeys, true, [](M& m, bool) { m.ToggleStyle(kCodeItalic); }},
+        {Qt::Key_U, kCtrl, kAlt, S::StyleKeys, true, [](M& m, bool) { m.ToggleStyle(kCodeUnderline); }},
+        {Qt::Key_H, kCtrl, kAlt, S::StyleKeys, true, [](M& m, bool) { m.ToggleStyle(kCodeHighlight); }},
+        {Qt::Key_F, kCtrl, kAlt, S::StyleKeys, true, [](M& m, bool) { m.ToggleStyle(kCodeAltFont); }},
+        {Qt::Key_T, kCtrl, kAlt, S::HotKeys, true, [](M& m, bool) { m.TypeText("\t"); }},
+        // A paragraph holding only the byte 16 (the printer reads it).
+        {Qt::Key_P, kCtrl, kAlt, S::HotKeys, true, [](M& m, bool) { m.ReplaceSelection("\r\n\x10\r\n"); }},
+        {Qt::Key_Z, kCtrl | kShift, kAlt, S::HotKeys, true, [](M& m, bool) { m.Redo(); }},
+        {Qt::Key_Z, kCtrl, kAlt, S::HotKeys, true, [](M& m, bool) { m.Undo(); }},
+    };
+    return rows;
+}
+
+const std::vector<TVeskMemoCore::TKeyRow>& TVeskMemoCore::ViewKeys()
+{
+    using M = TVeskMemoCore;
+    using S = TKeySwitch;
+    static const std::vector<TKeyRow> rows = {
+        {Qt::Key_Up, kNoMods, kNoMods, S::Always, false, [](M& m, bool) { m.SetTopLine(std::max(0, m.TopLine() - 1)); }},
+        {Qt::Key_Down, kNoMods, kNoMods, S::Always, false,
+         [](M& m, bool) { m.SetTopLine(std::min(std::max(0, m.LineCount() - 1), m.TopLine() + 1)); }},
+        {Qt::Key_PageUp, kCtrl, kNoMods, S::Always, false, [](M& m, bool) { m.SetTopLine(0); }},
+        {Qt::Key_PageUp, kNoMods, kNoMods, S::Always, false, [](M& m, bool) { m.SetTopLine(std::max(0, m.TopLine() - 1)); }},
+        // The last page: the last line shows at the bottom of the view.
+        {Qt::Key_PageDown, kCtrl, kNoMods, S::Always, false,
+         [](M& m, bool) { m.SetTopLine(std::max(0, m.LineCount() - m.VisibleLineCount() + 1)); }},
+        {Qt::Key_PageDown, kNoMods, kNoMods, S::Always, false,
+         [](M& m, bool) { m.SetTopLine(std::min(std::max(0, m.LineCount() - 1), m.TopLine() + 1)); }},
+        {Qt::Key_Home, kNoMods, kNoMods, S::Always, false, [](M& m, bool) { m.ScrollHorizontally(0); }},
+        {Qt::Key_End, kNoMods, kNoMods, S::Always, false, [](M& m, bool) { m.ScrollHorizontally(2); }},
+        {Qt::Key_Left, kNoMods, kNoMods, S::Always, false, [](M& m, bool) { m.ScrollHorizontally(-1); }},
+        {Qt::Key_Right, kNoMods, kNoMods, S::Always, false, [](M& m, bool) { m.ScrollHorizontally(1); }},
+    };
+    return rows;
+}
+
 bool TVeskMemoCore::HandleKey(int key, Qt::KeyboardModifiers modifiers, const QString& text)
 {
-    const bool shift = modifiers & Qt::ShiftModifier;
-    const bool ctrl = modifiers & Qt::ControlModifier;
-    const bool alt = modifiers & Qt::AltModifier;
-
-    if (displayOnly_) {
-        // Keys only scroll.
-        const int last = std::max(0, LineCount() - 1);
-        switch (key) {
-        case Qt::Key_Up: SetTopLine(std::max(0, TopLine() - 1)); return true;
-        case Qt::Key_Down: SetTopLine(std::min(last, TopLine() + 1)); return true;
-        case Qt::Key_PageUp: SetTopLine(ctrl ? 0 : std::max(0, TopLine() - 1)); return true;
-        case Qt::Key_PageDown:
-            SetTopLine(ctrl ? std::max(0, LineCount() - VisibleLineCount() + 1) : std::min(last, TopLine() + 1));
-            return true;
-        case Qt::Key_Home: ScrollHorizontally(0); return true;
-        case Qt::Key_End: ScrollHorizontally(2); return true;
-        case Qt::Key_Left: ScrollHorizontally(-1); return true;
-        case Qt::Key_Right: ScrollHorizontally(1); return true;
-        default: return false;
-        }
-    }
-
     const bool canEdit = !readOnly_ && UpdateLock() == 0;
-    auto move = [&](TMove m) {
-        MoveCaret(m, shift);
-        return true;
-    };
-    switch (key) {
-    case Qt::Key_Left: return move(ctrl ? TMove::WordLeft : TMove::Left);
-    case Qt::Key_Right: return move(ctrl ? TMove::WordRight : TMove::Right);
-    case Qt::Key_Up: return move(TMove::Up);
-    case Qt::Key_Down: return move(TMove::Down);
-    case Qt::Key_PageUp: return move(TMove::PageUp);
-    case Qt::Key_PageDown: return move(TMove::PageDown);
-    case Qt::Key_Home: return move(ctrl ? TMove::TextStart : TMove::LineStart);
-    case Qt::Key_End: return move(ctrl ? TMove::TextEnd : TMove::LineEnd);
-    case Qt::Key_Backspace:
-        if (canEdit)
-            Backspace(ctrl);
-        return true;
-    case Qt::Key_Delete:
-        if (!canEdit)
-            return true;
-        if (shift) {
-            if (selStart_.Offset() != selEnd_.Offset())
-                CutToClipboard();
-            else
-                Backspace(false);
-        } else {
-            DeleteForward(ctrl);
-        }
-        return true;
-    case Qt::Key_Insert:
-        if (shift) {
-            if (canEdit)
-                PasteFromClipboard();
-        } else if (ctrl) {
-            CopyToClipboard();
-        } else if (Options() & vmoInsertKeyActive) {
-            SetOverwrite(!overwrite_);
-        }
-        return true;
-    case Qt::Key_Tab:
-        if (alt || !wantTabs_)
-            return false;
-        if (canEdit)
-            TypeText("\t");
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (canEdit)
-            Enter();
-        return true;
-    default:
-        break;
-    }
-
-    if (ctrl && !alt) {
-        const bool hot = enableHotKeys_;
-        switch (key) {
-        case Qt::Key_C: CopyToClipboard(); return true;
-        case Qt::Key_X: if (canEdit) CutToClipboard(); return true;
-        case Qt::Key_V: if (canEdit) PasteFromClipboard(); return true;
-        case Qt::Key_E: CheckIntegrity(); return true;
-        default: break;
-        }
-        if (hot) {
-            switch (key) {
-            case Qt::Key_B: if (canEdit) ToggleStyle(kCodeBold); return true;
-            case Qt::Key_I: if (canEdit) ToggleStyle(kCodeItalic); return true;
-            case Qt::Key_U: if (canEdit) ToggleStyle(kCodeUnderline); return true;
-            case Qt::Key_H: if (canEdit) ToggleStyle(kCodeHighlight); return true;
-            case Qt::Key_F: if (canEdit) ToggleStyle(kCodeAltFont); return true;
-            case Qt::Key_T: if (canEdit) TypeText("\t"); return true;
-            case Qt::Key_P: if (canEdit) ReplaceSelection("\r\n\x10\r\n"); return true;
-            case Qt::Key_Z:
-                if (canEdit) {
-                    if (shift)
-                        Redo();
-                    else
-                        Undo();
-                }
-                return true;
-            default: break;
-            }
+    auto switchedOn = [this](TKeySwitch when) {
+        switch (when) {
+        case TKeySwitch::Always: return true;
+        case TKeySwitch::WantTabs: return wantTabs_;
+        case TKeySwitch::HotKeys: return enableHotKeys_;
+        case TKeySwitch::StyleKeys: return enableHotKeys_ && enableStyleKeys_;
         }
         return false;
+    };
+    for (const TKeyRow& row : displayOnly_ ? ViewKeys() : EditKeys()) {
+        if (row.key != key || (modifiers & row.need) != row.need || (modifiers & row.refuse) || !switchedOn(row.when))
+            continue;
+        if (canEdit || !row.edits)
+            row.action(*this, modifiers & Qt::ShiftModifier);
+        return true;
     }
+    if (displayOnly_)
+        return false;  // keys only scroll
 
-    // Printable text (input methods deliver composed characters here too).
-    if (!text.isEmpty() && !alt) {
+    // Printable text (input methods deliver composed characters here too);
+    // Ctrl and Alt make a key a command, never text.
+    if (!text.isEmpty() && !(modifiers & (kCtrl | kAlt))) {
         const QChar first = text.at(0);
         if (first.isPrint() || first.isSurrogate()) {
             if (canEdit)

@@ -39,10 +39,52 @@ void TVeskGutter::SetMemo(TVeskMemo* memo)
         connect(memo_, &QObject::destroyed, this, [this]() {
             for (auto& mark : marks_)
                 mark.reset();
+            memo_ = nullptr;  // half destroyed already: not to be asked anything
+            FitWidth();
             update();
         });
+        connect(memo_, &TVeskMemo::lineCountChanged, this, &TVeskGutter::LinesCounted);
     }
+    FitWidth();
     update();
+}
+
+void TVeskGutter::SetBaseWidth(int width)
+{
+    baseWidth_ = std::max(1, width);
+    fittedWidth_ = -1;
+    FitWidth();
+}
+
+void TVeskGutter::LinesCounted()
+{
+    // Numbers that no longer exist (or new ones) must not wait for the next
+    // scroll or edit: the gutter is drawn afresh.
+    FitWidth();
+    update();
+}
+
+void TVeskGutter::FitWidth()
+{
+    int width = baseWidth_;
+    if (memo_ && lineNumbers_) {
+        // Numbers are placed by whole widths of "0" (see paintEvent); the two
+        // edge columns at the right and a pixel on either side stay clear,
+        // since a digit's ink may fill its whole width.
+        const int digits = int(QString::number(std::max(1, memo_->LineCount())).size());
+        width = std::max(width, digits * QFontMetrics(font()).horizontalAdvance(QLatin1Char('0')) + 4);
+    }
+    if (width == fittedWidth_)
+        return;
+    fittedWidth_ = width;
+    setFixedWidth(width);
+}
+
+void TVeskGutter::changeEvent(QEvent* e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::FontChange)
+        FitWidth();
 }
 
 void TVeskGutter::SetAlignment(TGutterAlignment a)
@@ -57,6 +99,7 @@ void TVeskGutter::SetLineNumbers(bool on)
 {
     if (lineNumbers_ != on) {
         lineNumbers_ = on;
+        FitWidth();
         update();
     }
 }

@@ -1,5 +1,9 @@
 // TVeskGutter: the narrow strip beside an editor that shows display-line
 // numbers and ten bookmarks, scrolling line for line with the editor.
+//
+// Its width is fixed: the base width (30 pixels unless set), or more when
+// the editor's largest line number needs more room, so no digit is ever cut.
+// It follows the editor's line count, whatever changes it.
 #pragma once
 
 #include "editor/VeskMemo.h"
@@ -30,6 +34,12 @@ public:
     // scrolling (replacing any handler it had). A destroyed editor is forgotten.
     void SetMemo(TVeskMemo* memo);
 
+    // The width the gutter keeps while its numbers fit (at least 1); it
+    // widens beyond it to fit the largest line number and comes back to it
+    // when the numbers are short again.
+    int BaseWidth() const { return baseWidth_; }
+    void SetBaseWidth(int width);
+
     TGutterAlignment Alignment() const { return alignment_; }
     void SetAlignment(TGutterAlignment a);
     bool LineNumbers() const { return lineNumbers_; }
@@ -53,9 +63,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     void Scrolled();
+    // The editor's line count changed.
+    void LinesCounted();
+    // Makes the width fit the largest line number (or the base width).
+    void FitWidth();
     // Vertical distance from the gutter's top to the editor's text area.
     int TextTop() const;
 
@@ -64,6 +79,8 @@ private:
     TGutterAlignment alignment_ = TGutterAlignment::Center;
     bool lineNumbers_ = true;
     bool bookmarks_ = true;
+    int baseWidth_ = 30;
+    int fittedWidth_ = -1;  // the width FitWidth set last
     std::int32_t paintedLineCount_ = -1;
     int paintedTopPixels_ = 0;
 };

@@ -2,6 +2,7 @@
 #include "editor/VeskMemo.h"
 
 #include "editor/KeyLists.h"
+#include "editor/LineEnds.h"
 #include "editor/StoreText.h"
 
 #include <QApplication>
@@ -29,6 +30,7 @@ TVeskMemo::TVeskMemo(QWidget* parent) : QAbstractScrollArea(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     resize(100, 60);
     RebuildMeasurer();
+    InstallClipboardHooks();
 
     caretTimer_.setInterval(QApplication::cursorFlashTime() > 0 ? QApplication::cursorFlashTime() / 2 : 500);
     connect(&caretTimer_, &QTimer::timeout, this, [this]() {
@@ -364,6 +366,7 @@ void TVeskMemo::TextChangedAt(std::int32_t firstParagraph)
 void TVeskMemo::SelectionChanged()
 {
     caretVisible_ = true;
+    SchedulePrimarySelection();
     const bool selection = selStart_.Offset() != selEnd_.Offset();
     if (selection || paintedSelection_) {
         viewport()->update();  // selections are repainted whole
@@ -388,6 +391,19 @@ void TVeskMemo::TextLoaded()
 void TVeskMemo::UpdateUnlocked()
 {
     Relayout();
+}
+
+void TVeskMemo::LineCountChanged()
+{
+    // Formatting a large file moves the count paragraph by paragraph; the
+    // views beside the editor hear of it once the current work is done.
+    if (lineCountPending_)
+        return;
+    lineCountPending_ = true;
+    QMetaObject::invokeMethod(this, [this]() {
+        lineCountPending_ = false;
+        emit lineCountChanged();
+    }, Qt::QueuedConnection);
 }
 
 // ---- events -----------------------------------------------------------------------
@@ -419,9 +435,10 @@ void TVeskMemo::keyPressEvent(QKeyEvent* e)
 
 void TVeskMemo::inputMethodEvent(QInputMethodEvent* e)
 {
-    // Composed characters (accents, other scripts) arrive as commit strings.
+    // Composed characters (accents, other scripts) arrive as commit strings;
+    // some input methods commit whole lines, whose ends become breaks.
     if (!e->commitString().isEmpty() && !ReadOnly() && !DisplayOnly() && UpdateLock() == 0) {
-        TypeText(e->commitString().toUtf8().toStdString());
+        TypeText(ToParagraphBreaks(e->commitString().toStdString()));
         ScrollInView();
     }
     e->accept();
@@ -470,6 +487,10 @@ void TVeskMemo::UpdatePointer(const QPoint& at, Qt::KeyboardModifiers modifiers)
 
 void TVeskMemo::mousePressEvent(QMouseEvent* e)
 {
+    if (e->button() == Qt::MiddleButton && !mouseSelecting_ && !dragging_) {
+        PastePrimarySelection(e->position().toPoint());
+        return;
+    }
     if (e->button() != Qt::LeftButton || DisplayOnly()) {
         QAbstractScrollArea::mousePressEvent(e);
         return;
@@ -524,6 +545,8 @@ void TVeskMemo::mouseReleaseEvent(QMouseEvent* e)
         return;
     }
     const bool click = mouseSelecting_ && (at - pressPoint_).manhattanLength() < QApplication::startDragDistance();
+    if (mouseSelecting_)
+        OfferPrimarySelection();  // the selection the mouse drew is complete
     mouseSelecting_ = false;
     if (click && OnContext) {
         if (const auto span = Highlighting().ContextAt(offset))

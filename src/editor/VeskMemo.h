@@ -17,6 +17,8 @@
 
 #include <memory>
 
+class QMimeData;
+
 namespace vesk {
 
 enum class TVeskAlignment { Left, Right, Center };
@@ -81,6 +83,12 @@ public:
     // device pixels from `origin` (no selection, no background).
     void PaintTo(std::int32_t first, std::int32_t last, double pitch, QPointF origin, QPainter& painter);
 
+signals:
+    // LineCount() changed, for whatever reason (an edit, a load, wrapping, a
+    // new width, background formatting); sent once per turn of the event
+    // loop however often the count moved in it.
+    void lineCountChanged();
+
 protected:
     // QAbstractScrollArea
     void paintEvent(QPaintEvent* e) override;
@@ -96,6 +104,9 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
     bool focusNextPrevChild(bool next) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
     // TVeskMemoCore
     int VisibleLineCount() const override;
@@ -104,8 +115,21 @@ protected:
     void SelectionChanged() override;
     void TextLoaded() override;
     void UpdateUnlocked() override;
+    void LineCountChanged() override;
 
 private:
+    // ---- text exchanged with other programs (MemoExchange.cpp) --------------
+    // Fills the core's clipboard hooks: the system clipboard, LF outside.
+    void InstallClipboardHooks();
+    // Offers the selection as the primary selection (where the platform has
+    // one) once the current event is done; selections that the mouse is
+    // still drawing are offered when the button is released.
+    void SchedulePrimarySelection();
+    void OfferPrimarySelection();
+    // A middle click: pastes the primary selection at viewport point `at`.
+    void PastePrimarySelection(const QPoint& at);
+    bool AcceptsDrop(const QMimeData* data) const;
+
     void RebuildMeasurer();
     void Relayout();
     void UpdateScrollBars();
@@ -151,6 +175,8 @@ private:
     std::int32_t lastLineCount_ = 0;
     std::int32_t lastParagraphCount_ = 0;
     std::int32_t mouseAnchor_ = 0;
+    bool primaryPending_ = false;
+    bool lineCountPending_ = false;
 };
 
 class TVeskMemoFile : public TVeskMemo {

@@ -41,9 +41,22 @@ std::uint8_t CodeBits(std::string_view text)
 TVeskMemoCore::TVeskMemoCore() : selStart_(this), selEnd_(this), engine_(*this)
 {
     SetOptions(Options() | kDefaultMemoOptions);
+    notedLineCount_ = LineCount();
+    AddListener(&lineCountWatch_);
 }
 
-TVeskMemoCore::~TVeskMemoCore() = default;
+TVeskMemoCore::~TVeskMemoCore()
+{
+    RemoveListener(&lineCountWatch_);
+}
+
+void TVeskMemoCore::NoteLineCount()
+{
+    if (LineCount() == notedLineCount_)
+        return;
+    notedLineCount_ = LineCount();
+    LineCountChanged();
+}
 
 // ---- selection ---------------------------------------------------------------
 
@@ -404,6 +417,8 @@ void TVeskMemoCore::EnsureFormatted(std::int32_t paragraph)
     SetParagraphLines(paragraph, lines.data(), std::int32_t(lines.size()));
     if (aboveTop)
         topLine_ = std::max(0, topLine_ + std::int32_t(lines.size()) - before);
+    if (std::int32_t(lines.size()) != before)
+        NoteLineCount();
 }
 
 void TVeskMemoCore::FormatAround(std::int32_t paragraph, std::int32_t before, std::int32_t after)

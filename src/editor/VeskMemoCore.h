@@ -25,6 +25,7 @@
 #include <Qt>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vesk {
 
@@ -103,12 +104,32 @@ public:
     // display line when the selection lies within that line.
     void DeleteForward(bool toLineEnd);
     void Enter();
-    // Runs the key table; false when the key is not the editor's.
+    // Runs the key table (see the .cpp): the first row whose key and
+    // modifiers match and whose switch is on acts; a row that edits does
+    // nothing, but still takes the key, while edits are refused (ReadOnly or
+    // an update lock). Without a row, printable text is typed. False when the
+    // key is not the editor's.
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
-    // Clipboard (plain text).
+
+    // ---- clipboard (plain text) -----------------------------------------------
+    // The core knows no windowing system: the view fills in these two hooks
+    // and converts line ends there. WriteClipboard receives the selected text
+    // in the editor's terms (CR LF at breaks); ReadClipboard returns the
+    // clipboard's plain text with its line ends already made CR LF, or
+    // nullopt when the clipboard holds no text. Without the hooks nothing is
+    // copied, cut or pasted.
+    std::function<void(const std::string& text)> WriteClipboard;
+    std::function<std::optional<std::string>()> ReadClipboard;
+    // Nothing happens without a selection.
     void CopyToClipboard() const;
     void CutToClipboard();
+    // Replaces the selection by the clipboard's text, when it holds any; the
+    // next typing starts a new undo record.
     void PasteFromClipboard();
+    // Replaces the selection by text that came from outside (clipboard,
+    // primary selection, a drop), as a paste does: the next typing starts a
+    // new undo record. The text is in the editor's terms (CR LF at breaks).
+    void PasteText(std::string_view text);
     // ---- undo ---------------------------------------------------------------
     // Undoes the last step (a record and every record linked before it).
     void Undo();
@@ -155,6 +176,13 @@ public:
     void SetWantTabs(bool on) { wantTabs_ = on; }
     bool EnableHotKeys() const { return enableHotKeys_; }
     void SetEnableHotKeys(bool on) { enableHotKeys_ = on; }
+    // The style keys (Ctrl+B, I, U, H, F toggle bold, italic, underline,
+    // highlight, alternate font) are hot keys that can be switched off on
+    // their own: where the text is a file for other programs, the style codes
+    // would be invisible control bytes in it. On by default; they act only
+    // while EnableHotKeys is on too.
+    bool EnableStyleKeys() const { return enableStyleKeys_; }
+    void SetEnableStyleKeys(bool on) { enableStyleKeys_ = on; }
     bool WordWrap() const { return layout_.wordWrap; }
     void SetWordWrap(bool on);
     int TabStops() const { return layout_.tabStops; }
@@ -214,6 +242,9 @@ protected:
     // The view hears of these to repaint and scroll.
     virtual void TextChangedAt(std::int32_t firstParagraph) { (void)firstParagraph; }
     virtual void SelectionChanged() {}
+    // LineCount() differs from what it was at the last call: an edit, a load
+    // or formatting (wrapping, a new width, background work) changed it.
+    virtual void LineCountChanged() {}
     void TextLoaded() override;
 
     // Caret bookkeeping after any move: OnSelMove when the offset changed,
@@ -230,6 +261,22 @@ protected:
     THighlightEngine engine_;
 
 private:
+    struct TKeyRow;
+    // The rows HandleKey walks: those of an editable view, or of a
+    // display-only one (keys that only scroll).
+    static const std::vector<TKeyRow>& EditKeys();
+    static const std::vector<TKeyRow>& ViewKeys();
+
+    // Calls LineCountChanged when the count moved since it was last noted.
+    void NoteLineCount();
+    // Hears of every change of the text, edits made around the core included.
+    struct TLineCountWatch final : TStoreListener {
+        explicit TLineCountWatch(TVeskMemoCore& c) : core(c) {}
+        void TextReplaced(const TTextChange&) override { core.NoteLineCount(); }
+        void TextReset() override { core.NoteLineCount(); }
+        TVeskMemoCore& core;
+    };
+
     TVeskNavigator& Caret() { return caretAtEnd_ ? selEnd_ : selStart_; }
     const TVeskNavigator& Caret() const { return caretAtEnd_ ? selEnd_ : selStart_; }
 
@@ -240,6 +287,7 @@ private:
     bool passOverCodes_ = true;
     bool wantTabs_ = true;
     bool enableHotKeys_ = true;
+    bool enableStyleKeys_ = true;
     bool togglingStyle_ = false;  // ToggleStyle's own edits add no closing codes
     TUndoList undo_;
     bool replaying_ = false;       // Undo or Redo is running its edit
@@ -250,6 +298,8 @@ private:
     int desiredX_ = -1;  // x kept over consecutive Up/Down moves
     bool movingVertically_ = false;
     std::uint8_t lastCaretStyle_ = 0;
+    std::int32_t notedLineCount_ = 0;
+    TLineCountWatch lineCountWatch_{*this};
 };
 
 } // namespace vesk

@@ -6,20 +6,31 @@
 #include "validator/ValidatorDocuments.h"
 #include "validator/ValidatorEngine.h"
 
+#include <QChar>
+
 #include <cstring>
 #include <ostream>
-#include <vector>
 
 namespace vesk {
 namespace {
 
 // The results list without a window: always "visible", nothing to pump.
-class ListResults : public TValidatorResults {
+// Entries are written as they come, so a page with countless errors costs
+// no memory for them.
+class StreamResults : public TValidatorResults {
 public:
-    void Clear() override { entries.clear(); }
-    void Add(const QString& entry) override { entries.push_back(entry); }
-    int Count() const override { return int(entries.size()); }
-    std::vector<QString> entries;
+    explicit StreamResults(std::ostream& out) : out_(out) {}
+    void Clear() override { count_ = 0; }
+    void Add(const QString& entry) override
+    {
+        out_ << entry.toStdString() << '\n';
+        ++count_;
+    }
+    int Count() const override { return count_; }
+
+private:
+    std::ostream& out_;
+    int count_ = 0;
 };
 
 } // namespace
@@ -43,15 +54,25 @@ int ValidateFromCommandLine(const QStringList& files, std::ostream& out, std::os
         QString why;
         if (!document.Load(file, &why)) {
             out.flush();
-            err << "htmlvesk: cannot read " << file.toStdString() << ": " << why.toStdString() << '\n';
+            err << "htmlvesk: " << why.toStdString() << '\n';
             status = 2;
             continue;
         }
-        ListResults results;
-        validator.Validator(document, results);
+        if (document.NulCount() > 0) {
+            out.flush();
+            err << "htmlvesk: " << file.toStdString() << " holds " << document.NulCount()
+                << " NUL byte(s); each is checked as the character " << QString(QChar(kNulStandIn)).toStdString()
+                << " (U+2400), and the text after it is checked too.\n";
+        }
         out << file.toStdString() << '\n';
-        for (const QString& entry : results.entries)
-            out << entry.toStdString() << '\n';
+        StreamResults results(out);
+        validator.Validator(document, results);
+        if (document.ReadFailed()) {
+            out.flush();
+            err << "htmlvesk: reading " << file.toStdString() << " failed; it was not checked to its end.\n";
+            status = 2;
+            continue;
+        }
         if (validator.ErrorCount() > 0 && status == 0)
             status = 1;
     }

@@ -6,7 +6,11 @@
 // would list, one a line ("No Errors Found" included). Exit status: 0 when
 // every file had no errors, 1 when any had errors, 2 when a file could not
 // be read (reported on the error stream; the other files are still
-// validated) or no file was named.
+// validated) or no file was named. Only regular files are read, never more
+// than they held when opened, and nothing blocks: a folder, a device, a FIFO
+// or a file too large for a text is refused by name with status 2. NUL bytes
+// are said on the error stream and checked as kNulStandIn, so the text
+// after them is checked too.
 #pragma once
 
 #include <QStringList>

@@ -6,13 +6,17 @@
 // Elements whose end tag may be left out pile up on it (a body of a thousand
 // paragraphs without </P> holds a thousand entries until </BODY>), so the
 // stack is kept as a vector, pushed and popped at its end in constant time,
-// and the text is only produced when asked for.
+// and the text is only produced when a search needs more than the names.
+//
+// The stack does not own its names: a pushed name's characters must stay
+// where they are until its entry is popped (the engine passes names it
+// keeps for the whole run), so pushing costs no allocation.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace vesk {
@@ -20,10 +24,9 @@ namespace vesk {
 class TOpenTagStack {
 public:
     struct Entry {
-        std::u32string name;
+        std::u32string_view name;
         std::int32_t index = 0;   // where its start tag was checked (its ">")
         std::int32_t below = -1;  // nearest entry further down with another name, -1 for none
-        std::size_t textStart = 0;  // where the entry begins in bottomFirst_
     };
 
     bool Empty() const { return entries_.empty(); }
@@ -46,14 +49,13 @@ public:
 
 private:
     std::vector<Entry> entries_;
-    // The entries' texts bottom first: the same pieces as Text() in the
-    // opposite order. A string without a comma can only occur inside one
-    // piece, so for those this text answers TextContains exactly.
-    std::u32string bottomFirst_;
     // How many entries carry each name. A string without "," and ":" that
     // is not all digits can only occur inside a name, so for those (every
-    // ordinary tag name) the few distinct names answer TextContains.
-    std::unordered_map<std::u32string, int> names_;
+    // ordinary tag name) the few distinct names answer TextContains. Only
+    // elements with content are pushed, and those are named by the rules
+    // file, so the distinct names stay few: a short list beats hashing.
+    std::vector<std::pair<std::u32string_view, int>> names_;
+    std::pair<std::u32string_view, int>* FindName(std::u32string_view name);
 };
 
 } // namespace vesk

@@ -72,10 +72,8 @@ std::u32string LowerAscii(std::u32string_view s)
 namespace {
 
 template <bool Upper>
-std::u32string Decode(std::string_view in)
+void DecodeAppend(std::u32string& out, std::string_view in)
 {
-    std::u32string out;
-    out.reserve(in.size());
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     const std::size_t n = in.size();
     std::size_t i = 0;
@@ -121,13 +119,61 @@ std::u32string Decode(std::string_view in)
             ++i;
         }
     }
-    return out;
 }
 
 } // namespace
 
-std::u32string Utf8To32(std::string_view utf8) { return Decode<false>(utf8); }
-std::u32string Utf8To32Upper(std::string_view utf8) { return Decode<true>(utf8); }
+std::u32string Utf8To32(std::string_view utf8)
+{
+    std::u32string out;
+    out.reserve(utf8.size());
+    DecodeAppend<false>(out, utf8);
+    return out;
+}
+
+std::u32string Utf8To32Upper(std::string_view utf8)
+{
+    std::u32string out;
+    out.reserve(utf8.size());
+    DecodeAppend<true>(out, utf8);
+    return out;
+}
+
+std::int32_t AppendUtf8Upper(std::u32string& out, std::string_view utf8)
+{
+    const std::size_t before = out.size();
+    DecodeAppend<true>(out, utf8);
+    return std::int32_t(out.size() - before);
+}
+
+std::size_t FindAsciiNoCase(std::string_view text, std::string_view needle, std::size_t from)
+{
+    if (needle.empty())
+        return from <= text.size() ? from : std::string_view::npos;
+    if (text.size() < needle.size())
+        return std::string_view::npos;
+    const auto fold = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+    const unsigned char head = static_cast<unsigned char>(needle.front());
+    const bool letter = head >= 'A' && head <= 'Z';
+    const std::size_t last = text.size() - needle.size();
+    for (std::size_t at = from; at <= last; ++at) {
+        if (!letter) {
+            // Jump to the next possible first byte.
+            const void* hit = std::memchr(text.data() + at, head, last - at + 1);
+            if (!hit)
+                return std::string_view::npos;
+            at = std::size_t(static_cast<const char*>(hit) - text.data());
+        } else if (fold(static_cast<unsigned char>(text[at])) != head) {
+            continue;
+        }
+        std::size_t k = 1;
+        while (k < needle.size() && fold(static_cast<unsigned char>(text[at + k])) == static_cast<unsigned char>(needle[k]))
+            ++k;
+        if (k == needle.size())
+            return at;
+    }
+    return std::string_view::npos;
+}
 
 std::string Utf32To8(std::u32string_view s)
 {
@@ -202,6 +248,11 @@ bool ValueFitsType(std::string_view type, std::u32string_view value)
     return true;
 }
 
+// The texts stay exactly as users have always read them, odd spacing and
+// wording included ("Unknown Tag :", "required element" for an attribute,
+// a search text shown as written such as "<A ", "</>" when no end tag was
+// expected): scripts look for them in what `htmlvesk --validate` prints, and
+// the help pages explain each error by these words.
 QString ValidatorMessage(int code, std::u32string_view name, std::u32string_view context)
 {
     const QString n = QString::fromStdU32String(std::u32string(name));

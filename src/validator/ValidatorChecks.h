@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -24,6 +25,13 @@ std::u32string Utf8To32(std::string_view utf8);
 // The same with a–z upper-cased on the way.
 std::u32string Utf8To32Upper(std::string_view utf8);
 std::string Utf32To8(std::u32string_view s);
+// Appends the characters of `utf8`, a-z upper-cased, to `out`; returns how many.
+std::int32_t AppendUtf8Upper(std::u32string& out, std::string_view utf8);
+
+// Where `needle` (ASCII with upper-case letters) first occurs in `text` at
+// or after `from`, ASCII letters of the text compared without regard to
+// case; npos when nowhere.
+std::size_t FindAsciiNoCase(std::string_view text, std::string_view needle, std::size_t from = 0);
 
 // True when `name` with a comma before and after it occurs in `list` (a
 // plain substring test: a name holding commas may match across items).

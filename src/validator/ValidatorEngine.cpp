@@ -4,41 +4,123 @@
 #include "validator/ValidatorChecks.h"
 
 #include <algorithm>
-#include <chrono>
+#include <array>
+#include <climits>
+#include <cstring>
 #include <ctime>
 
 namespace vesk {
 
 struct TValidator::ElementRules {
+    std::u32string name;  // as the scanner collects it (upper-cased)
     std::string section;  // the element's section name (UTF-8)
+    bool htmlHeadBody = false;  // one of HTML, HEAD, BODY
+    int onStack = 0;  // entries of the stack of open elements that are this record
+    // Its place in `allows` of the others, given when it first walks (only
+    // tags the StartTag list names walk, so the places stay few).
+    std::int32_t walkIndex = -1;
+
+    // Derived from the rules file; valid while `derived` is the validator's.
+    std::uint64_t derived = 0;
+    signed char inList[kListCount];  // -1: not looked up yet
     bool elemLoaded = false;
     TNameList elemUpper;  // `elem`, reference followed, upper-cased
+    std::vector<signed char> allows;  // by a tag's walkIndex: -1 unknown, 0, 1
     bool contentLoaded = false;
     bool hasContent = false;  // `elem` or `chars` not empty: the element is pushed
     bool reqAttrLoaded = false;
     std::vector<std::u32string> reqAttr, reqAttrLower;
     bool reqElemLoaded = false;
-    std::vector<std::u32string> reqElem;  // as written in the file
+    TContentWatches::Rules content;  // ReqElem1, 2, …; null when none
     // Attribute types by the attribute name as the scanner collected it.
     std::unordered_map<std::u32string, std::string, TNameHash, std::equal_to<>> attrTypes;
+
+    // Forgets every derived value.
+    void Drop(std::uint64_t now)
+    {
+        derived = now;
+        std::fill(std::begin(inList), std::end(inList), -1);
+        elemLoaded = contentLoaded = reqAttrLoaded = reqElemLoaded = false;
+        elemUpper = TNameList();
+        allows.clear();
+        reqAttr.clear();
+        reqAttrLower.clear();
+        content.reset();
+        attrTypes.clear();
+    }
+};
+
+struct TValidator::Clock {
+    std::int64_t eventsNs = 0;
+    std::int64_t nextEvents = 0;
+    int charsLeft = 0;
 };
 
 namespace {
 
 constexpr char32_t kBlank = U' ';
-constexpr char32_t kCR = U'\r';
-constexpr char32_t kLF = U'\n';
 
 // Characters scanned without a check between two looks at the clock.
 constexpr int kCharsPerClockLook = 4096;
 // Shortest time between two looks for changes of the rules file.
 constexpr std::int64_t kRulesLookNs = 1000000;
 
-// The characters with a meaning of their own to the scanner; every other
-// character is appended, upper-cased, to Name or Rest.
-bool IsScannerSpecial(char32_t c)
+// The bytes with a meaning of their own to the scanner; every other
+// character is appended, upper-cased, to Name or Rest. Outside a tag's name
+// a blank and a double quote are appended like any other character: they
+// only matter to the name (a quote lasts until the next "<" or ">" at the
+// latest, and the name only starts again at a "<"). Tabs and line breaks
+// are always special, since they are appended as blanks.
+constexpr std::array<bool, 256> SpecialBytes(bool inName)
 {
-    return c == U'<' || c == U'>' || c == U' ' || c == U'\r' || c == U'\n' || c == U'"';
+    std::array<bool, 256> s{};
+    s['<'] = s['>'] = s['\t'] = s['\r'] = s['\n'] = true;
+    if (inName)
+        s[' '] = s['"'] = true;
+    return s;
+}
+constexpr std::array<bool, 256> kSpecialInName = SpecialBytes(true);
+constexpr std::array<bool, 256> kSpecialOutside = SpecialBytes(false);
+
+// The first byte at or after `i` that `special` names.
+std::size_t SkipPlain(const std::array<bool, 256>& special, const unsigned char* p, std::size_t i, std::size_t n)
+{
+    while (i < n && !special[p[i]])
+        ++i;
+    return i;
+}
+
+// The same for the bytes special outside a name, eight bytes at a time: a
+// word goes by when none of its bytes is "<", ">", a tab or a line break.
+std::size_t SkipOutside(const unsigned char* p, std::size_t i, std::size_t n)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    auto hasZero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHigh; };
+    while (i + 8 <= n) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        if (hasZero(w ^ (kOnes * '<')) | hasZero(w ^ (kOnes * '>')) | hasZero(w ^ (kOnes * '\t'))
+            | hasZero(w ^ (kOnes * '\r')) | hasZero(w ^ (kOnes * '\n')))
+            break;
+        i += 8;
+    }
+    return SkipPlain(kSpecialOutside, p, i, n);
+}
+
+// Characters of UTF-8 text: every byte but the continuation bytes.
+std::int32_t CountChars(std::string_view utf8)
+{
+    std::int32_t n = 0;
+    for (unsigned char c : utf8)
+        n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+// What ends a tag's name and separates its attributes.
+bool IsBlank(char32_t c)
+{
+    return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n';
 }
 
 std::int64_t CoarseNowNs()
@@ -50,11 +132,13 @@ std::int64_t CoarseNowNs()
 
 } // namespace
 
-TValidator::TValidator(std::string rulesPath)
-    : rules_(std::move(rulesPath)),
-      elements_(std::make_unique<std::unordered_map<std::u32string, ElementRules, TNameHash, std::equal_to<>>>())
-{
-}
+// Element records kept between runs, at most; and how many a run makes
+// before it forgets those of names no open element carries (a page of
+// countless made-up names costs no lasting memory).
+constexpr std::size_t kRecordsKeptBetweenRuns = 10000;
+constexpr std::size_t kRecordsBeforeSweep = 50000;
+
+TValidator::TValidator(std::string rulesPath) : rules_(std::move(rulesPath)), sweepAt_(kRecordsBeforeSweep) {}
 
 TValidator::~TValidator() = default;
 
@@ -72,107 +156,213 @@ bool TValidator::Validator(TValidatorDocument& document, TValidatorResults& resu
             v.running_ = false;
             v.document_ = nullptr;
             v.results_ = nullptr;
-            v.text_ = std::u32string();
-            v.name_.clear();
-            v.rest_.clear();
+            v.name_ = std::u32string();
+            v.rest_ = std::u32string();
+            v.piece_ = {};
+            v.tail_.clear();
             v.openTags_.Clear();
-            v.lastEndTag_.clear();
+            v.open_.clear();
+            v.watches_.Clear();
+            for (auto& [name, record] : v.elements_)
+                record.onStack = 0;
+            // A page of countless made-up names leaves no lasting cost.
+            if (v.elements_.size() > kRecordsKeptBetweenRuns) {
+                v.elements_.clear();
+                v.recent_.fill(nullptr);
+                v.walkers_ = 0;
+            }
         }
     } runEnd{*this};
 
     document_ = &document;
     results_ = &results;
     errorCount_ = 0;
+    edited_ = false;
     name_.clear();
     rest_.clear();
     inName_ = inQuote_ = false;
     tagStart_ = 0;
+    index_ = 0;
+    byteBase_ = 0;
+    piece_ = {};
+    pieceByte_ = 0;
+    tail_.clear();
+    restSkipped_ = false;
     openTags_.Clear();
-    lastEndTag_.clear();
+    open_.clear();
+    watches_.Clear();
 
     results.Clear();
     results.SetStatus(QStringLiteral("Validating ") + document.FileName());
-    const std::int32_t length = document.Length();
-    results.SetProgressMax(length);
+    results.SetProgressMax(document.Length());
     results.SetProgress(0);
     results.ShowResults();
 
-    text_ = Utf8To32Upper(document.TextPart(0, length));
     // Whatever happened to the rules file since the last run counts now.
     RefreshRules(true);
-    const std::int32_t n = std::int32_t(std::min<std::size_t>(text_.size(), std::size_t(std::max(length, 0))));
+    document.Rewind();
+    // Text outside every element answers to the rules of the empty name.
+    none_ = &Element(std::u32string_view());
+    watches_.Open(ContentOf(*none_), 0, {});
 
     // The clock is read after every check and every few thousand characters
     // without one; the coarse clock costs a few nanoseconds (a check takes a
     // fraction of a microsecond) and is exact to a few milliseconds.
-    const std::int64_t eventsNs = std::int64_t(eventIntervalMs_) * 1000000;
-    std::int64_t nextEvents = CoarseNowNs() + eventsNs;
-    int charsLeft = kCharsPerClockLook;
-    for (std::int32_t i = 0; i < n;) {
+    Clock clock;
+    clock.eventsNs = std::int64_t(eventIntervalMs_) * 1000000;
+    clock.nextEvents = CoarseNowNs() + clock.eventsNs;
+    clock.charsLeft = kCharsPerClockLook;
+    std::string_view piece;
+    while (document.NextPiece(piece)) {
+        if (!ScanPiece(piece, clock))
+            break;
+    }
+    edited_ = edited_ || document.Changed();
+
+    if (!edited_) {
+        EndOfDocument();
+        if (results.Visible()) {
+            if (results.Count() >= 1)
+                results.ShowFirstError();
+            else
+                results.Add(QString::fromLatin1(kNoErrorsFound));
+        }
+    }
+    results.SetStatus(edited_ ? QString::fromLatin1(kStoppedByEdit) : QStringLiteral("Validating Finished"));
+    results.SetProgress(0);
+    return true;
+}
+
+bool TValidator::ScanPiece(std::string_view piece, Clock& clock)
+{
+    piece_ = piece;
+    fed_ = 0;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(piece.data());
+    const std::size_t n = piece.size();
+    std::size_t i = 0;
+    bool go = true;
+    while (i < n) {
         // Characters the scanner only appends (most of a text) go to Name or
         // Rest as one piece.
-        std::int32_t j = i;
-        while (j < n && !IsScannerSpecial(text_[std::size_t(j)]))
-            ++j;
+        const std::size_t j = inName_ ? SkipPlain(kSpecialInName, bytes, i, n) : SkipOutside(bytes, i, n);
         if (j > i) {
-            (inName_ ? name_ : rest_).append(text_, std::size_t(i), std::size_t(j - i));
-            charsLeft -= j - i;
+            const std::string_view run = piece.substr(i, j - i);
+            std::int32_t chars;
+            if (inName_)
+                chars = AppendUtf8Upper(name_, run);
+            else if (!SkipTextRun())
+                chars = AppendUtf8Upper(rest_, run);
+            else
+                chars = CountChars(run);
+            index_ += chars;
+            clock.charsLeft -= chars;
             i = j;
             if (i == n)
                 break;
         }
-        const bool checked = Scan(text_[std::size_t(i)], i);
+        pieceByte_ = i;
+        const bool checked = Scan(char32_t(bytes[i]), index_);
+        ++index_;
         ++i;
-        if (!checked && --charsLeft > 0)
+        if (!checked && --clock.charsLeft > 0)
             continue;
-        charsLeft = kCharsPerClockLook;
+        clock.charsLeft = kCharsPerClockLook;
         const std::int64_t now = CoarseNowNs();
         if (now >= nextRulesLookNs_)
             RefreshRules(true);  // the rules as they are for the checks that follow
-        if (now < nextEvents)
+        if (now < clock.nextEvents)
             continue;
-        results.ProcessEvents();
-        if (!results.Visible())
+        results_->ProcessEvents();
+        if (document_->Changed()) {
+            edited_ = true;
+            go = false;
             break;
-        results.SetProgress(i);
-        nextEvents = CoarseNowNs() + eventsNs;
+        }
+        if (!results_->Visible()) {
+            go = false;
+            break;
+        }
+        results_->SetProgress(index_);
+        clock.nextEvents = CoarseNowNs() + clock.eventsNs;
     }
-
-    EndOfDocument();
-
-    if (results.Visible()) {
-        if (results.Count() >= 1)
-            results.ShowFirstError();
-        else
-            results.Add(QString::fromLatin1(kNoErrorsFound));
+    if (go) {
+        FeedUpTo(n);
+        // What a search text that runs on into the next piece needs.
+        const std::size_t keep = watches_.LongestPattern();
+        if (keep > 0) {
+            if (n >= keep) {
+                tail_.assign(piece.substr(n - keep));
+            } else {
+                tail_.append(piece);
+                if (tail_.size() > keep)
+                    tail_.erase(0, tail_.size() - keep);
+            }
+        }
+        byteBase_ += std::int64_t(n);
     }
-    results.SetStatus(QStringLiteral("Validating Finished"));
-    results.SetProgress(0);
-    return true;
+    return go;
+}
+
+void TValidator::FeedUpTo(std::size_t end)
+{
+    if (end <= fed_)
+        return;
+    watches_.Feed(piece_.substr(fed_, end - fed_), byteBase_ + std::int64_t(fed_));
+    fed_ = end;
+}
+
+bool TValidator::SkipTextRun()
+{
+    if (!name_.empty())
+        return false;  // the attributes of a tag
+    if (textTypeDerived_ != derived_) {
+        textType_ = rules_.TextRunType();
+        textTypeDerived_ = derived_;
+    }
+    return textType_.empty();
+}
+
+std::string TValidator::Recent() const
+{
+    // Bytes before the current one, as many as the longest search text known
+    // before this rebuild needs.
+    const std::size_t keep = watches_.LongestPattern();
+    const std::size_t own = std::min(keep, pieceByte_);
+    std::string recent = tail_.substr(tail_.size() - std::min(tail_.size(), keep - own));
+    recent.append(piece_.substr(pieceByte_ - own, own));
+    return recent;
 }
 
 bool TValidator::Scan(char32_t c, std::int32_t i)
 {
     bool checked = false;
     if (c == U'<') {
-        if (!rest_.empty()) {
+        if (!rest_.empty() || restSkipped_) {
             CheckHTMLElement(name_, rest_, i);
             checked = true;
         }
         inName_ = true;
         inQuote_ = false;
         rest_.clear();
+        restSkipped_ = false;
         tagStart_ = i;
         // Name is kept: an unclosed tag's name runs on into the next one.
     }
-    if ((c == kBlank || c == kCR || c == kLF) && !inQuote_)
+    if (IsBlank(c) && !inQuote_)
         inName_ = false;
     if (c == U'"')
         inQuote_ = !inQuote_;
-    if (c == kCR || c == kLF)
-        (inName_ ? name_ : rest_).push_back(kBlank);
-    else if (c != U'<' && c != U'>')
-        (inName_ ? name_ : rest_).push_back(c);  // the copy is already upper-cased
+    if (c != U'<' && c != U'>') {
+        // Tabs and line breaks are appended as blanks; a blank or a quote
+        // has nothing to upper-case.
+        const char32_t appended = IsBlank(c) ? kBlank : c;
+        if (inName_)
+            name_.push_back(appended);
+        else if (SkipTextRun())
+            restSkipped_ = true;
+        else
+            rest_.push_back(appended);
+    }
     if (c == U'>') {
         inName_ = inQuote_ = false;
         const std::size_t first = rest_.find_first_not_of(kBlank);
@@ -181,6 +371,7 @@ bool TValidator::Scan(char32_t c, std::int32_t i)
         checked = true;
         name_.clear();
         rest_.clear();
+        restSkipped_ = false;
     }
     return checked;
 }
@@ -189,12 +380,37 @@ void TValidator::EndOfDocument()
 {
     while (!openTags_.Empty()) {
         RefreshRules();
-        const std::u32string name = openTags_.Top().name;
+        ElementRules& e = Fresh(*TopOpen());
         const std::int32_t index = openTags_.Top().index;
-        if (!List(kNoEndTagKey0).Contains(name) && !List(kOptEndTagKey0).Contains(name))
-            HTMLError(16, name, name, index);
-        openTags_.Pop();
+        // Only key "0" of the two lists counts here: the rules file keeps
+        // these lists whole in key "0" for this step, and an element listed
+        // further on (under "1") is meant to be reported when left open.
+        if (!InList(e, kNoEndTagKey0) && !InList(e, kOptEndTagKey0))
+            HTMLError(16, e.name, e.name, index);
+        PopOpen();
     }
+}
+
+void TValidator::PushOpen(ElementRules& tag, std::int32_t p)
+{
+    FeedUpTo(pieceByte_);
+    openTags_.Push(tag.name, p);
+    open_.push_back(&tag);
+    ++tag.onStack;
+    // The element's rules first: they may bring search texts the automaton
+    // must be rebuilt for, from the bytes just read.
+    const TContentWatches::Rules& rules = ContentOf(tag);
+    watches_.Open(rules, byteBase_ + std::int64_t(pieceByte_), watches_.NeedsRecent() ? Recent() : std::string());
+}
+
+void TValidator::PopOpen()
+{
+    if (openTags_.Empty())
+        return;
+    openTags_.Pop();
+    --open_.back()->onStack;
+    open_.pop_back();
+    watches_.Close();
 }
 
 // ---- checks ---------------------------------------------------------------
@@ -203,39 +419,37 @@ void TValidator::CheckHTMLElement(const std::u32string& name, const std::u32stri
 {
     const std::int32_t restStart = p - std::int32_t(rest.size());
     if (name.empty()) {
-        // A run of text between tags.
-        if (!textTypeLoaded_) {
-            textType_ = rules_.TextRunType();
-            textTypeLoaded_ = true;
-        }
-        if (!textType_.empty())
+        // A run of text between tags. Its text was not kept when no type
+        // applied as it went by; should the rules file have given one since,
+        // the next run is the first to be checked against it.
+        if (!SkipTextRun() && !restSkipped_)
             CheckAttrType(std::u32string_view(), rest, textType_, false, restStart);
         return;
     }
     if (name.front() == U'!')
         return;  // comments and the document type declaration
     const bool endTag = name.front() == U'/';
-    const std::u32string tag = endTag ? name.substr(1) : name;
+    ElementRules& tag = Element(endTag ? std::u32string_view(name).substr(1) : std::u32string_view(name));
 
     // An unknown tag is reported and then checked on with no current
     // element: it walks nothing, and an end tag applies the rules of the
     // section with the empty name.
-    std::u32string cur;
+    ElementRules* cur = nullptr;
     std::int32_t curPos = 0;
-    const bool known = List(kStartTag).Contains(tag);
+    const bool known = InList(tag, kStartTag);
     if (!known) {
-        HTMLError(1, tag, std::u32string_view(), restStart);
+        HTMLError(1, tag.name, std::u32string_view(), restStart);
     } else if (!openTags_.Empty()) {
-        cur = openTags_.Top().name;
+        cur = &Fresh(*TopOpen());
         curPos = openTags_.Top().index;
     }
     if (endTag)
-        EndTag(tag, rest, p, std::move(cur), curPos);
+        EndTag(tag, rest, p, cur, curPos);
     else
         StartTag(tag, rest, p, known);
 }
 
-void TValidator::StartTag(const std::u32string& tag, const std::u32string& rest, std::int32_t p, bool known)
+void TValidator::StartTag(ElementRules& tag, const std::u32string& rest, std::int32_t p, bool known)
 {
     const std::int32_t restStart = p - std::int32_t(rest.size());
     // Nesting: walk down from the innermost open element until one allows
@@ -244,59 +458,64 @@ void TValidator::StartTag(const std::u32string& tag, const std::u32string& rest,
         // Entries of one name give one answer within a walk, so a name that
         // counted as implicitly closed is skipped wherever it recurs; runs of
         // one name are jumped over whole (`below`).
-        std::vector<const std::u32string*> closed;
+        closed_.clear();
         std::int32_t i = openTags_.TopIndex();
         while (i >= 0) {
-            const TOpenTagStack::Entry& e = openTags_.At(std::size_t(i));
-            const std::u32string& cur = e.name;
-            if (std::any_of(closed.begin(), closed.end(), [&](const std::u32string* s) { return *s == cur; })) {
-                i = e.below;
+            ElementRules& cur = Fresh(*open_[std::size_t(i)]);
+            const std::int32_t below = openTags_.At(std::size_t(i)).below;
+            if (std::find(closed_.begin(), closed_.end(), &cur) != closed_.end()) {
+                i = below;
                 continue;
             }
-            if (ElemUpper(Element(cur)).Contains(tag))
+            if (Allows(cur, tag))
                 break;
-            if (!List(kOptEndTag).Contains(cur) && !List(kNoEndTag).Contains(cur)) {
-                HTMLError(3, tag, cur, restStart);
-                break;
-            }
-            if (InList(U",HTML,HEAD,BODY,", cur) && EndTagFollows(cur, p)) {
-                HTMLError(3, tag, cur, restStart);
+            if (!InList(cur, kOptEndTag) && !InList(cur, kNoEndTag)) {
+                HTMLError(3, tag.name, cur.name, restStart);
                 break;
             }
-            closed.push_back(&cur);
-            i = e.below;
+            if (cur.htmlHeadBody && EndTagFollows(cur.name)) {
+                HTMLError(3, tag.name, cur.name, restStart);
+                break;
+            }
+            closed_.push_back(&cur);
+            i = below;
         }
     }
 
-    ElementRules& element = Element(tag);
-    if (!element.reqAttrLoaded) {
-        for (const std::string& r : rules_.Numbered(element.section, "ReqAttr")) {
-            element.reqAttr.push_back(Utf8To32(r));
-            element.reqAttrLower.push_back(LowerAscii(element.reqAttr.back()));
+    if (!tag.reqAttrLoaded) {
+        for (const std::string& r : rules_.Numbered(tag.section, "ReqAttr")) {
+            tag.reqAttr.push_back(Utf8To32(r));
+            tag.reqAttrLower.push_back(LowerAscii(tag.reqAttr.back()));
         }
-        element.reqAttrLoaded = true;
+        tag.reqAttrLoaded = true;
     }
-    if (!element.reqAttr.empty()) {
+    if (!tag.reqAttr.empty()) {
+        // A plain search in the attributes: "alt" is also found in
+        // "alternate.gif". The rules file is written for this test (its
+        // required names are whole attribute names), and pages that passed
+        // it keep passing.
         const std::u32string lowerRest = LowerAscii(rest);
-        for (std::size_t n = 0; n < element.reqAttr.size(); ++n) {
-            if (lowerRest.find(element.reqAttrLower[n]) == std::u32string::npos)
-                HTMLError(6, element.reqAttr[n], tag, restStart);
+        for (std::size_t n = 0; n < tag.reqAttr.size(); ++n) {
+            if (lowerRest.find(tag.reqAttrLower[n]) == std::u32string::npos)
+                HTMLError(6, tag.reqAttr[n], tag.name, restStart);
         }
     }
 
     if (!rest.empty())
-        Attributes(tag, element, rest, p);
+        Attributes(tag, rest, p);
 
-    if (HasContent(element))
-        openTags_.Push(tag, p);
+    if (HasContent(tag))
+        PushOpen(tag, p);
 }
 
-void TValidator::Attributes(const std::u32string& tag, ElementRules& element, const std::u32string& rest,
-                            std::int32_t p)
+void TValidator::Attributes(ElementRules& tag, const std::u32string& rest, std::int32_t p)
 {
     const std::int32_t length = std::int32_t(rest.size());
     bool inValue = false, inQuote = false, hadEquals = false;
-    std::u32string a, v;
+    std::u32string& a = attrName_;
+    std::u32string& v = attrValue_;
+    a.clear();
+    v.clear();
     for (std::int32_t j = 1; j <= length; ++j) {
         const char32_t c = rest[std::size_t(j - 1)];
         const bool blankOutside = c == kBlank && !inQuote;
@@ -315,13 +534,13 @@ void TValidator::Attributes(const std::u32string& tag, ElementRules& element, co
         if (!a.empty() && !v.empty()) {
             const std::int32_t q = p - (length - j);
             if (inQuote)
-                HTMLError(15, a, tag, q);
-            auto it = element.attrTypes.find(a);
-            if (it == element.attrTypes.end())
-                it = element.attrTypes.emplace(a, rules_.AttrType(element.section, Utf32To8(LowerAscii(a)))).first;
-            const std::string type = it->second;
+                HTMLError(15, a, tag.name, q);
+            auto it = tag.attrTypes.find(a);
+            if (it == tag.attrTypes.end())
+                it = tag.attrTypes.emplace(a, rules_.AttrType(tag.section, Utf32To8(LowerAscii(a)))).first;
+            const std::string& type = it->second;
             if (type.empty())
-                HTMLError(7, a, tag, q);
+                HTMLError(7, a, tag.name, q);
             else
                 CheckAttrType(a, v, type, hadEquals, q);
         }
@@ -352,83 +571,76 @@ void TValidator::CheckAttrType(std::u32string_view attrName, std::u32string_view
         HTMLError(8, value, attrName, position);
 }
 
-void TValidator::EndTag(const std::u32string& tag, const std::u32string& rest, std::int32_t p, std::u32string cur,
+void TValidator::EndTag(ElementRules& tag, const std::u32string& rest, std::int32_t p, ElementRules* cur,
                         std::int32_t curPos)
 {
-    if (List(kNoEndTag).Contains(tag)) {
-        HTMLError(2, tag, std::u32string_view(), p - std::int32_t(rest.size()));
+    if (InList(tag, kNoEndTag)) {
+        HTMLError(2, tag.name, std::u32string_view(), p - std::int32_t(rest.size()));
         return;
     }
-    const std::int32_t keyLength = std::int32_t(tag.size()) + 2;
-    ContentRules(cur, curPos, p, keyLength);
+    const std::int32_t keyLength = std::int32_t(tag.name.size()) + 2;
+    ElementRules& none = Fresh(*none_);
+    ContentRules(cur ? *cur : none, curPos, p, keyLength);
 
     // Closing.
-    if (cur == tag) {
-        openTags_.Pop();
+    if (cur == &tag) {
+        PopOpen();
         return;
     }
-    if (!openTags_.TextContains(tag))
-        return;  // nothing of that name is open: ignored
+    // Nothing of that name open: the end tag is ignored. The test looks for
+    // the name anywhere in the stack's text, so "B" is found in "BODY:57,"
+    // and closes what may close implicitly up to BODY (error 4 with an empty
+    // expected name); pages validated before give the same list again.
+    if (!openTags_.TextContains(tag.name))
+        return;
     // Elements whose end tag may be left out close implicitly. The walk
     // also ends when the stack runs empty: a list holding ",," would
     // otherwise count the empty name as optional for ever.
-    while (cur != tag && (List(kOptEndTag).Contains(cur) || List(kNoEndTag).Contains(cur))) {
+    ElementRules* c = cur ? cur : &none;
+    while (c != &tag && (InList(*c, kOptEndTag) || InList(*c, kNoEndTag))) {
         if (openTags_.Empty())
             break;
-        openTags_.Pop();
-        cur = openTags_.Empty() ? std::u32string() : openTags_.Top().name;
+        PopOpen();
+        c = openTags_.Empty() ? &none : &Fresh(*TopOpen());
     }
-    if (cur != tag)
-        HTMLError(4, tag, cur, p - keyLength);
+    if (c != &tag)
+        HTMLError(4, tag.name, c->name, p - keyLength);
     else
-        openTags_.Pop();
+        PopOpen();
 }
 
-void TValidator::ContentRules(const std::u32string& cur, std::int32_t curPos, std::int32_t p, std::int32_t keyLength)
+void TValidator::ContentRules(const ElementRules& cur, std::int32_t curPos, std::int32_t p, std::int32_t keyLength)
 {
-    ElementRules& element = Element(cur);
-    if (!element.reqElemLoaded) {
-        for (const std::string& v : rules_.Numbered(element.section, "ReqElem"))
-            element.reqElem.push_back(Utf8To32(v));
-        element.reqElemLoaded = true;
-    }
-    if (element.reqElem.empty())
-        return;
-    const std::int32_t size = std::int32_t(text_.size());
-    const std::int32_t from = std::clamp(curPos, 0, size);
-    const std::int32_t to = std::clamp(p, from, size);
-    const std::u32string_view content(text_.data() + from, std::size_t(to - from));
+    // The innermost open element is the innermost group; text outside every
+    // element (an unknown tag, an empty stack) answers to the group opened
+    // for the empty name at the start of the run.
+    FeedUpTo(pieceByte_);
+    if (cur.name.empty())
+        watches_.Outermost(findings_);
+    else
+        watches_.Innermost(findings_);
     const std::int32_t at = p - keyLength;
-    std::int32_t prev = 1;
-    for (const std::u32string& v : element.reqElem) {
-        const char32_t marker = v.size() >= 2 ? v[1] : 0;
-        const std::u32string_view label = v.size() > 2 ? std::u32string_view(v).substr(2) : std::u32string_view();
-        const std::u32string s = UpperAscii(label);
-        std::int32_t f = 0;
-        if (!s.empty()) {
-            const std::size_t found = content.find(s);
-            f = found == std::u32string_view::npos ? 0 : std::int32_t(found) + 1;
-        }
-        // What follows the first character of the first occurrence.
-        const auto after = [&]() { return content.substr(std::size_t(std::min<std::int32_t>(f, to - from))); };
-        switch (marker) {
+    std::int64_t prev = 1;
+    for (const TContentWatches::Finding& finding : findings_) {
+        const TContentRule& rule = *finding.rule;
+        // 1-based place of the first occurrence in the content, 0 for none
+        // (counted in bytes: only found or not, and the order of finds, matter).
+        std::int64_t f = finding.first < 0 ? 0 : finding.first + 1;
+        const std::u32string& label = rule.label;
+        switch (rule.marker) {
         case U' ':
-            if (f == 0) {
-                HTMLError(5, label, cur, at);
-            } else {
-                std::u32string tagOpen = U"<";
-                tagOpen += s;
-                if (after().find(tagOpen) != std::u32string_view::npos)
-                    HTMLError(11, label, cur, at);
-            }
+            if (f == 0)
+                HTMLError(5, label, cur.name, at);
+            else if (finding.again)
+                HTMLError(11, label, cur.name, at);
             break;
         case U'+':
             if (f == 0)
-                HTMLError(5, label, cur, at);
+                HTMLError(5, label, cur.name, at);
             break;
         case U'?':
-            if (f != 0 && after().find(s) != std::u32string_view::npos)
-                HTMLError(11, label, cur, at);
+            if (f != 0 && finding.again)
+                HTMLError(11, label, cur.name, at);
             break;
         case U'*':
             if (f == 0)
@@ -436,17 +648,17 @@ void TValidator::ContentRules(const std::u32string& cur, std::int32_t curPos, st
             break;
         case U'-':
             if (f != 0)
-                HTMLError(12, label, cur, at);
+                HTMLError(12, label, cur.name, at);
             break;
         case U'o':
             if (tagStart_ == curPos + 1)
-                HTMLError(13, std::u32string_view(), cur, at);
+                HTMLError(13, std::u32string_view(), cur.name, at);
             break;
         default:
             break;
         }
-        if (!v.empty() && v.front() == U',' && f < prev)
-            HTMLError(10, label, cur, at);
+        if (rule.ordered && f < prev)
+            HTMLError(10, label, cur.name, at);
         prev = f;
     }
 }
@@ -470,41 +682,75 @@ void TValidator::RefreshRules(bool atOnce)
         return;
     nextRulesLookNs_ = now + kRulesLookNs;
     if (rules_.Refresh())
-        DropDerivedRules();
+        ++derived_;  // every derived value is looked up again when next used
 }
 
-void TValidator::DropDerivedRules()
+TValidator::ElementRules& TValidator::Element(std::u32string_view name)
 {
-    elements_->clear();
-    for (CachedList& l : lists_)
-        l = CachedList();
-    textTypeLoaded_ = false;
-    textType_.clear();
-}
-
-TValidator::ElementRules& TValidator::Element(const std::u32string& name)
-{
-    auto it = elements_->find(name);
-    if (it == elements_->end()) {
-        it = elements_->emplace(name, ElementRules()).first;
-        it->second.section = Utf32To8(name);
+    // Most pages use a few dozen names: a small table in front of the map
+    // answers most look-ups with one comparison.
+    ElementRules*& cached = recent_[TNameHash{}(name) % recent_.size()];
+    if (cached && cached->name == name)
+        return Fresh(*cached);
+    auto it = elements_.find(name);
+    if (it == elements_.end()) {
+        if (elements_.size() >= sweepAt_) {
+            // Only open elements' records are referred to between checks.
+            recent_.fill(nullptr);
+            std::erase_if(elements_, [this](const auto& kv) { return kv.second.onStack == 0 && &kv.second != none_; });
+            sweepAt_ = std::max(kRecordsBeforeSweep, 2 * elements_.size());
+        }
+        it = elements_.emplace(std::u32string(name), ElementRules()).first;
+        ElementRules& e = it->second;
+        e.name = it->first;
+        e.section = Utf32To8(name);
+        e.htmlHeadBody = name == U"HTML" || name == U"HEAD" || name == U"BODY";
     }
-    return it->second;
+    cached = &it->second;
+    return Fresh(it->second);
 }
 
-const TNameList& TValidator::ElemUpper(ElementRules& e)
+TValidator::ElementRules& TValidator::Fresh(ElementRules& e)
 {
-    if (!e.elemLoaded) {
-        e.elemUpper = TNameList(Utf8To32Upper(rules_.Referenced(e.section, "elem")));
-        e.elemLoaded = true;
+    if (e.derived != derived_)
+        e.Drop(derived_);
+    return e;
+}
+
+bool TValidator::InList(ElementRules& e, ListId id)
+{
+    signed char& known = e.inList[id];
+    if (known < 0)
+        known = List(id).Contains(e.name) ? 1 : 0;
+    return known != 0;
+}
+
+bool TValidator::Allows(ElementRules& cur, ElementRules& tag)
+{
+    if (tag.walkIndex < 0)
+        tag.walkIndex = walkers_++;
+    const auto at = std::size_t(tag.walkIndex);
+    if (cur.allows.size() <= at)
+        cur.allows.resize(at + 1, -1);
+    signed char& known = cur.allows[at];
+    if (known < 0) {
+        if (!cur.elemLoaded) {
+            cur.elemUpper = TNameList(Utf8To32Upper(rules_.Referenced(cur.section, "elem")));
+            cur.elemLoaded = true;
+        }
+        known = cur.elemUpper.Contains(tag.name) ? 1 : 0;
     }
-    return e.elemUpper;
+    return known != 0;
 }
 
 bool TValidator::HasContent(ElementRules& e)
 {
     if (!e.contentLoaded) {
-        e.hasContent = !ElemUpper(e).Empty() || !rules_.Value(e.section, "chars").empty();
+        if (!e.elemLoaded) {
+            e.elemUpper = TNameList(Utf8To32Upper(rules_.Referenced(e.section, "elem")));
+            e.elemLoaded = true;
+        }
+        e.hasContent = !e.elemUpper.Empty() || !rules_.Value(e.section, "chars").empty();
         e.contentLoaded = true;
     }
     return e.hasContent;
@@ -513,7 +759,7 @@ bool TValidator::HasContent(ElementRules& e)
 const TNameList& TValidator::List(ListId id)
 {
     CachedList& l = lists_[id];
-    if (!l.loaded) {
+    if (l.derived != derived_) {
         std::string text;
         switch (id) {
         case kStartTag: text = rules_.List("StartTag"); break;
@@ -524,21 +770,27 @@ const TNameList& TValidator::List(ListId id)
         case kListCount: break;
         }
         l.names = TNameList(Utf8To32(text));
-        l.loaded = true;
+        l.derived = derived_;
     }
     return l.names;
 }
 
-bool TValidator::EndTagFollows(const std::u32string& name, std::int32_t p)
+bool TValidator::EndTagFollows(std::u32string_view name)
 {
-    auto it = lastEndTag_.find(name);
-    if (it == lastEndTag_.end()) {
-        std::u32string needle = U"</";
-        needle += name;
-        const std::size_t last = text_.rfind(needle);
-        it = lastEndTag_.emplace(name, last == std::u32string::npos ? -1 : std::int64_t(last)).first;
+    return document_->Follows("</" + Utf32To8(name), pieceByte_);
+}
+
+const TContentWatches::Rules& TValidator::ContentOf(ElementRules& e)
+{
+    if (!e.reqElemLoaded) {
+        std::vector<TContentRule> rules;
+        for (const std::string& v : rules_.Numbered(e.section, "ReqElem"))
+            rules.push_back(watches_.MakeRule(Utf8To32(v)));
+        if (!rules.empty())
+            e.content = std::make_shared<const std::vector<TContentRule>>(std::move(rules));
+        e.reqElemLoaded = true;
     }
-    return it->second >= p;
+    return e.content;
 }
 
 } // namespace vesk

@@ -5,7 +5,7 @@
 #include "editor/VeskMemo.h"
 #include "platform/ProgramFolder.h"
 #include "validator/ValidatorChecks.h"
-#include "validator/ValidatorDocuments.h"
+#include "validator/EditorValidatorDocument.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -36,6 +37,8 @@ public:
     void SetProgress(std::int32_t position) override { form_.ProgressBar1->setValue(position); }
     void ShowResults() override
     {
+        if (form_.isHidden())
+            form_.PrepareToShow();
         form_.show();
         form_.raise();
         form_.repaint();
@@ -58,7 +61,8 @@ TForm8::TForm8(QWidget* parent, const std::string& rulesPath)
 {
     setObjectName(QStringLiteral("Form8"));
     setWindowTitle(QStringLiteral("HTML Vesk Validator"));
-    resize(325, 198);
+    setMinimumSize(kMinimumSize);
+    resize(kDefaultSize);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -73,9 +77,11 @@ TForm8::TForm8(QWidget* parent, const std::string& rulesPath)
     top->setSpacing(0);
     Label1 = new QLabel(Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFixedWidth(241);
-    top->addWidget(Label1);
-    top->addStretch(1);
+    // At least its designed width, and whatever the window gives it; a long
+    // file name does not widen the window.
+    Label1->setMinimumWidth(241);
+    Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    top->addWidget(Label1, 1);
     Panel2 = new QWidget(Panel1);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->setFixedWidth(73);
@@ -90,6 +96,10 @@ TForm8::TForm8(QWidget* parent, const std::string& rulesPath)
 
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    // Entries wrap at the list's width (and again when it is resized).
+    ListBox1->setWordWrap(true);
+    ListBox1->setResizeMode(QListView::Adjust);
+    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(ListBox1, 1);
 
     ProgressBar1 = new QProgressBar(this);
@@ -104,7 +114,74 @@ TForm8::TForm8(QWidget* parent, const std::string& rulesPath)
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { ListBox1DblClick(); });
 }
 
-TForm8::~TForm8() = default;
+TForm8::~TForm8()
+{
+    // The program may end with the window open.
+    if (isVisible())
+        SaveSize();
+}
+
+QRect PlaceBeside(const QRect& main, const QSize& size, const QRect& available)
+{
+    constexpr int kGap = 4;
+    QRect r(QPoint(main.right() + 1 + kGap, main.top()), size);
+    if (r.right() > available.right())
+        r.moveLeft(main.left() - kGap - size.width());
+    if (r.left() < available.left())
+        r.moveLeft(std::min(main.right(), available.right()) + 1 - size.width());  // over the right edge
+    r.moveLeft(std::max(std::min(r.left(), available.right() + 1 - size.width()), available.left()));
+    r.moveTop(std::max(std::min(r.top(), available.bottom() + 1 - size.height()), available.top()));
+    return r;
+}
+
+SettingsFile& TForm8::Settings()
+{
+    if (!settings_)
+        settings_.emplace();
+    return *settings_;
+}
+
+void TForm8::PrepareToShow()
+{
+    if (!sizeRead_) {
+        sizeRead_ = true;
+        try {
+            const QSize stored(Settings().ReadInt("Validator", "WindowWidth", 0),
+                               Settings().ReadInt("Validator", "WindowHeight", 0));
+            if (stored.width() > 0 && stored.height() > 0)
+                resize(stored.expandedTo(kMinimumSize).boundedTo(QSize(10000, 10000)));
+        } catch (const std::exception&) {
+            // An unreadable settings file leaves the designed size.
+        }
+        savedSize_ = size();
+    }
+    QWidget* main = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!main)
+        return;
+    const QScreen* screen = main->screen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), QSize(10000, 10000));
+    const QSize frame = size() + (frameGeometry().size() - geometry().size());
+    move(PlaceBeside(main->frameGeometry(), frame, available).topLeft());
+}
+
+void TForm8::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    SaveSize();
+}
+
+void TForm8::SaveSize()
+{
+    if (!sizeRead_ || size() == savedSize_)
+        return;
+    try {
+        Settings().WriteInt("Validator", "WindowWidth", width());
+        Settings().WriteInt("Validator", "WindowHeight", height());
+        savedSize_ = size();
+    } catch (const std::exception&) {
+        // The size is a convenience: an unwritable settings file costs only it.
+    }
+}
 
 bool TForm8::Validate(TVeskMemoFile* editor)
 {

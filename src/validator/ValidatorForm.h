@@ -6,6 +6,12 @@
 // main window when the active tab changes, stops a run before the next
 // character is scanned.
 //
+// Each time it opens it is placed beside the main window (its parent): to
+// the right when the screen has room, else to the left, else over the main
+// window's right edge. It can be resized; entries wrap at its width, so a
+// message is never cut. Its size is kept in the settings file, [Validator]
+// WindowWidth and WindowHeight, written when it is hidden after a change.
+//
 // Wiring in the main window:
 //   form8->CurrentEditor = [this] { return CurrentEditor(); };  // double-click target
 //   ValidBtnClick / runValidator:  form8->Validate(editor);
@@ -14,12 +20,15 @@
 
 #include "platform/HelpTopics.h"
 #include "platform/HelpWindow.h"
+#include "settings/Settings.h"
 #include "validator/ValidatorEngine.h"
 
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class QFrame;
@@ -32,6 +41,12 @@ namespace vesk {
 
 class TVeskMemo;
 class TVeskMemoFile;
+
+// Where a window of `size` goes beside a window whose frame is `main`, on a
+// screen whose free area is `available`: right of it when it fits there,
+// else left of it, else over its right edge; always within `available` as
+// far as the size allows.
+QRect PlaceBeside(const QRect& main, const QSize& size, const QRect& available);
 
 class TForm8 : public QWidget {
     Q_OBJECT
@@ -65,6 +80,13 @@ public:
     std::function<void(int topic)> OnHelp = ShowHelpTopic;
 
     static constexpr int kHelpTopic = kHelpValidator;
+    // The size of a first opening, and the smallest the window can be made.
+    static constexpr QSize kDefaultSize{520, 260};
+    static constexpr QSize kMinimumSize{260, 140};
+
+    // The settings file the size is kept in (unset: the program's "orla.ini",
+    // looked up when first needed).
+    void SetSettingsFile(const SettingsFile& file) { settings_ = file; }
 
     // Components, named as in the window's design.
     QFrame* Panel1 = nullptr;
@@ -74,11 +96,23 @@ public:
     QListWidget* ListBox1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
 
+protected:
+    void hideEvent(QHideEvent* event) override;
+
 private:
     class Results;
 
+    // Before showing: the remembered size and a place beside the main window.
+    void PrepareToShow();
+    // Writes the size when it changed since it was read or last written.
+    void SaveSize();
+    SettingsFile& Settings();
+
     TValidator engine_;
     QPointer<TVeskMemoFile> lastEditor_;
+    std::optional<SettingsFile> settings_;
+    bool sizeRead_ = false;
+    QSize savedSize_;
 };
 
 } // namespace vesk

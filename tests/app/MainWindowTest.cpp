@@ -108,6 +108,19 @@ TEST(MainWindow, WordWrapIsSwitchedPerEditor)
     EXPECT_FALSE(f.window.Editor(0)->WordWrap());
 }
 
+TEST(MainWindow, StyleKeysPutNoInvisibleBytesIntoAPage)
+{
+    Fixture f;
+    f.window.CreateTab1Click();
+    for (TVeskMemoFile* editor : {f.window.Editor(0), f.window.Editor(1)}) {
+        editor->SetTextBuf("<p>word</p>");
+        editor->Select(3, 7);
+        for (const Qt::Key key : {Qt::Key_B, Qt::Key_U, Qt::Key_T})  // Ctrl+T still types a tab
+            QTest::keyClick(editor, key, Qt::ControlModifier);
+        EXPECT_EQ(editor->GetTextPart(0, editor->CharCount()), "<p>\t</p>");
+    }
+}
+
 TEST(MainWindow, SavePromptAsksInOrderAndCancelStops)
 {
     Fixture f;

@@ -8,7 +8,9 @@
 #include <QImage>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace vesk {
 namespace {
@@ -23,7 +25,7 @@ struct Page {
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
         gutter = new TVeskGutter(&page);
-        gutter->setFixedWidth(30);
+        gutter->SetBaseWidth(30);
         memo = new TVeskMemo(&page);
         memo->SetFont(QFont(QStringLiteral("DejaVu Sans Mono"), 10));
         layout->addWidget(gutter);
@@ -99,6 +101,65 @@ TEST(Gutter, PaintsNumbersAndImagesAndFollowsScrolling)
     p.memo->SetTopLine(10);
     QImage after = p.gutter->grab().toImage();
     EXPECT_NE(before, after);  // the numbers moved with the editor
+}
+
+// Runs what is posted (line-count news, layouts, paints) until nothing is left.
+void Settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+TEST(Gutter, WidensToFitTheLargestNumberAndNarrowsBack)
+{
+    Page p;
+    const QFont font(QStringLiteral("DejaVu Sans Mono"), 9);
+    p.gutter->setFont(font);
+    const int zero = QFontMetrics(font).horizontalAdvance(QLatin1Char('0'));
+    ASSERT_GT(5 * zero + 4, 30) << "five digits must not fit the base width for this test to mean anything";
+    const struct {
+        int lines, width;
+    } rows[] = {{9, 30}, {1500, std::max(30, 4 * zero + 4)}, {12000, 5 * zero + 4}, {120, 30}};
+    for (const auto& row : rows) {
+        std::string text;
+        for (int i = 1; i < row.lines; ++i)
+            text += "\r\n";
+        p.memo->SetTextBuf(text);
+        Settle();
+        EXPECT_EQ(p.gutter->width(), row.width) << row.lines;
+        EXPECT_EQ(p.memo->x(), p.gutter->width()) << row.lines;  // the editor gives way
+    }
+}
+
+TEST(Gutter, RedrawsWhenTheLineCountChangesWithoutAnEditOrAScroll)
+{
+    Page p;
+    p.memo->SetTextBuf(std::string(200, 'w') + "\r\nshort");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p.page));
+    Settle();
+    const std::int32_t wrapped = p.memo->LineCount();
+    ASSERT_GT(wrapped, 2);
+    // The line count the editor had each time the gutter was painted.
+    struct Probe : QObject {
+        TVeskMemo* memo;
+        std::vector<std::int32_t> painted;
+        explicit Probe(TVeskMemo* m) : memo(m) {}
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint)
+                painted.push_back(memo->LineCount());
+            return false;
+        }
+    } probe(p.memo);
+    p.gutter->installEventFilter(&probe);
+    for (const bool wrap : {false, true}) {
+        probe.painted.clear();
+        p.memo->SetWordWrap(wrap);
+        Settle();
+        ASSERT_EQ(p.memo->LineCount(), wrap ? wrapped : 2);
+        ASSERT_FALSE(probe.painted.empty()) << wrap;
+        EXPECT_EQ(probe.painted.back(), p.memo->LineCount());
+    }
 }
 
 TEST(Gutter, ForgetsADestroyedEditor)

@@ -123,6 +123,15 @@ TEST_F(KeyTable, InsertTogglesOverwriteWhichReplacesButNeverABreak)
     EXPECT_EQ(Marked(*memo), "aXYZ|\r\nc");
 }
 
+TEST_F(KeyTable, StyleKeysSwitchedOffInsertNothingWhileOtherHotKeysWork)
+{
+    memo->SetEnableStyleKeys(false);
+    Load(*memo, "a|b");
+    for (const Qt::Key key : {Qt::Key_B, Qt::Key_I, Qt::Key_U, Qt::Key_H, Qt::Key_F, Qt::Key_T})
+        QTest::keyClick(memo.get(), key, kCtrl);
+    EXPECT_EQ(Marked(*memo), "a\t|b");
+}
+
 TEST_F(KeyTable, ReadOnlyIgnoresEditKeysButMoves)
 {
     Load(*memo, "a|b");

@@ -1,16 +1,15 @@
 // Keys through the editing core's key table: typing, deleting, caret moves,
 // Enter and indentation, overwrite mode, hot keys, read-only and display-only
-// modes, and the clipboard. With no measurer every character is 8 px wide.
+// modes, and the clipboard hooks. With no measurer every character is 8 px wide.
 #include "editor/VeskMemoCore.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QString>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -48,10 +47,16 @@ void Type(TVeskMemoCore& core, const QString& text)
         EXPECT_TRUE(core.HandleKey(c.toUpper().unicode(), Qt::NoModifier, QString(c)));
 }
 
-QString ClipboardText()
-{
-    return QGuiApplication::clipboard()->text();
-}
+// The core's clipboard hooks filled with a string, as the view fills them
+// with the system clipboard.
+struct FakeClipboard {
+    explicit FakeClipboard(TVeskMemoCore& core)
+    {
+        core.WriteClipboard = [this](const std::string& t) { text = t; };
+        core.ReadClipboard = [this]() { return text; };
+    }
+    std::optional<std::string> text;
+};
 
 // ---- typing and deleting ---------------------------------------------------------
 
@@ -480,7 +485,8 @@ TEST(MemoKeysModes, ReadOnlyBlocksEditsButMovesAndCopies)
     TVeskMemoCore core;
     Load(core, "abcd\r\nef");
     core.SetReadOnly(true);
-    QGuiApplication::clipboard()->setText("pasted");
+    FakeClipboard clipboard(core);
+    clipboard.text = "pasted";
 
     const struct {
         int key;
@@ -502,11 +508,11 @@ TEST(MemoKeysModes, ReadOnlyBlocksEditsButMovesAndCopies)
         EXPECT_EQ(Text(core), "abcd\r\nef");
         EXPECT_FALSE(core.Modified());
     }
-    EXPECT_EQ(ClipboardText(), "pasted");  // Ctrl+X and Shift+Delete cut nothing
+    EXPECT_EQ(clipboard.text, "pasted");  // Ctrl+X and Shift+Delete cut nothing
 
     core.Select(1, 3);
     EXPECT_TRUE(Ctrl(core, Qt::Key_C));
-    EXPECT_EQ(ClipboardText(), "bc");
+    EXPECT_EQ(clipboard.text, "bc");
 
     core.SetSelStart(0);
     Key(core, Qt::Key_Right);
@@ -573,25 +579,26 @@ TEST(MemoKeysModes, DisplayOnlyKeysScrollAndNeverEdit)
 
 // ---- clipboard ---------------------------------------------------------------------
 
-TEST(MemoKeysClipboard, CopyCutAndPasteThroughTheSystemClipboard)
+TEST(MemoKeysClipboard, CopyCutAndPasteThroughTheClipboardHooks)
 {
     TVeskMemoCore core;
     Load(core, "one\r\ntwo three");
-    QGuiApplication::clipboard()->setText("untouched");
+    FakeClipboard clipboard(core);
+    clipboard.text = "untouched";
 
     // Nothing selected: nothing copied.
     core.SetSelStart(2);
     Ctrl(core, Qt::Key_C);
-    EXPECT_EQ(ClipboardText(), "untouched");
+    EXPECT_EQ(clipboard.text, "untouched");
 
     core.Select(1, 7);
     EXPECT_TRUE(Ctrl(core, Qt::Key_C));
-    EXPECT_EQ(ClipboardText(), "ne\r\ntw");
+    EXPECT_EQ(clipboard.text, "ne\r\ntw");
     EXPECT_EQ(Text(core), "one\r\ntwo three");
 
     core.Select(8, 14);  // " three"
     EXPECT_TRUE(Ctrl(core, Qt::Key_X));
-    EXPECT_EQ(ClipboardText(), " three");
+    EXPECT_EQ(clipboard.text, " three");
     EXPECT_EQ(Text(core), "one\r\ntwo");
     EXPECT_EQ(core.SelStart(), 8);
 
@@ -603,13 +610,13 @@ TEST(MemoKeysClipboard, CopyCutAndPasteThroughTheSystemClipboard)
     // Ctrl+Insert copies, Shift+Insert pastes over the selection, Shift+Delete cuts.
     core.Select(6, 9);  // "one"
     EXPECT_TRUE(Key(core, Qt::Key_Insert, Qt::ControlModifier));
-    EXPECT_EQ(ClipboardText(), "one");
+    EXPECT_EQ(clipboard.text, "one");
     core.Select(0, 6);
     EXPECT_TRUE(Key(core, Qt::Key_Insert, Qt::ShiftModifier));
     EXPECT_EQ(Text(core), "oneone\r\ntwo");
     core.Select(6, 11);  // the break and "two"
     EXPECT_TRUE(Key(core, Qt::Key_Delete, Qt::ShiftModifier));
-    EXPECT_EQ(ClipboardText(), "\r\ntwo");
+    EXPECT_EQ(clipboard.text, "\r\ntwo");
     EXPECT_EQ(Text(core), "oneone");
 
     // Breaks on the clipboard paste as paragraph breaks.
@@ -618,6 +625,15 @@ TEST(MemoKeysClipboard, CopyCutAndPasteThroughTheSystemClipboard)
     EXPECT_EQ(core.ParagraphCount(), 2);
     EXPECT_EQ(Text(core), "oneone\r\ntwo");
     EXPECT_TRUE(core.Modified());
+
+    // A clipboard without text pastes nothing; without hooks a cut would
+    // only lose the text, so it does nothing.
+    clipboard.text.reset();
+    core.SelectAll();
+    Ctrl(core, Qt::Key_V);
+    core.WriteClipboard = nullptr;
+    Ctrl(core, Qt::Key_X);
+    EXPECT_EQ(Text(core), "oneone\r\ntwo");
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // The shipped rules file (data/4strict.ini) checked against the W3C HTML 4.01
 // Strict DTD: element lists, content, attributes, required attributes and
-// content rules; the reader's limits; and a model of how the validator walks
-// the rules, run over valid and invalid pages.
+// content rules; the reader's limits; and the validation engine with these
+// rules over valid and invalid pages.
+#include "ValidatorTestUtil.h"
 #include "platform/ProfileFile.h"
 
 #include <gtest/gtest.h>
@@ -563,275 +564,6 @@ struct Rules {
 };
 
 // ---------------------------------------------------------------------------
-// A model of how the validator applies the rules: scanner, nesting walk,
-// required attributes, attribute types, content rules at end tags, closing,
-// and the end-of-document check. Each error is "code name/context".
-
-class RulesWalk {
-public:
-    explicit RulesWalk(const Rules& rules) : r_(rules) {}
-
-    std::vector<std::string> Run(const std::string& text)
-    {
-        doc_ = text;
-        upper_ = Upper(text);
-        open_.clear();
-        errors_.clear();
-        std::string name, rest;
-        bool inName = false, inQuote = false;
-        for (std::size_t i = 0; i < doc_.size(); ++i) {
-            const char c = doc_[i];
-            if (c == '<') {
-                if (!rest.empty())
-                    Check(name, rest, i);
-                inName = true;
-                inQuote = false;
-                rest.clear();
-                lastLt_ = i;
-            }
-            if ((c == ' ' || c == '\r' || c == '\n') && !inQuote)
-                inName = false;
-            if (c == '"')
-                inQuote = !inQuote;
-            if (c == '\r' || c == '\n')
-                (inName ? name : rest) += ' ';
-            if (c != '<' && c != '>' && c != '\r' && c != '\n')
-                (inName ? name : rest) += Upper(std::string(1, c));
-            if (c == '>') {
-                inName = inQuote = false;
-                rest.erase(0, rest.find_first_not_of(' '));
-                Check(name, rest, i);
-                name.clear();
-                rest.clear();
-            }
-        }
-        const std::string noEnd0 = r_.Get("NoEndTag", "0"), opt0 = r_.Get("OptEndTag", "0");
-        for (const auto& e : open_)
-            if (!In(noEnd0, e.name) && !In(opt0, e.name))
-                Report(16, e.name, e.name);
-        open_.clear();
-        return errors_;
-    }
-
-private:
-    struct Entry {
-        std::string name;
-        std::size_t pos;
-    };
-
-    static bool In(const std::string& list, const std::string& name)
-    {
-        return list.find("," + name + ",") != std::string::npos;
-    }
-    void Report(int code, const std::string& name, const std::string& context)
-    {
-        errors_.push_back(std::to_string(code) + " " + name + "/" + context);
-    }
-    std::string OpenTagsText() const
-    {
-        std::string out;
-        for (const auto& e : open_)
-            out += e.name + ":" + std::to_string(e.pos) + ",";
-        return out;
-    }
-
-    void Check(const std::string& name, const std::string& rest, std::size_t p)
-    {
-        startTags_ = r_.List("StartTag");
-        noEnd_ = r_.List("NoEndTag");
-        opt_ = r_.List("OptEndTag");
-        if (name.empty()) {
-            const std::string type = r_.Get("", "chars");
-            if (!type.empty())
-                CheckValue("", rest, type);
-            return;
-        }
-        if (name[0] == '!')
-            return;
-        const bool end = name[0] == '/';
-        const std::string tag = end ? name.substr(1) : name;
-        const std::string key = "," + tag + ",";
-        std::string cur;
-        std::size_t curPos = 0;
-        if (startTags_.find(key) == std::string::npos) {
-            Report(1, tag, "");
-        } else if (!open_.empty()) {
-            cur = open_[0].name;
-            curPos = open_[0].pos;
-        }
-        if (end)
-            EndTag(tag, key, p, cur, curPos);
-        else
-            StartTag(tag, key, rest, p, cur);
-    }
-
-    void StartTag(const std::string& tag, const std::string& key, const std::string& rest, std::size_t p,
-                  std::string cur)
-    {
-        for (std::size_t k = 0; !cur.empty();) {
-            if (Upper(r_.Follow(cur, "elem")).find(key) != std::string::npos)
-                break;
-            if (!In(opt_, cur) && !In(noEnd_, cur)) {
-                Report(3, tag, cur);
-                break;
-            }
-            if (In(",HTML,HEAD,BODY,", cur) && upper_.find("</" + cur, p) != std::string::npos) {
-                Report(3, tag, cur);
-                break;
-            }
-            ++k;
-            cur = k < open_.size() ? open_[k].name : std::string();
-        }
-        for (const auto& req : r_.Numbered(tag, "ReqAttr"))
-            if (Lower(rest).find(Lower(req)) == std::string::npos)
-                Report(6, req, tag);
-        if (!rest.empty())
-            Attributes(tag, rest);
-        if (!r_.Follow(tag, "elem").empty() || !r_.Get(tag, "chars").empty())
-            open_.insert(open_.begin(), Entry{tag, p});
-    }
-
-    void Attributes(const std::string& tag, const std::string& rest)
-    {
-        bool inValue = false, inQuote = false;
-        std::string a, v;
-        for (std::size_t j = 0; j < rest.size(); ++j) {
-            const char c = rest[j];
-            if (c == '=')
-                inValue = true;
-            else if (c == '"')
-                inQuote = !inQuote;
-            else if (c == ' ' && !inQuote)
-                inValue = false;
-            else
-                (inValue ? v : a) += c;
-            if ((c == ' ' && !inQuote) || j + 1 == rest.size()) {
-                if (!a.empty() && !v.empty()) {
-                    if (inQuote)
-                        Report(15, a, tag);
-                    const std::string attr = r_.Get(tag, "attr");
-                    const std::string type =
-                        r_.Get(attr.find('%') != std::string::npos ? attr : tag, Lower(a));
-                    if (type.empty())
-                        Report(7, a, tag);
-                    else
-                        CheckValue(a, v, type);
-                }
-                inValue = inQuote = false;
-                a.clear();
-                v.clear();
-            }
-        }
-    }
-
-    void CheckValue(const std::string& attr, std::string v, const std::string& type)
-    {
-        if (!v.empty() && v.front() == '"')
-            v.erase(0, 1);
-        if (!v.empty() && v.back() == '"')
-            v.pop_back();
-        auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-        auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-        bool ok = true;
-        if (type == "CDATA" || type == "PCDATA") {
-        } else if (type[0] == '(') {
-            ok = Upper(type).find("," + Upper(v) + ",") != std::string::npos;
-        } else if (type == "NAME" || type == "ID") {
-            for (std::size_t k = 0; k < v.size() && ok; ++k)
-                ok = isLetter(v[k]) ||
-                     (k > 0 && (isDigit(v[k]) || std::string("-.:_").find(v[k]) != std::string::npos));
-        } else if (type == "NUMBER" || type == "PIXELS") {
-            ok = std::all_of(v.begin(), v.end(), isDigit);
-        } else if (type == "MULTILENGTH" || type == "LENGTH") {
-            const std::string extra = type == "LENGTH" ? "%" : "%*";
-            for (char c : v)
-                ok = ok && (isDigit(c) || extra.find(c) != std::string::npos);
-        } else if (type == "CHARACTER") {
-            ok = v.size() <= 1;
-        } else if (type == "IDREFS") {
-            for (std::size_t k = 0; k < v.size() && ok; ++k)
-                ok = (k == 0 || v[k - 1] == ' ')
-                         ? isLetter(v[k])
-                         : isLetter(v[k]) || isDigit(v[k]) || std::string(" -.:_").find(v[k]) != std::string::npos;
-        } else {
-            ok = v.empty();
-        }
-        if (!ok)
-            Report(8, v, attr);
-    }
-
-    void EndTag(const std::string& tag, const std::string& key, std::size_t p, std::string cur, std::size_t curPos)
-    {
-        if (In(noEnd_, tag)) {
-            Report(2, tag, "");
-            return;
-        }
-        std::size_t prev = 1;
-        for (const auto& v : r_.Numbered(cur, "ReqElem")) {
-            const std::string s = Upper(v.size() > 2 ? v.substr(2) : std::string());
-            const std::string t = upper_.substr(curPos, p - curPos);
-            std::size_t f = t.find(s);
-            f = f == std::string::npos ? 0 : f + 1;
-            const std::string after = f ? upper_.substr(curPos + f, p - curPos - f) : std::string();
-            const std::string shown = v.size() > 2 ? v.substr(2) : std::string();
-            switch (v.size() > 1 ? v[1] : '\0') {
-            case ' ':
-                if (!f)
-                    Report(5, shown, cur);
-                else if (after.find("<" + s) != std::string::npos)
-                    Report(11, shown, cur);
-                break;
-            case '+':
-                if (!f)
-                    Report(5, shown, cur);
-                break;
-            case '?':
-                if (f && after.find(s) != std::string::npos)
-                    Report(11, shown, cur);
-                break;
-            case '*':
-                if (!f)
-                    f = 1;
-                break;
-            case '-':
-                if (f)
-                    Report(12, shown, cur);
-                break;
-            case 'o':
-                if (lastLt_ == curPos + 1)
-                    Report(13, "", cur);
-                break;
-            default:
-                break;
-            }
-            if (v[0] == ',' && f < prev)
-                Report(10, shown, cur);
-            prev = f;
-        }
-        if (cur == tag) {
-            if (!open_.empty())
-                open_.erase(open_.begin());
-        } else if (OpenTagsText().find(tag) != std::string::npos) {
-            while (cur != tag && (In(opt_, cur) || In(noEnd_, cur))) {
-                open_.erase(open_.begin());
-                cur = open_.empty() ? std::string() : open_[0].name;
-            }
-            if (cur != tag)
-                Report(4, tag, cur);
-            else
-                open_.erase(open_.begin());
-        }
-        (void)key;
-    }
-
-    const Rules& r_;
-    std::string doc_, upper_, startTags_, noEnd_, opt_;
-    std::vector<Entry> open_;
-    std::vector<std::string> errors_;
-    std::size_t lastLt_ = 0;
-};
-
-// ---------------------------------------------------------------------------
 
 class RulesFileDtdTest : public ::testing::Test {
 protected:
@@ -1180,7 +912,7 @@ TEST(RulesFileDtdFormatTest, EveryNameAndReferenceResolves)
 }
 
 // ---------------------------------------------------------------------------
-// Pages run through the model of the validator.
+// Pages run through the validation engine with the shipped rules.
 
 std::string Crlf(const std::string& s)
 {
@@ -1293,48 +1025,58 @@ const char* const kNesting = R"(<html><head><title>Nested</title></head><body>
 
 TEST(RulesFileDtdPagesTest, ValidPagesGiveNoErrors)
 {
-    const Rules rules;
-    RulesWalk walk(rules);
     for (const char* page : {kFullPage, kOmittedEndTags, kNesting}) {
         SCOPED_TRACE(std::string(page).substr(0, 200));
-        EXPECT_EQ(walk.Run(Crlf(page)), std::vector<std::string>{});
+        EXPECT_EQ(vesk::test::Validate(RulesPath(), Crlf(page)), QStringList{"No Errors Found"});
     }
 }
 
 TEST(RulesFileDtdPagesTest, InvalidPagesAreReported)
 {
-    const Rules rules;
-    RulesWalk walk(rules);
-    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+    // InBody puts the body's markup on line 2.
+    const std::vector<std::pair<std::string, QStringList>> cases = {
         // Exclusions hold at any depth.
-        {InBody(R"(<p><a href="a"><span><a href="b">x</a></span></a></p>)"), {"12 <A /A"}},
-        {InBody(R"(<form action="a"><div><form action="b"><p>x</p></form></div></form>)"), {"12 <FORM/FORM"}},
-        {InBody(R"(<pre><span><img src="a" alt="b"></span></pre>)"), {"12 <IMG/PRE"}},
-        {InBody(R"(<p><button><a href="x">y</a></button></p>)"), {"3 A/BUTTON", "12 <A /BUTTON"}},
+        {InBody(R"(<p><a href="a"><span><a href="b">x</a></span></a></p>)"),
+         {"2: Error 12 - The element, <A , is not allowed between <A> and </A>."}},
+        {InBody(R"(<form action="a"><div><form action="b"><p>x</p></form></div></form>)"),
+         {"2: Error 12 - The element, <FORM, is not allowed between <FORM> and </FORM>."}},
+        {InBody(R"(<pre><span><img src="a" alt="b"></span></pre>)"),
+         {"2: Error 12 - The element, <IMG, is not allowed between <PRE> and </PRE>."}},
+        {InBody(R"(<p><button><a href="x">y</a></button></p>)"),
+         {"2: Error 3 - <A> is not allowed between <BUTTON> and </BUTTON>.",
+          "2: Error 12 - The element, <A , is not allowed between <BUTTON> and </BUTTON>."}},
         // Nesting.
-        {"<html><head><title>T</title><p>x</p></head><body><p>y</p></body></html>", {"3 P/HEAD"}},
-        {InBody("<td>x</td>"), {"3 TD/BODY"}},
-        {InBody("<p>a<br></br></p>"), {"2 BR/"}},
-        {InBody("<p><font>x</font></p>"), {"1 FONT/", "1 FONT/"}},
+        {"<html><head><title>T</title><p>x</p></head><body><p>y</p></body></html>",
+         {"1: Error 3 - <P> is not allowed between <HEAD> and </HEAD>."}},
+        {InBody("<td>x</td>"), {"2: Error 3 - <TD> is not allowed between <BODY> and </BODY>."}},
+        {InBody("<p>a<br></br></p>"), {"2: Error 2 - </BR> is not allowed."}},
+        {InBody("<p><font>x</font></p>"), {"2: Error 1 - Unknown Tag :FONT.", "2: Error 1 - Unknown Tag :FONT."}},
         // Required attributes and attribute values.
-        {InBody(R"(<p><img src="a.png"></p>)"), {"6 alt/IMG"}},
-        {InBody(R"(<p><bdo dir="up">x</bdo></p>)"), {"8 UP/DIR"}},
-        {InBody(R"(<p align="center">x</p>)"), {"7 ALIGN/P"}},
-        {InBody(R"(<table width="50px"><tr><td>x</td></tr></table>)"), {"8 50PX/WIDTH"}},
+        {InBody(R"(<p><img src="a.png"></p>)"), {"2: Error 6 - The required element, alt, was not found in <IMG>."}},
+        {InBody(R"(<p><bdo dir="up">x</bdo></p>)"), {"2: Error 8 - The value, UP, is not valid for DIR."}},
+        {InBody(R"(<p align="center">x</p>)"), {"2: Error 7 - ALIGN in <P> is not valid."}},
+        {InBody(R"(<table width="50px"><tr><td>x</td></tr></table>)"),
+         {"2: Error 8 - The value, 50PX, is not valid for WIDTH."}},
         // Required content.
-        {InBody("<ul></ul>"), {"5 LI/UL"}},
-        {InBody("<table><caption>x</caption></table>"), {"5 TR/TABLE"}},
-        {InBody("<table><tr></tr></table>"), {"13 /TR"}},
-        {InBody(R"(<form action="a"><fieldset><p>x</p></fieldset></form>)"), {"5 LEGEND/FIELDSET"}},
-        {"<html><head></head><body><p>x</p></body></html>", {"5 TITLE/HEAD"}},
-        {"<html><head><title>a</title><title>b</title></head><body><p>x</p></body></html>", {"11 <TITLE/HEAD"}},
-        {"<html><body><p>x</p></body><head><title>T</title></head></html>", {"10 BODY/HTML"}},
+        {InBody("<ul></ul>"), {"2: Error 5 - The required element, <LI>, was not found between <UL> and </UL>."}},
+        {InBody("<table><caption>x</caption></table>"),
+         {"2: Error 5 - The required element, <TR>, was not found between <TABLE> and </TABLE>."}},
+        {InBody("<table><tr></tr></table>"), {"2: Error 13 - Content is required between <TR> and </TR>."}},
+        {InBody(R"(<form action="a"><fieldset><p>x</p></fieldset></form>)"),
+         {"2: Error 5 - The required element, <LEGEND>, was not found between <FIELDSET> and </FIELDSET>."}},
+        {"<html><head></head><body><p>x</p></body></html>",
+         {"1: Error 5 - The required element, <TITLE>, was not found between <HEAD> and </HEAD>."}},
+        {"<html><head><title>a</title><title>b</title></head><body><p>x</p></body></html>",
+         {"1: Error 11 - The element, <TITLE, is only allowed once between <HEAD> and </HEAD>."}},
+        {"<html><body><p>x</p></body><head><title>T</title></head></html>",
+         {"1: Error 10 - The element, BODY, is not in the correct place between <HTML> and </HTML>."}},
         // A required end tag left out.
-        {"<html><head><title>T</title></head><body><table><tr><td>x", {"16 TABLE/TABLE"}},
+        {"<html><head><title>T</title></head><body><table><tr><td>x",
+         {"1: Error 16 - Begin tag, <TABLE> found, but required end tag, </TABLE> not found."}},
     };
     for (const auto& [page, expected] : cases) {
         SCOPED_TRACE(page);
-        EXPECT_EQ(walk.Run(page), expected);
+        EXPECT_EQ(vesk::test::Validate(RulesPath(), page), expected);
     }
 }
 

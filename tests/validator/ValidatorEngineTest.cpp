@@ -150,6 +150,26 @@ TEST(ValidatorEngine, AnErrorInATagOverSeveralLinesIsPlacedByItsComputedPosition
               (QStringList{"2: Error 7 - BORDER in <IMG> is not valid."}));
 }
 
+TEST(ValidatorEngine, ATabInATagCountsAsABlank)
+{
+    // Pages indented with tabs: a tab ends the name, separates attributes
+    // and stands before the first one exactly as a blank or a line break.
+    const struct {
+        const char* text;
+        QStringList entries;
+    } cases[] = {
+        {"<IMG\r\n\tsrc=\"a.png\"\r\n\talt=\"A\">", {kNone}},
+        {"<IMG\tsrc=\"a.png\"\talt=\"A\"\t>", {kNone}},
+        {"<P\talign=\"left\">x<B\t>y</B\t>", {kNone}},
+        {"<P\talign=\"up\">", {"1: Error 8 - The value, UP, is not valid for ALIGN."}},
+        {"<IMG src=\"a\"\talt=\"b\"\r\n\t\twidth=\"5%\">", {"2: Error 8 - The value, 5%, is not valid for WIDTH."}},
+        // Inside quotes a tab belongs to the value, as a blank does.
+        {"<P\talign=\"left\tx\">", {"1: Error 8 - The value, LEFT X, is not valid for ALIGN."}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Check("", c.text), c.entries) << c.text;
+}
+
 TEST(ValidatorEngine, NonAsciiTextCountsCharactersNotBytes)
 {
     // "é" and "€" are one character each; positions stay on their lines.
@@ -280,6 +300,51 @@ TEST(ValidatorEngine, ContentRulesAreThoseOfTheInnermostOpenElement)
     EXPECT_EQ(Validate(itself, "<TABLE>x</TABLE>"), QStringList{kNone});
 }
 
+TEST(ValidatorEngine, TextOutsideEveryElementAnswersToTheRulesOfTheEmptyName)
+{
+    // An end tag with no known element open (an unknown tag, or an empty
+    // stack) applies the content rules of the section with the empty name,
+    // over the text from the start of the document.
+    const std::string rules = "[]\nReqElem1=.+B\nReqElem2=,?<P\n";
+    const struct {
+        const char* text;
+        QStringList entries;
+    } cases[] = {
+        // "B" is found in "</BLINK": the ordered "?<P" (not found) comes before it.
+        {"</BLINK>",
+         {"1: Error 1 - Unknown Tag :BLINK.",
+          "1: Error 10 - The element, <P, is not in the correct place between <> and </>."}},
+        {"<P>one<P>two</FOO>",
+         {"1: Error 1 - Unknown Tag :FOO.", "1: Error 5 - The required element, <B>, was not found between <> and </>.",
+          "1: Error 11 - The element, <P, is only allowed once between <> and </>."}},
+        {"text <P>x</P> more</P>", {"1: Error 5 - The required element, <B>, was not found between <> and </>."}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Check(rules, c.text), c.entries) << c.text;
+}
+
+TEST(ValidatorEngine, AnElementKeepsTheContentRulesItOpenedWith)
+{
+    // Content rules are followed from the start tag on: the first TABLE is
+    // checked against the rule it opened with, though the file loses that
+    // rule while it is open; the second opens without it.
+    RulesFile rules(kBase);
+    std::string withoutRule = kBase;
+    withoutRule.erase(withoutRule.find("ReqElem1=.+TR\n"), 14);
+    RecordingResults r;
+    bool changed = false;
+    r.onAdd = [&](const QString&) {
+        if (!changed) {
+            rules.Write(withoutRule);
+            changed = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    };
+    EXPECT_EQ(Validate(rules, "<TABLE><BLINK>\r\n</TABLE>\r\n<TABLE></TABLE>", &r),
+              (QStringList{"1: Error 1 - Unknown Tag :BLINK.",
+                           "2: Error 5 - The required element, <TR>, was not found between <TABLE> and </TABLE>."}));
+}
+
 TEST(ValidatorEngine, Error6RequiredAttributeIsAPlainSubstringTest)
 {
     EXPECT_EQ(Check("", "<P>\r\n<IMG src=\"a.gif\">"),
@@ -392,6 +457,20 @@ TEST(ValidatorEngine, TextRunsAreCheckedAgainstTheSectionWithTheEmptyName)
 }
 
 // ---- end of document and the run ------------------------------------------------
+
+TEST(ValidatorEngine, CountlessMadeUpNamesLeaveTheOpenElementsIntact)
+{
+    // More distinct names than the engine keeps records for: the records of
+    // the open TABLE, TR and TD must outlive the forgetting.
+    std::string page = "<TABLE><TR><TD>\r\n";
+    for (int i = 0; i < 50500; ++i)
+        page += "<u" + std::to_string(i) + ">";
+    page += "\r\n</TD></TR></TABLE><TABLE>";
+    const QStringList entries = Check("", page);
+    ASSERT_EQ(entries.size(), 50501);
+    EXPECT_EQ(entries[50499], "2: Error 1 - Unknown Tag :U50499.");
+    EXPECT_EQ(entries[50500], "3: Error 16 - Begin tag, <TABLE> found, but required end tag, </TABLE> not found.");
+}
 
 TEST(ValidatorEngine, MissingRulesFileMakesEveryTagUnknown)
 {
