@@ -10,10 +10,9 @@
 #include "app/UnreadableSettings.h"
 #include "app/ToolEntries.h"
 #include "controls/TransparentButton.h"
+#include "platform/Autostart.h"
 #include "platform/FileNames.h"
-#include "platform/Launcher.h"
 #include "platform/ProgramFolder.h"
-#include "platform/Registry.h"
 #include "settings/FileLists.h"
 #include "settings/SettingsSections.h"
 #include "settings/WindowPlacement.h"
@@ -604,7 +603,7 @@ QString THTMLVeskMain::SessionEnding()
     QString command;
     RunCommand(*current_, [this, &command](TVeskMemoFile&) {
         const AutoCloseOptions options = ReadAutoClose();
-        QStringList documents;
+        QStringList arguments{QCoreApplication::applicationFilePath()};
         for (int i = 0; i < TabCount(); ++i) {
             TVeskMemoFile* editor = Editor(i);
             if (editor->CharCount() > 0 && options.saveChanges && editor->Modified()) {
@@ -617,12 +616,16 @@ QString THTMLVeskMain::SessionEnding()
                 }
             }
             if (!editor->FileName().isEmpty())
-                documents << editor->FileName();
+                arguments << editor->FileName();
         }
-        // Each path must come back as one argument, whatever quotes it holds.
-        command = StartCommandLine(QCoreApplication::applicationFilePath(), documents);
-        RegWriteValue(RegRoot::CurrentUser, QStringLiteral("\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"),
-                      QStringLiteral("HTMLVeskRunOnce"), command);
+        QStringList quoted;
+        for (const QString& a : arguments)
+            quoted << QuoteExecArgument(a);
+        command = quoted.join(QLatin1Char(' '));
+        // The next login starts the program once with these documents; the
+        // start removes the entry again.
+        if (!WriteSessionAutostart(arguments))
+            throw std::runtime_error("Unable to write to " + SessionAutostartPath().toStdString());
         WriteIni();
     });
     return command;

@@ -85,8 +85,9 @@ public:
     // Start-up steps after the window exists: settings, bars, command line.
     void Form1Show(const QStringList& arguments);
     // The desktop session is ending: offers to save each changed document,
-    // writes the settings and registers the program to start once at the
-    // next logon with the open documents. Returns the command registered.
+    // writes the settings and the autostart entry that starts the program
+    // once at the next login with the open documents. Returns the command
+    // registered, each word quoted as in the entry's Exec line.
     QString SessionEnding();
     // The closing sequence: the save prompt for every tab, then the settings.
     // False when the user cancelled (the window stays open).
@@ -133,6 +134,7 @@ public:
     QDate Today() const override { return today(); }
     void SetCommand(std::string_view name, TCommandHandler handler) override;
     void AddSaveStep(TSaveStep step) override { savePrompt_.Add(std::move(step)); }
+    bool SavePrompt(TVeskMemoFile& editor) override { return SavePrompt(&editor); }
     void WhenTabsChange(std::function<void()> f) override { tabsChange_.push_back(std::move(f)); }
     // The tool entry of type T, or null.
     template <class T>

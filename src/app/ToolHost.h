@@ -35,6 +35,9 @@ public:
     // was current when the command started, whatever happens meanwhile.
     virtual void SetCommand(std::string_view name, TCommandHandler handler) = 0;
     virtual void AddSaveStep(TSaveStep step) = 0;
+    // Runs the save prompt's automatic functions on `editor` (its tab is
+    // shown while asking); false when the user cancelled.
+    virtual bool SavePrompt(TVeskMemoFile& editor) = 0;
     // Called before the active tab changes or a tab is created.
     virtual void WhenTabsChange(std::function<void()> f) = 0;
 };

@@ -1,6 +1,7 @@
 // Entry point of HTML Vesk: one instance per user and display, then the main window.
 #include "app/MainWindow.h"
 #include "platform/CommandLine.h"
+#include "platform/Autostart.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
 #include "spell/CommandLineSpell.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QSessionManager>
 
 #include <cstring>
@@ -77,6 +79,9 @@ int main(int argc, char** argv)
     int qtArgc = sorted.QtArgumentCount();
     QApplication app(qtArgc, sorted.qtArguments.data());
     QApplication::setApplicationName(QStringLiteral("HTML Vesk"));
+    // The installed desktop entry and icon (hicolor theme) name the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("htmlvesk"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("htmlvesk")));
 
     // A second start hands its first document to the running instance and
     // ends here, before any window exists.
@@ -85,6 +90,8 @@ int main(int argc, char** argv)
         return *exitCode;
 
     vesk::ProgramFolder();  // chooses and seeds the program folder once, at start
+    // The entry left at the last session's end has done its work.
+    vesk::RemoveSessionAutostart();
 
     vesk::THTMLVeskMain window;
     instance.SetCopyDataHandler([&window](vesk::SingleInstance*, int identifier, const QString& text) {

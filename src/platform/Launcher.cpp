@@ -222,14 +222,6 @@ QString JoinCommandLine(const QStringList& words)
     return quoted.join(QLatin1Char(' '));
 }
 
-QString StartCommandLine(const QString& program, const QStringList& documents)
-{
-    QString line = JoinCommandLine({program});
-    for (const QString& d : documents)
-        line += QLatin1Char(' ') + DoubleQuoted(d);
-    return line;
-}
-
 int RunCommandLine(const QString& commandLine, const std::optional<QString>& document,
                    DocumentArgument mode)
 {

@@ -38,13 +38,6 @@ std::optional<QStringList> SplitCommandLine(const QString& commandLine);
 // The inverse of SplitCommandLine: words that need it are double-quoted.
 QString JoinCommandLine(const QStringList& words);
 
-// The command line that starts `program` with `documents` (the session-end
-// entry that reopens them at the next logon): the program as
-// JoinCommandLine writes it, then a blank and each document in double
-// quotes, with " \ $ and ` escaped inside, so that SplitCommandLine reads
-// back exactly {program, documents…}, whatever the names hold.
-QString StartCommandLine(const QString& program, const QStringList& documents);
-
 // Splits commandLine, places the document (when given) as `mode` says, then
 // starts word 0 (searched in PATH when it has no "/") as a detached process:
 // its own session, default signal mask and handlers, none of our file

@@ -68,9 +68,11 @@ QString ChooseFolder()
 QString ShippedDataFolder()
 {
     const QString exeDir = ExecutableFolder();
+    // An installed program takes the data installed with it, even on a
+    // machine that still holds the source tree it was built from.
     const QStringList candidates{
-        QStringLiteral(VESK_SOURCE_DATA_DIR),
         exeDir + QStringLiteral("/../" VESK_INSTALL_DATA_SUBDIR),
+        QStringLiteral(VESK_SOURCE_DATA_DIR),
     };
     for (const QString& c : candidates) {
         if (QFileInfo(c).isDir())

@@ -23,9 +23,9 @@ QString ProgramFolder();
 QString ProgramFile(const QString& name);
 std::string ProgramFileStd(const QString& name);
 
-// The folder of shipped data to seed from: the source tree's data/ for a
-// build tree, <prefix>/share/htmlvesk for an installed program. Empty when
-// neither exists.
+// The folder of shipped data to seed from: <prefix>/share/htmlvesk for an
+// installed program (found from the executable's own folder, <prefix>/bin),
+// otherwise the source tree's data/ for a build tree. Empty when neither exists.
 QString ShippedDataFolder();
 
 // Copies every file and sub-folder of `from` that `to` lacks into `to`,

@@ -4,6 +4,7 @@
 
 #include "controls/Placed.h"
 #include "controls/SlideBar.h"
+#include "platform/HelpTopics.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -221,7 +222,7 @@ void TForm3::BuildControls()
     auto* help = new QPushButton(QStringLiteral("&Help"), this);
     help->setObjectName(QStringLiteral("Button3"));
     help->setGeometry(382, 344, 90, 26);
-    connect(help, &QPushButton::clicked, this, [this]() { if (OnHelp) OnHelp(43); });
+    connect(help, &QPushButton::clicked, this, [this]() { if (OnHelp) OnHelp(kHelpColorProducer); });
 }
 
 void TForm3::showEvent(QShowEvent* e)

@@ -7,6 +7,7 @@
 // when the selection offers one.
 #pragma once
 
+#include "platform/HelpWindow.h"
 #include "tools/ColorCodes.h"
 
 #include <QDialog>
@@ -60,10 +61,11 @@ public:
     // Which page colour the controls edit.
     TPageColor PageTarget() const;
 
-    // Results for the wizard's modes, and the help button (topic 43).
+    // Results for the wizard's modes, and the help button (topic 43, the
+    // program's help window unless replaced).
     std::function<void(const QString& rrggbb)> OnFontColor;
     std::function<void(const TPageColors& colors)> OnBodyColors;
-    std::function<void(int topic)> OnHelp;
+    std::function<void(int topic)> OnHelp = ShowHelpTopic;
 
 protected:
     void showEvent(QShowEvent* e) override;

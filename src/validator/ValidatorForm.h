@@ -14,11 +14,12 @@
 //
 // Wiring in the main window:
 //   form8->CurrentEditor = [this] { return CurrentEditor(); };  // double-click target
-//   form8->OnHelp = [](int topic) { … };                         // "&Help", topic 45
 //   ValidBtnClick / runValidator:  form8->Validate(editor);
 //   on a tab change:                form8->close();
 #pragma once
 
+#include "platform/HelpTopics.h"
+#include "platform/HelpWindow.h"
 #include "settings/Settings.h"
 #include "validator/ValidatorEngine.h"
 
@@ -74,10 +75,11 @@ public:
     // The editor a double click acts on (the main window's current editor);
     // unset, the editor of the last run.
     std::function<TVeskMemoFile*()> CurrentEditor;
-    // Shows a help topic; "&Help" asks for topic 45.
-    std::function<void(int topic)> OnHelp;
+    // Shows a help topic; "&Help" asks for topic 45 (the program's help
+    // window unless replaced).
+    std::function<void(int topic)> OnHelp = ShowHelpTopic;
 
-    static constexpr int kHelpTopic = 45;
+    static constexpr int kHelpTopic = kHelpValidator;
     // The size of a first opening, and the smallest the window can be made.
     static constexpr QSize kDefaultSize{520, 260};
     static constexpr QSize kMinimumSize{260, 140};

@@ -11,10 +11,12 @@
 #include "controls/ShadoButton.h"
 #include "tools/ColorProducer.h"
 #include "validator/ValidatorForm.h"
+#include "platform/Autostart.h"
 #include "platform/Registry.h"
 #include "settings/FileLists.h"
 #include "settings/SettingsSections.h"
 #include "settings/WindowPlacement.h"
+#include "support/FakeXdg.h"
 #include "support/TempDir.h"
 
 #include <QAction>
@@ -279,6 +281,7 @@ namespace {
 
 TEST(MainWindow, SessionEndSavesWhatTheUserKeepsAndRegistersTheDocumentsForTheNextLogon)
 {
+    test::FakeXdg xdg;  // the autostart entry goes to a private folder
     Fixture f;
     test::TempDir dir;
     const QString named = dir.file("named page.htm");
@@ -297,9 +300,7 @@ TEST(MainWindow, SessionEndSavesWhatTheUserKeepsAndRegistersTheDocumentsForTheNe
     EXPECT_EQ(ReadFileBytes(named), "new old");
     EXPECT_EQ(ReadFileBytes(dir.file("draft.htm")), "draft");
     EXPECT_TRUE(command.endsWith(" \"" + named + "\" \"" + dir.file("draft.htm") + "\""));
-    EXPECT_EQ(RegReadValue(RegRoot::CurrentUser, "\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-                           "HTMLVeskRunOnce"),
-              std::optional<QString>(command));
+    EXPECT_TRUE(ReadFileBytes(SessionAutostartPath()).contains("\nExec=" + command.toUtf8() + "\n"));
     EXPECT_TRUE(ReadPlacement().has_value());
 }
 

@@ -23,6 +23,7 @@ protected:
         env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_RUNTIME_DIR", runtime.path());
         env.insert("HTMLVESK_HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", config.path());  // the autostart folder
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("DISPLAY", ":vesk-test");
         env.remove("WAYLAND_DISPLAY");
@@ -60,7 +61,7 @@ protected:
         return false;
     }
 
-    vesk::test::TempDir runtime, home, work;
+    vesk::test::TempDir runtime, home, work, config;
     QProcessEnvironment env;
     std::vector<QProcess*> started;
 };
@@ -121,4 +122,23 @@ TEST_F(ProgramStartup, AStartAfterTheFirstInstanceDiedBecomesTheNewFirst)
     ASSERT_TRUE(later->waitForFinished(kWaitMs));
     EXPECT_EQ(later->exitCode(), 0);
     EXPECT_EQ(next->state(), QProcess::Running);
+}
+
+TEST_F(ProgramStartup, TheFirstStartRemovesTheSessionEntryASecondStartLeavesIt)
+{
+    const QString entry = config.file("autostart/htmlvesk-session.desktop");
+    ASSERT_TRUE(QDir().mkpath(config.file("autostart")));
+    ASSERT_TRUE(vesk::test::WriteFileBytes(entry, "[Desktop Entry]\nType=Application\nExec=htmlvesk\n"));
+    QProcess* first = Start({});
+    ASSERT_TRUE(first->waitForStarted(kWaitMs));
+    ASSERT_TRUE(WaitForListener()) << first->readAllStandardError().toStdString();
+    for (int waited = 0; waited < kWaitMs && QFileInfo::exists(entry); waited += 50)
+        QTest::qWait(50);
+    EXPECT_FALSE(QFileInfo::exists(entry));
+
+    // A second start only hands over: the entry of a session ending meanwhile stays.
+    ASSERT_TRUE(vesk::test::WriteFileBytes(entry, "[Desktop Entry]\nType=Application\nExec=htmlvesk\n"));
+    QProcess* second = Start({});
+    ASSERT_TRUE(second->waitForFinished(kWaitMs));
+    EXPECT_TRUE(QFileInfo::exists(entry));
 }

@@ -128,12 +128,6 @@ TEST(SplitCommandLine, WordsQuotesAndEscapes)
 
     const QStringList odd{"plain", "", "two words", "q\"uote", "back\\slash", "$dollar `tick`", "it's"};
     EXPECT_EQ(SplitCommandLine(JoinCommandLine(odd)), odd);
-    // The session-end command: each document comes back as one argument.
-    const QStringList documents{"/a/say \"hi\".htm", "/a/ends in \\", "/a/'q' $x `y`.htm", "/a/plain.htm"};
-    const std::optional<QStringList> words = SplitCommandLine(StartCommandLine("/opt/HTML Vesk/htmlvesk", documents));
-    ASSERT_TRUE(words);
-    EXPECT_EQ(*words, QStringList{"/opt/HTML Vesk/htmlvesk"} + documents);
-    EXPECT_EQ(StartCommandLine("/bin/htmlvesk", {"/a/b.htm"}), "/bin/htmlvesk \"/a/b.htm\"");
 }
 
 TEST_F(Launcher, FailuresMapToTheirNumbers)
