@@ -104,8 +104,17 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) { PageControlChange(index); });
     pages_->installEventFilter(this);  // the "+" button follows the tab area's size
     // Paste follows what the clipboard holds, even while the editor is idle.
-    if (QClipboard* clipboard = QGuiApplication::clipboard())
-        connect(clipboard, &QClipboard::dataChanged, this, [this]() { RichEditSelChange(); });
+    // Asking the clipboard is a round trip to the display server, so it is
+    // asked when the clipboard changes, not on every caret move.
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        auto clipboardChanged = [this, clipboard]() {
+            const QMimeData* data = clipboard->mimeData();
+            clipboardHasText_ = data && data->hasText();
+            RichEditSelChange();
+        };
+        connect(clipboard, &QClipboard::dataChanged, this, clipboardChanged);
+        clipboardChanged();
+    }
 
     // The keys Linux editors use between tabs.
     const std::pair<QKeySequence, int> tabKeys[] = {
@@ -229,8 +238,7 @@ void THTMLVeskMain::RichEditSelChange()
     facts.clipperHasItems = clipper_->List().Count() > 0;
     facts.canUndo = current_->CanUndo();
     facts.canRedo = current_->CanRedo();
-    const QMimeData* clip = QGuiApplication::clipboard() ? QGuiApplication::clipboard()->mimeData() : nullptr;
-    facts.clipboardHasText = clip && clip->hasText();
+    facts.clipboardHasText = clipboardHasText_;
     commands_->Update(facts);
     clipper_->CutButton()->setEnabled(facts.hasSelection);
     clipper_->CopyButton()->setEnabled(facts.hasSelection);

@@ -191,6 +191,7 @@ private:
     std::vector<std::unique_ptr<TToolEntry>> entries_;
     std::vector<std::function<void()>> tabsChange_;
     int commandDepth_ = 0;
+    bool clipboardHasText_ = false;
     QStringList handedOver_;
 };
 
