@@ -186,6 +186,8 @@ public:
     // Formats every paragraph still waiting, at most `budgetMs` long (0: all).
     // Returns true when work is left.
     bool FormatSome(int budgetMs);
+    // True while some paragraph still waits to be laid out.
+    bool FormattingPending() const { return pendingFormatFrom_ < ParagraphCount(); }
 
     // ---- events ------------------------------------------------------------
     // The caret moved, or the selection around it grew or shrank.
