@@ -120,7 +120,9 @@ void Key(QWidget* target, int key, const QString& text = {})
 
 // ---- memory ------------------------------------------------------------------
 
-// Runs in the child: prints "empty peak settled file" in bytes.
+// Runs in the child: prints the empty window's, the peak and the settled
+// resident sizes and the file's size in bytes, and the display lines per
+// paragraph.
 int MeasureMemory(int megabytes)
 {
     const QString path = PageFile(megabytes, false);
@@ -131,8 +133,8 @@ int MeasureMemory(int megabytes)
     w.Settle();
     const std::int64_t settled = ResidentBytes();
     const std::int64_t peak = PeakResidentBytes();
-    std::printf("%lld %lld %lld %lld\n", (long long)empty, (long long)peak, (long long)settled,
-                (long long)QFileInfo(path).size());
+    std::printf("%lld %lld %lld %lld %f\n", (long long)empty, (long long)peak, (long long)settled,
+                (long long)QFileInfo(path).size(), double(w.Editor().LineCount()) / w.Editor().ParagraphCount());
     return 0;
 }
 
@@ -140,7 +142,7 @@ void BM_MemoryAfterOpening(benchmark::State& state)
 {
     const int megabytes = int(state.range(0));
     PageFile(megabytes, false);  // generated outside the measurement
-    double empty = 0, peak = 0, settled = 0, file = 1;
+    double empty = 0, peak = 0, settled = 0, file = 1, linesPerParagraph = 0;
     for (auto _ : state) {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -149,7 +151,7 @@ void BM_MemoryAfterOpening(benchmark::State& state)
         child.start(QCoreApplication::applicationFilePath(), {});
         child.waitForFinished(-1);
         std::istringstream out(child.readAllStandardOutput().toStdString());
-        if (!(out >> empty >> peak >> settled >> file)) {
+        if (!(out >> empty >> peak >> settled >> file >> linesPerParagraph)) {
             state.SkipWithError("the measuring child failed");
             return;
         }
@@ -159,6 +161,7 @@ void BM_MemoryAfterOpening(benchmark::State& state)
     state.counters["peak_x_file"] = (peak - empty) / file;
     state.counters["settled_x_file"] = (settled - empty) / file;
     state.counters["settled_MiB"] = (settled - empty) / kMiB;
+    state.counters["lines_per_paragraph"] = linesPerParagraph;
 }
 BENCHMARK(BM_MemoryAfterOpening)->Arg(10)->Arg(100)->Iterations(1)->Unit(benchmark::kSecond);
 

@@ -1,6 +1,7 @@
 // The text store: addressing, reading, the replace-a-range primitive, navigators.
 #include "editor/VeskMemoStore.h"
 
+#include "editor/PositionMove.h"
 #include "editor/StoreText.h"
 #include "editor/VeskNavigator.h"
 
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <tuple>
 
 namespace vesk {
 
@@ -337,25 +339,11 @@ std::pair<std::int32_t, std::int32_t> TVeskMemoStore::SnapRange(std::int32_t fro
 
 std::optional<TTextChange> TVeskMemoStore::ReplaceRange(std::int32_t from, std::int32_t to, std::string_view text)
 {
-    from = std::clamp(from, 0, charCount_);
-    to = std::clamp(to, 0, charCount_);
-    if (to < from)
-        std::swap(from, to);
-
-    // Locate both ends; a bound inside a break moves off it.
-    std::int32_t pA = ParagraphOfOffset(from);
-    std::int32_t posA = from - starts_[std::size_t(pA)];
-    if (posA == paragraphs_[pA].length + 1) {
-        --from;
-        --posA;
-    }
-    std::int32_t pB = ParagraphOfOffset(to);
-    std::int32_t posB = to - starts_[std::size_t(pB)];
-    if (posB == paragraphs_[pB].length + 1) {
-        ++to;
-        ++pB;
-        posB = 0;
-    }
+    std::tie(from, to) = SnapRange(from, to);
+    const std::int32_t pA = ParagraphOfOffset(from);
+    const std::int32_t posA = from - starts_[std::size_t(pA)];
+    const std::int32_t pB = ParagraphOfOffset(to);
+    const std::int32_t posB = to - starts_[std::size_t(pB)];
 
     const std::vector<Piece> pieces = SplitInsertedText(text);
     std::int64_t insertedChars = 0;
@@ -405,7 +393,6 @@ std::optional<TTextChange> TVeskMemoStore::ReplaceRange(std::int32_t from, std::
         const std::string& piece = pieces.front().bytes;
         const std::int32_t removedMarks = store::MarksBetween(par.Data(), headBytes, tailStart);
         const std::int32_t newSize = std::int32_t(firstSize);
-        const std::int32_t byteDelta = newSize - par.bytes;
         if (newSize <= par.capacity && newSize >= par.capacity - newSize / 4) {
             std::memmove(par.Data() + headBytes + piece.size(), par.Data() + tailStart, std::size_t(tailBytes));
         } else {
@@ -424,17 +411,10 @@ std::optional<TTextChange> TVeskMemoStore::ReplaceRange(std::int32_t from, std::
         // Line records follow the bytes: those after the edit shift, those
         // inside it collapse onto its start.
         if (par.lines.Count() > 0) {
-            const std::int32_t insertedEnd = headBytes + std::int32_t(piece.size());
-            auto moved = [&](std::int32_t b) {
-                if (b <= headBytes)
-                    return b;
-                if (b >= tailStart)
-                    return b + byteDelta;
-                return insertedEnd;
-            };
+            const auto inserted = std::int32_t(piece.size());
             for (TLineRecord& l : par.lines) {
-                l.start = moved(l.start);
-                l.end = moved(l.end);
+                l.start = MovedPosition(l.start, headBytes, tailStart, inserted, TInsertGravity::Stay);
+                l.end = MovedPosition(l.end, headBytes, tailStart, inserted, TInsertGravity::Stay);
             }
             par.lines[par.lines.Count() - 1].end = par.bytes;
         }
@@ -520,10 +500,7 @@ std::optional<TTextChange> TVeskMemoStore::ReplaceRange(std::int32_t from, std::
         PropagateStartStyle(pA + change.newParagraphs);
 
     for (TVeskNavigator* n : navigators_) {
-        if (n->offset_ >= to)
-            n->offset_ += delta;
-        else if (n->offset_ >= from)
-            n->offset_ = from;
+        n->offset_ = MovedPosition(n->offset_, from, to, change.newLength, TInsertGravity::Follow);
         if (n->offset_ >= from || n->paragraph_ < 0 || n->paragraph_ >= pA)
             n->Forget();
     }
