@@ -363,14 +363,14 @@ THighlightState THighlightEngine::ParseParagraph(std::int32_t i, const THighligh
     }
 
     std::string bytes;
-    bytes.reserve(utf8.size() + kept.size() * std::size_t(kMarkSize));
+    bytes.reserve(utf8.size() + kept.size() * 3);
     std::size_t copied = 0;
     for (const PendingMark& m : kept) {
         const auto at = std::size_t(byteOf[std::size_t(std::min<std::int64_t>(m.position, std::int64_t(text.size())))]);
         bytes.append(utf8, copied, at - copied);
         copied = at;
-        bytes += kMarkByte;
-        bytes.append(reinterpret_cast<const char*>(&m.state), sizeof m.state);
+        char mark[kMaxMarkSize];
+        bytes.append(mark, std::size_t(WriteMark(mark, store_.InternState(m.state))));
     }
     bytes.append(utf8, copied, std::string::npos);
 
@@ -385,10 +385,10 @@ THighlightState THighlightEngine::ParseParagraph(std::int32_t i, const THighligh
 THighlightState THighlightEngine::EndStateOf(std::int32_t i) const
 {
     const TParRecord& par = store_.Paragraph(i);
-    THighlightState st = store_.ParagraphStartState(i);
     if (par.markCount == 0)
-        return st;
+        return store_.ParagraphStartState(i);
     // Text never holds the mark byte, so memchr finds mark starts directly.
+    TStateId last = par.startState;
     const char* data = par.Data();
     const char* endPtr = data + par.bytes;
     for (const char* p = data; p < endPtr;) {
@@ -396,10 +396,10 @@ THighlightState THighlightEngine::EndStateOf(std::int32_t i) const
         if (!hit)
             break;
         const char* mark = static_cast<const char*>(hit);
-        std::memcpy(&st, mark + 1, sizeof st);
-        p = mark + kMarkSize;
+        last = MarkState(mark);
+        p = mark + MarkSize(mark);
     }
-    return st;
+    return store_.State(last);
 }
 
 void THighlightEngine::EnsureParsed(std::int32_t last)
@@ -515,21 +515,11 @@ THighlightState THighlightEngine::StateAt(std::int32_t offset)
     const std::int32_t pos = offset - store_.ParagraphStart(p);
     if (pos >= par.length)
         return EndStateOf(p);
-    THighlightState st = store_.ParagraphStartState(p);
-    const char* data = par.Data();
-    std::int32_t chars = 0;
-    for (std::int32_t bi = 0; bi < par.bytes;) {
-        if (data[bi] == kMarkByte) {
-            std::memcpy(&st, data + bi + 1, sizeof st);
-            bi += kMarkSize;
-            continue;
-        }
-        if (chars == pos)
-            break;
-        ++chars;
-        bi += Utf8SequenceLength(static_cast<unsigned char>(data[bi]));
-    }
-    return st;
+    // The marks standing in front of the character apply to it.
+    TVeskNavigator nav(&store_, false);
+    nav.SetOffset(offset);
+    nav.SkipMarks();
+    return nav.State();
 }
 
 std::optional<THighlightEngine::TContextSpan> THighlightEngine::ContextAt(std::int32_t offset)

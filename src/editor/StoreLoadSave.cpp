@@ -244,6 +244,8 @@ void TVeskMemoStore::LoadFromStream(QIODevice& device)
 
     auto clearAll = [this]() {
         paragraphs_.SetCount(0);
+        lines_.Clear();
+        states_.Clear();
         starts_.clear();
         firstLines_.clear();
         charCount_ = 0;

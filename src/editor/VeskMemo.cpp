@@ -287,11 +287,10 @@ QPoint TVeskMemo::CaretPosition() const
     self->EnsureFormatted(caret.ParagraphIndex());
     const std::int32_t p = caret.ParagraphIndex();
     const std::int32_t line = caret.LineIndex();
-    const TLineRecord rec = Paragraph(p).Line(line);
     const int x = XOfColumn(*this, p, line, caret.Column(), Measurer(), layout_)
         + VirtualSpaces() * Measurer().SpaceWidth();
     const int y = (caret.DisplayLine() - TopLine()) * LineHeightPixels();
-    return {LineX(p, rec) + x, y};
+    return {LineX(StoredLine(Paragraph(p), line).width) + x, y};
 }
 
 std::int32_t TVeskMemo::OffsetAt(const QPoint& point)
@@ -304,8 +303,8 @@ std::int32_t TVeskMemo::OffsetAt(const QPoint& point)
     TVeskNavigator nav(this, false);
     nav.GotoLine(line);
     const std::int32_t p = nav.ParagraphIndex();
-    const TLineRecord rec = Paragraph(p).Line(nav.LineIndex());
-    const std::int32_t column = ColumnOfX(*this, p, nav.LineIndex(), point.x() - LineX(p, rec), Measurer(), layout_);
+    const int lineX = LineX(StoredLine(Paragraph(p), nav.LineIndex()).width);
+    const std::int32_t column = ColumnOfX(*this, p, nav.LineIndex(), point.x() - lineX, Measurer(), layout_);
     return nav.Offset() + column;
 }
 

@@ -114,7 +114,10 @@ private:
     // Paints one display line with its left edge at x = left (before
     // alignment); `screen` adds the background and the selection.
     void PaintLine(QPainter& p, std::int32_t line, int y, int left, int available, bool screen);
-    int LineX(std::int32_t paragraph, const TLineRecord& line) const;
+    // Draws a line's runs with their fonts and colours, its left edge at x0.
+    void DrawRuns(QPainter& p, const TParRecord& par, const TLineRuns& runs, int x0, int y, double wordSpacing);
+    // Where a line of this width starts, after alignment and horizontal scrolling.
+    int LineX(int lineWidth) const;
     void SelectWordAt(std::int32_t offset);
     // Repaints display lines first … last (last < 0: to the bottom of the view).
     void UpdateLines(std::int32_t first, std::int32_t last);

@@ -77,7 +77,7 @@ TEST(Gutter, AWrappedParagraphGetsSeveralNumbers)
     EXPECT_EQ(p.gutter->BookmarkAt(last), 1);
     EXPECT_EQ(p.gutter->BookmarkOffset(1), 202);
     p.gutter->ToggleBookmark(1, 2);  // the wrapped paragraph's second line
-    EXPECT_EQ(p.gutter->BookmarkOffset(2), p.memo->ParagraphStart(0) + (p.memo->Paragraph(0).Line(1).start));
+    EXPECT_EQ(p.gutter->BookmarkOffset(2), p.memo->ParagraphStart(0) + (p.memo->Line(0, 1).start));
 }
 
 TEST(Gutter, PaintsNumbersAndImagesAndFollowsScrolling)

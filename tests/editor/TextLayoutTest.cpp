@@ -200,7 +200,7 @@ TEST_F(TextLayoutTest, AnEmptyParagraphIsOneEmptyLine)
     MarkAt(store, 0, Context(0x81, 7));
     lines = FormatParagraph(store, 0, measurer, Wrap(100));
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].end, kMarkSize);
+    EXPECT_EQ(lines[0].end, MarkSizeFor(store.InternState(Context(0x81, 7))));
     EXPECT_EQ(lines[0].width, 0);
 }
 
@@ -310,8 +310,9 @@ TEST_F(TextLayoutTest, MarksTakeNoRoomAndAMarkAtABreakStartsTheNextLine)
     // Line 1 starts at the mark, whose state is not yet in force there.
     const char* data = store.Paragraph(0).Data();
     EXPECT_EQ(lines[0].start, 0);
-    EXPECT_EQ(lines[0].end, 4 + kMarkSize);
-    EXPECT_EQ(lines[1].start, 4 + kMarkSize);
+    const int markSize = MarkSizeFor(store.InternState(second));
+    EXPECT_EQ(lines[0].end, 4 + markSize);
+    EXPECT_EQ(lines[1].start, 4 + markSize);
     EXPECT_EQ(data[lines[1].start], kMarkByte);
     EXPECT_TRUE(SameBytes(lines[0].state, THighlightState()));
     EXPECT_TRUE(SameBytes(lines[1].state, first));
@@ -391,7 +392,7 @@ std::int32_t VisibleChars(const char* data, std::int32_t from, std::int32_t to)
     for (std::int32_t bi = from; bi < to;) {
         const auto c = static_cast<unsigned char>(data[bi]);
         if (c == 5) {
-            bi += kMarkSize;
+            bi += MarkSize(data + bi);
             continue;
         }
         if ((c & 0xC0) != 0x80 && StyleBitOf(c) == 0)
@@ -402,13 +403,14 @@ std::int32_t VisibleChars(const char* data, std::int32_t from, std::int32_t to)
 }
 
 // The state of the last mark before byte `to`, or `start`.
-THighlightState StateBefore(const char* data, std::int32_t to, const THighlightState& start)
+THighlightState StateBefore(const TVeskMemoStore& store, const char* data, std::int32_t to,
+                            const THighlightState& start)
 {
     THighlightState s = start;
     for (std::int32_t bi = 0; bi < to;) {
         if (data[bi] == 5) {
-            std::memcpy(&s, data + bi + 1, sizeof s);
-            bi += kMarkSize;
+            s = store.State(MarkState(data + bi));
+            bi += MarkSize(data + bi);
         } else {
             ++bi;
         }
@@ -449,7 +451,7 @@ TEST_F(TextLayoutTest, LinesCoverTheBufferAndAgreeWithColumnPositions)
                     EXPECT_GT(VisibleChars(par.Data(), l.start, l.end), 0);
                 }
                 EXPECT_EQ(l.style, std::uint8_t(par.startStyle ^ store::CodeParity(par.Data(), 0, l.start)));
-                EXPECT_TRUE(SameBytes(l.state, StateBefore(par.Data(), l.start, THighlightState())));
+                EXPECT_TRUE(SameBytes(l.state, StateBefore(store, par.Data(), l.start, THighlightState())));
                 // A line whose last character is not blank fits the width (16 at least).
                 const std::string t = StripMarks(par.Data() + l.start, l.end - l.start);
                 const std::size_t last = t.find_last_not_of(kBold + kItalic + kAlt);
