@@ -133,6 +133,11 @@ int MeasureMemory(int megabytes)
     w.Settle();
     const std::int64_t settled = ResidentBytes();
     const std::int64_t peak = PeakResidentBytes();
+    if (qEnvironmentVariableIsSet("VESK_BENCH_DEBUG")) {
+        const auto& e = w.Editor();
+        const auto& par = e.Paragraph(e.ParagraphCount() / 2);
+        std::fprintf(stderr, "marks %d bytes %d cap %d states %zu\n", par.markCount, par.bytes, par.capacity, e.States().Count());
+    }
     std::printf("%lld %lld %lld %lld %f\n", (long long)empty, (long long)peak, (long long)settled,
                 (long long)QFileInfo(path).size(), double(w.Editor().LineCount()) / w.Editor().ParagraphCount());
     return 0;

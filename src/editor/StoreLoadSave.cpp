@@ -246,6 +246,7 @@ void TVeskMemoStore::LoadFromStream(QIODevice& device)
         paragraphs_.SetCount(0);
         lines_.Clear();
         states_.Clear();
+        damage_ = TLayoutDamage{};
         starts_.clear();
         firstLines_.clear();
         charCount_ = 0;

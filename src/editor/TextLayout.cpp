@@ -311,6 +311,16 @@ int TFontMeasurer::Width(std::string_view utf8, std::uint8_t style) const
 std::vector<TLineRecord> FormatParagraph(const TVeskMemoStore& store, std::int32_t i,
                                          const TTextMeasurer& measurer, const TLayoutOptions& options)
 {
+    TLineRecord first;
+    first.style = store.Paragraph(i).startStyle;
+    first.state = store.ParagraphStartState(i);
+    return FormatLinesFrom(store, i, first, measurer, options, nullptr);
+}
+
+std::vector<TLineRecord> FormatLinesFrom(const TVeskMemoStore& store, std::int32_t i, const TLineRecord& first,
+                                         const TTextMeasurer& measurer, const TLayoutOptions& options,
+                                         const std::function<bool(const TLineRecord&)>& stopAt)
+{
     const TParRecord& par = store.Paragraph(i);
     const char* data = par.Data();
     const std::int32_t size = data ? par.bytes : 0;
@@ -319,23 +329,25 @@ std::vector<TLineRecord> FormatParagraph(const TVeskMemoStore& store, std::int32
     const int width = std::max(options.width, measurer.LineHeight());
     const int tabWidth = TabWidthOf(measurer, options);
 
-    std::uint8_t style = par.startStyle;
-    THighlightState state = store.ParagraphStartState(i);
     const TStateTable& states = store.States();
+    std::uint8_t style = first.style;
+    THighlightState state = first.state;
     std::vector<TLineRecord> lines;
-    std::int32_t start = 0, chars = 0;
+    std::int32_t start = first.start, chars = first.chars;
     do {
-        const TLineEnd end =
-            FindLineEnd(states, data, start, size, style, state, measurer, width, tabWidth, options.wordWrap);
         TLineRecord line;
         line.start = start;
-        line.end = end.end;
         line.chars = chars;
+        line.style = style;
+        line.state = state;
+        if (!lines.empty() && stopAt && stopAt(line))
+            break;
+        const TLineEnd end =
+            FindLineEnd(states, data, start, size, style, state, measurer, width, tabWidth, options.wordWrap);
+        line.end = end.end;
         line.width = end.width;
         line.height = std::int16_t(measurer.LineHeight());
         line.ascent = std::int16_t(measurer.Ascent());
-        line.style = style;
-        line.state = state;
         lines.push_back(line);
         chars += Advance(states, data, start, end.end, style, state);
         start = end.end;

@@ -27,6 +27,7 @@
 #include <QFontMetrics>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -86,6 +87,14 @@ struct TLayoutOptions {
 // line start. Marks standing at a line break belong to the line after it.
 std::vector<TLineRecord> FormatParagraph(const TVeskMemoStore& store, std::int32_t i,
                                          const TTextMeasurer& measurer, const TLayoutOptions& options);
+
+// The same from a line start on: `first` gives its byte, the characters
+// before it, and the style and state in force there. Lays out lines up to
+// the paragraph's end, or up to the first line start after `first` for which
+// `stopAt` returns true (that line is not included).
+std::vector<TLineRecord> FormatLinesFrom(const TVeskMemoStore& store, std::int32_t i, const TLineRecord& first,
+                                         const TTextMeasurer& measurer, const TLayoutOptions& options,
+                                         const std::function<bool(const TLineRecord&)>& stopAt);
 
 // Pixel x (from the line's left edge, before alignment) of the character
 // position `column` (characters from the line start, 0 … line length) in

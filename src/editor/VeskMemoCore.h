@@ -173,6 +173,9 @@ public:
     // Formats paragraphs up to the one holding display line `line` (parsing first).
     void FormatUpTo(std::int32_t line) override;
     void EnsureFormatted(std::int32_t paragraph);
+    // Lays out again only the lines of a damaged paragraph that may differ
+    // (see TVeskMemoStore::TLayoutDamage).
+    void FormatDamagedLines(std::int32_t paragraph, const TLayoutOptions& options);
     // Formats every paragraph up to and including `paragraph`, so display
     // line numbers up to it are final.
     void FormatParagraphsThrough(std::int32_t paragraph);

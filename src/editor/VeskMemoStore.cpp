@@ -40,9 +40,7 @@ TParRecord& TParRecord::operator=(TParRecord&& other) noexcept
     startStopParsed = other.startStopParsed;
     keywordsParsed = other.keywordsParsed;
     ownLines = other.ownLines;
-    inArena = other.inArena;
     other.ownLines = false;
-    other.inArena = false;
     other.lineCount = 1;
     other.linesOrWidth = 0;
     return *this;
@@ -58,7 +56,6 @@ void TParRecord::FreeBuffer()
     std::free(buffer);
     buffer = nullptr;
     capacity = 0;
-    inArena = false;
 }
 
 std::int32_t TVeskMemoStore::SizedCapacity(std::int32_t n)
@@ -132,6 +129,20 @@ std::int32_t TVeskMemoStore::ByteOfPosition(const TParRecord& par, std::int32_t 
     std::int32_t bi = from;
     store::WalkChars(par.Data(), bi, par.bytes, position - chars);
     return bi;
+}
+
+void TVeskMemoStore::NoteDamage(std::int32_t i, std::int32_t from, std::int32_t tail)
+{
+    if (damage_.paragraph == i) {
+        damage_.from = std::min(damage_.from, from);
+        damage_.tail = std::min(damage_.tail, tail);
+        return;
+    }
+    // One paragraph at a time: another one that was waiting is laid out
+    // whole, and so is this one unless its lines were up to date.
+    damage_ = TLayoutDamage{};
+    if (paragraphs_[i].formatted)
+        damage_ = TLayoutDamage{i, from, tail};
 }
 
 void TVeskMemoStore::DropLines(TParRecord& par)
@@ -214,6 +225,7 @@ void TVeskMemoStore::ResetToEmpty()
     paragraphs_.SetCount(0);
     lines_.Clear();
     states_.Clear();
+    damage_ = TLayoutDamage{};
     TParRecord empty;
     empty.buffer = static_cast<char*>(std::malloc(16));
     if (!empty.buffer)
@@ -490,9 +502,10 @@ void TVeskMemoStore::ReplaceWithinParagraph(const TEditBounds& b, std::string_vi
     TParRecord& par = paragraphs_[b.pA];
     const std::int32_t tailBytes = par.bytes - b.tailStart;
     const std::int32_t removedMarks = store::MarksBetween(par.Data(), b.headBytes, b.tailStart);
+    NoteDamage(b.pA, b.headBytes, tailBytes);
     const auto inserted = std::int32_t(piece.size());
     const std::int32_t newSize = b.headBytes + inserted + tailBytes;
-    if (newSize <= par.capacity && newSize >= par.capacity - newSize / 4 && !par.inArena) {
+    if (newSize <= par.capacity && newSize >= par.capacity - newSize / 4) {
         std::memmove(par.Data() + b.headBytes + inserted, par.Data() + b.tailStart, std::size_t(tailBytes));
     } else {
         TParRecord fresh;
@@ -556,6 +569,11 @@ void TVeskMemoStore::ReplaceParagraphs(const TEditBounds& b, const std::vector<T
         made.front().startStyle = first.startStyle;
         made.front().startState = first.startState;
     }
+    // A paragraph waiting to be laid out again keeps its place in the list.
+    if (damage_.paragraph >= b.pA && damage_.paragraph <= b.pB)
+        damage_ = TLayoutDamage{};
+    else if (damage_.paragraph > b.pB)
+        damage_.paragraph += std::int32_t(made.size()) - (b.pB - b.pA + 1);
     std::int32_t oldLines = 0;
     for (std::int32_t i = b.pA; i <= b.pB; ++i) {
         oldLines += paragraphs_[i].LineCount();
@@ -605,6 +623,8 @@ void TVeskMemoStore::PropagateStartStyle(std::int32_t fromParagraph)
         if (par.ownLines)
             OwnLines(par)[0].style = style;
         par.formatted = false;
+        if (damage_.paragraph == i)
+            damage_ = TLayoutDamage{};  // every line may change now
         ForgetNavigatorsIn(i);
     }
 }
@@ -669,8 +689,56 @@ void TVeskMemoStore::SetParagraphLines(std::int32_t i, const TLineRecord* lines,
     }
     par.lineCount = count;
     par.formatted = true;
+    if (damage_.paragraph == i)
+        damage_ = TLayoutDamage{};
     if (before != count)
         LinesChanged(i, count - before);
+    ForgetNavigatorsIn(i);
+    ReclaimStates();
+}
+
+void TVeskMemoStore::ReplaceParagraphLines(std::int32_t i, std::int32_t first, std::int32_t count,
+                                           const TLineRecord* lines, std::int32_t newCount)
+{
+    TParRecord& par = paragraphs_[i];
+    const std::int32_t before = par.LineCount();
+    if (!par.ownLines || first < 0 || count < 0 || first + count > before || newCount <= 0)
+        throw EListError();
+    if (first == 0 && count == before) {
+        SetParagraphLines(i, lines, newCount);
+        return;
+    }
+    const std::int32_t total = before - count + newCount;
+    auto store = [this, lines](TStoredLine& to, std::int32_t k) {
+        to.start = lines[k].start;
+        to.end = lines[k].end;
+        to.chars = lines[k].chars;
+        to.width = lines[k].width;
+        to.style = lines[k].style;
+        to.state = states_.Intern(lines[k].state);
+    };
+    if (total == before) {
+        TStoredLine* stored = OwnLines(par);
+        for (std::int32_t k = 0; k < newCount; ++k)
+            store(stored[first + k], k);
+    } else {
+        const TStoredLine* old = OwnLines(par);
+        std::vector<TStoredLine> merged(old, old + first);
+        merged.resize(std::size_t(first + newCount));
+        for (std::int32_t k = 0; k < newCount; ++k)
+            store(merged[std::size_t(first + k)], k);
+        merged.insert(merged.end(), old + first + count, old + before);
+        par.linesOrWidth = lines_.Resize(par.linesOrWidth, before, total);
+        std::copy(merged.begin(), merged.end(), OwnLines(par));
+        par.lineCount = total;
+    }
+    if (first == 0)
+        par.startState = OwnLines(par)[0].state;
+    par.formatted = true;
+    if (damage_.paragraph == i)
+        damage_ = TLayoutDamage{};
+    if (total != before)
+        LinesChanged(i, total - before);
     ForgetNavigatorsIn(i);
     ReclaimStates();
 }
@@ -692,31 +760,62 @@ void TVeskMemoStore::SetParagraphStartState(std::int32_t i, const THighlightStat
     par.startState = id;
     if (par.ownLines)
         OwnLines(par)[0].state = id;
+    if (damage_.paragraph == i)
+        damage_ = TLayoutDamage{};  // every line may change now
     ForgetNavigatorsIn(i);
     ReclaimStates();
 }
 
 void TVeskMemoStore::ReplaceParagraphMarks(std::int32_t i, std::string_view bytes, std::int32_t markCount)
 {
+    const TParRecord& par = paragraphs_[i];
+    SpliceParagraphMarks(i, 0, par.bytes, 0, bytes, markCount - par.markCount);
+}
+
+void TVeskMemoStore::SpliceParagraphMarks(std::int32_t i, std::int32_t from, std::int32_t to, std::int32_t fromChar,
+                                          std::string_view bytes, std::int32_t markDelta)
+{
     TParRecord& par = paragraphs_[i];
-    const auto size = std::int32_t(bytes.size());
-    if (size > par.capacity || size < par.capacity - size / 4)
-        GrowBuffer(par, size);
-    if (size)
-        std::memcpy(par.Data(), bytes.data(), bytes.size());
+    const auto inserted = std::int32_t(bytes.size());
+    const std::int32_t tail = par.bytes - to;
+    // Marks decide fonts: the lines over the splice are laid out again.
+    NoteDamage(i, from, tail);
+    par.formatted = false;
+    const std::int32_t size = from + inserted + tail;
+    const std::int32_t delta = size - par.bytes;
+    // The part after the splice moves: left before the buffer shrinks,
+    // right once it has grown.
+    const bool resize = size > par.capacity || size < par.capacity - size / 4;
+    if (delta <= 0) {
+        std::memmove(par.Data() + from + inserted, par.Data() + to, std::size_t(tail));
+        if (resize)
+            GrowBuffer(par, size);
+    } else {
+        if (resize)
+            GrowBuffer(par, size);
+        std::memmove(par.Data() + from + inserted, par.Data() + to, std::size_t(tail));
+    }
+    if (inserted)
+        std::memcpy(par.Data() + from, bytes.data(), bytes.size());
     par.bytes = size;
-    par.markCount = markCount;
-    // Line records keep their character positions: each start goes to the
-    // same character in the new bytes (before the marks in front of it).
+    par.markCount += markDelta;
+    // Line records keep their character positions: those after the splice
+    // shift with the bytes, those inside it go to the same character in the
+    // new bytes (before the marks in front of it).
     if (par.ownLines) {
         TStoredLine* lines = OwnLines(par);
-        std::int32_t bi = 0, chars = 0;
+        std::int32_t bi = from, chars = fromChar;
         for (std::int32_t k = 0; k < par.lineCount; ++k) {
-            store::WalkChars(par.Data(), bi, size, lines[k].chars - chars);
-            chars = lines[k].chars;
-            lines[k].start = k == 0 ? 0 : bi;
+            TStoredLine& l = lines[k];
+            if (l.start >= to && l.start > from) {
+                l.start += delta;
+            } else if (l.start > from) {
+                store::WalkChars(par.Data(), bi, from + inserted, l.chars - chars);
+                chars = l.chars;
+                l.start = bi;
+            }
             if (k > 0)
-                lines[k - 1].end = lines[k].start;
+                lines[k - 1].end = l.start;
         }
         lines[par.lineCount - 1].end = size;
     }

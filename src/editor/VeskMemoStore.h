@@ -92,7 +92,7 @@ struct TLineRecord {
 // One paragraph, 40 bytes. The buffer belongs to the record; its line
 // records, when it has any, live in the store's line pool.
 struct TParRecord {
-    TParRecord() : formatted(false), startStopParsed(true), keywordsParsed(true), ownLines(false), inArena(false) {}
+    TParRecord() : formatted(false), startStopParsed(true), keywordsParsed(true), ownLines(false) {}
     TParRecord(TParRecord&& other) noexcept;
     TParRecord& operator=(TParRecord&& other) noexcept;
     ~TParRecord();
@@ -101,7 +101,6 @@ struct TParRecord {
     std::int32_t LineCount() const { return lineCount; }
     // True when byte index = position everywhere (no marks, ASCII only).
     bool Plain() const { return bytes == length; }
-    // Gives the buffer back (to the heap or to the load arena it came from).
     void FreeBuffer();
 
     char* buffer = nullptr;
@@ -122,7 +121,6 @@ struct TParRecord {
     bool startStopParsed : 1;
     bool keywordsParsed : 1;
     bool ownLines : 1;
-    bool inArena : 1;  // the buffer was carved from a load arena
 };
 
 using TPL = TDynArray2<TParRecord>;
@@ -260,9 +258,28 @@ public:
     int Progress() const { return progress_; }
 
     // ---- display lines (for the formatter) ------------------------------
-    // Installs the display lines of paragraph i (at least one; their chars
-    // are counted here) and marks it formatted.
+    // Installs the display lines of paragraph i (at least one; the
+    // characters before each are counted here) and marks it formatted.
     void SetParagraphLines(std::int32_t i, const TLineRecord* lines, std::int32_t count);
+    // Replaces lines [first, first + count) of paragraph i, which has line
+    // records of its own, by `newCount` others covering the same bytes (as
+    // the formatter makes them, characters before each included), and
+    // marks it formatted.
+    void ReplaceParagraphLines(std::int32_t i, std::int32_t first, std::int32_t count, const TLineRecord* lines,
+                               std::int32_t newCount);
+    // Where the bytes of one unformatted paragraph changed since it was last
+    // laid out: all but the first `from` and the last `tail` bytes. Its line
+    // records outside that stretch are still right (those after it shifted
+    // along), so laying it out again can start near the change and stop
+    // where the new lines meet the old ones. Any other unformatted paragraph
+    // is laid out whole.
+    struct TLayoutDamage {
+        std::int32_t paragraph = -1;
+        std::int32_t from = 0;
+        std::int32_t tail = 0;
+    };
+    const TLayoutDamage& Damage() const { return damage_; }
+    void DropDamage() { damage_ = TLayoutDamage{}; }
 
     // ---- highlighting states ----------------------------------------------
     // The state table behind the marks: State(MarkState(mark)) is a mark's
@@ -283,6 +300,11 @@ public:
     // character positions; navigators in the paragraph forget their byte
     // and line indexes.
     void ReplaceParagraphMarks(std::int32_t i, std::string_view bytes, std::int32_t markCount);
+    // The same for bytes [from, to) of paragraph i only (their first
+    // character is the paragraph's character `fromChar`): `bytes` holds
+    // those characters with other marks, `markDelta` more than before.
+    void SpliceParagraphMarks(std::int32_t i, std::int32_t from, std::int32_t to, std::int32_t fromChar,
+                              std::string_view bytes, std::int32_t markDelta);
     // Reclaims the states nothing refers to any more, when enough new ones
     // came since the last time (see TStateTable::SweepDue).
     void ReclaimStates();
@@ -335,6 +357,8 @@ private:
     void ReplaceWithinParagraph(const TEditBounds& b, std::string_view piece, std::int32_t pieceChars);
     void ReplaceParagraphs(const TEditBounds& b, const std::vector<TPiece>& pieces);
     void ResetToEmpty();
+    // Records that bytes of paragraph i changed (see TLayoutDamage).
+    void NoteDamage(std::int32_t i, std::int32_t from, std::int32_t tail);
     // The pool slice of a paragraph with ownLines.
     TStoredLine* OwnLines(const TParRecord& par) { return lines_.Lines(par.linesOrWidth); }
     const TStoredLine* OwnLines(const TParRecord& par) const { return lines_.Lines(par.linesOrWidth); }
@@ -353,6 +377,7 @@ private:
     TPL paragraphs_;
     TStateTable states_;
     TLinePool lines_;
+    TLayoutDamage damage_;
     std::vector<std::int32_t> starts_;      // ParagraphStart, parallel to paragraphs_
     // FirstLine, parallel to paragraphs_; exact for the first linesValid_
     // entries. Formatting changes line counts paragraph by paragraph, so the
