@@ -3,18 +3,39 @@
 // gutter numbers the first nine in document order.
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
+#include "editor/LineMarkerIndex.h"
 #include "editor/TextEncoding.h"
 
 #include <QAction>
 #include <QMenu>
 
-#include <cstring>
+#include <array>
 #include <string_view>
+#include <vector>
 
 namespace vesk {
 namespace {
 
-constexpr std::string_view kMarker = "<!>";
+constexpr std::string_view kMarker = kLineMarker;
+
+// An editor's markers, kept up to date from its changes by an object that
+// lives as long as the editor (found again by its name).
+class TMarkerKeeper : public QObject {
+public:
+    explicit TMarkerKeeper(TVeskMemoFile& editor) : QObject(&editor), index(editor)
+    {
+        setObjectName(QStringLiteral("LineMarkerIndex"));
+    }
+    TLineMarkerIndex index;
+};
+
+TLineMarkerIndex& MarkersOf(TVeskMemoFile& editor)
+{
+    QObject* keeper = editor.findChild<QObject*>(QStringLiteral("LineMarkerIndex"), Qt::FindDirectChildrenOnly);
+    if (!keeper)
+        keeper = new TMarkerKeeper(editor);
+    return static_cast<TMarkerKeeper*>(keeper)->index;
+}
 
 } // namespace
 
@@ -36,38 +57,42 @@ void THTMLVeskMain::OnPopup5()
     if (!current_ || !currentGutter_)
         return;
     TVeskMemoFile& editor = *current_;
+    TVeskGutter& gutter = *currentGutter_;
     const QList<QAction*> items = gutterMenu_->actions();
 
-    currentGutter_->update();
-    currentGutter_->ClearBookmarks();
-    // The markers in document order: scan the paragraphs' text for "<!>"
-    // (it has no letters, so case does not matter) and stop at the ninth.
-    // A scratch navigator finds each one's display line, so the caret, the
+    // The markers in document order, as far as the ninth; the caret, the
     // selection and the typing in progress are left alone.
+    const std::vector<std::int32_t>& markers = MarkersOf(editor).Markers();
+    const int count = int(markers.size());
+    std::array<std::int32_t, kMaxLineMarkers> lines{};
     TVeskNavigator probe(&editor, false);
-    int count = 0;
-    for (std::int32_t p = 0; p < editor.ParagraphCount() && count < kMaxLineMarkers; ++p) {
-        // The text is a subsequence of the buffer's bytes: a buffer without
-        // a "!" holds no marker, and most paragraphs are passed over by one
-        // memchr without copying their text.
-        const TParRecord& record = editor.Paragraph(p);
-        if (!std::memchr(record.Data(), '!', std::size_t(record.bytes)))
-            continue;
-        const std::optional<std::string> text = editor.ParagraphText(p);
-        if (!text)
-            break;
-        for (std::size_t at = text->find(kMarker); at != std::string::npos && count < kMaxLineMarkers;
-             at = text->find(kMarker, at + kMarker.size())) {
-            const std::int32_t after =
-                editor.ParagraphStart(p) + std::int32_t(CountUtf8Chars(std::string_view(*text).substr(0, at))) + 3;
-            items[count]->setText(QStringLiteral("Go to Line Marker &%1").arg(count + 1));
-            items[count]->setVisible(true);
-            markerOffsets_[std::size_t(count)] = after;
-            editor.FormatParagraphsThrough(p);
-            probe.SetOffset(after);
-            currentGutter_->ToggleBookmark(probe.DisplayLine(), count + 1);
-            ++count;
+    for (int k = 0; k < count; ++k) {
+        editor.FormatParagraphsThrough(editor.ParagraphOfOffset(markers[std::size_t(k)]));
+        probe.SetOffset(markers[std::size_t(k)]);
+        lines[std::size_t(k)] = probe.DisplayLine();
+        markerOffsets_[std::size_t(k)] = markers[std::size_t(k)];
+    }
+    // The gutter's numbers change only when a marker's line does.
+    bool same = true;
+    for (int n = 1; n <= kMaxLineMarkers && same; ++n) {
+        const std::int32_t at = gutter.BookmarkOffset(n);
+        if (n > count) {
+            same = at < 0;
+        } else if (at < 0) {
+            same = false;
+        } else {
+            probe.SetOffset(at);
+            same = probe.DisplayLine() == lines[std::size_t(n - 1)];
         }
+    }
+    if (!same) {
+        gutter.ClearBookmarks();
+        for (int k = 0; k < count; ++k)
+            gutter.ToggleBookmark(lines[std::size_t(k)], k + 1);
+    }
+    for (int k = 0; k < count; ++k) {
+        items[k]->setText(QStringLiteral("Go to Line Marker &%1").arg(k + 1));
+        items[k]->setVisible(true);
     }
     markerCount_ = count;
     if (count == 0)

@@ -288,7 +288,6 @@ void THTMLVeskMain::RichEditUpdate()
         if (QAction* a = Action(QString::fromLatin1(name)))
             a->setEnabled(hasLines);
     }
-    current_->viewport()->update();
     OnPopup5();
     RichEditSelChange();
 }

@@ -39,7 +39,10 @@ void TVeskMemo::paintEvent(QPaintEvent* e)
     const int height = LineHeightPixels();
     const int first = TopLine() + e->rect().top() / std::max(1, height);
     const int last = TopLine() + e->rect().bottom() / std::max(1, height);
+    const std::int32_t lines = LineCount();
     FormatUpTo(last);
+    if (LineCount() != lines)
+        Q_EMIT linesChanged(first, -1);  // laid out just now, to be shown
     int y = (first - TopLine()) * height;
     std::int32_t line = first;
     for (; line <= last && line < LineCount(); ++line, y += height)

@@ -41,6 +41,7 @@ public:
     // Removes bookmark n from display line `line` when it is there; else sets
     // it there (moving it from wherever it was) unless the line holds another
     // bookmark, which is left alone (false). True when something changed.
+    // Only the rows whose picture changes are repainted.
     virtual bool ToggleBookmark(std::int32_t line, int n);
     // The first bookmark on display line `line`, or kNoBookmark.
     std::uint16_t BookmarkAt(std::int32_t line) const;
@@ -56,6 +57,8 @@ protected:
 
 private:
     void Scrolled();
+    // Repaints the rows of display lines first … last (last −1: to the bottom).
+    void UpdateLines(int first, int last);
     // Vertical distance from the gutter's top to the editor's text area.
     int TextTop() const;
 

@@ -162,6 +162,7 @@ void TVeskMemo::Relayout()
     ScheduleBackgroundFormat();
     UpdateScrollBars();
     viewport()->update();
+    Q_EMIT linesChanged(0, -1);
 }
 
 void TVeskMemo::ScheduleBackgroundFormat()
@@ -174,9 +175,12 @@ void TVeskMemo::FormatSlice()
 {
     // Slices of about 25 ms keep the window responsive while a large file
     // is laid out; the scroll range grows as lines become known.
+    const std::int32_t lines = LineCount();
     const bool more = FormatSome(25);
     UpdateScrollBars();
     viewport()->update();
+    if (LineCount() != lines)
+        Q_EMIT linesChanged(0, -1);
     if (more)
         formatTimer_.start(0);
 }
@@ -341,21 +345,23 @@ void TVeskMemo::TextChangedAt(std::int32_t firstParagraph)
 {
     if (UpdateLock() > 0)
         return;
-    // Only the changed lines are repainted; when lines were added or
-    // removed, or the highlighting state carried past the edit changed,
-    // everything below them too.
-    const std::int32_t first = FirstLine(firstParagraph);
+    // Only the lines the edit laid out again are repainted; when lines were
+    // added or removed, or the highlighting state carried past the edit
+    // changed, everything below them too (and the gutter's numbers there).
+    const std::int32_t first = relaidFirst_ >= 0 ? relaidFirst_ : FirstLine(firstParagraph);
     const std::int32_t after = ParagraphOfOffset(SelStart()) + 1;
-    const bool shifted = LineCount() != lastLineCount_ || ParagraphCount() != lastParagraphCount_
-        || (after < ParagraphCount() && !Paragraph(after).startStopParsed);
+    const bool renumbered = LineCount() != lastLineCount_ || ParagraphCount() != lastParagraphCount_;
+    const bool shifted = renumbered || (after < ParagraphCount() && !Paragraph(after).startStopParsed);
     lastLineCount_ = LineCount();
     lastParagraphCount_ = ParagraphCount();
     if (shifted) {
         UpdateScrollBars();
         UpdateLines(first, -1);
+        if (renumbered)
+            Q_EMIT linesChanged(first, -1);
     } else {
         const std::int32_t p = ParagraphOfOffset(SelStart());
-        UpdateLines(first, FirstLine(p) + Paragraph(p).LineCount() - 1);
+        UpdateLines(first, relaidLast_ >= 0 ? relaidLast_ : FirstLine(p) + Paragraph(p).LineCount() - 1);
     }
     ScrollInView();
 }

@@ -81,6 +81,12 @@ public:
     // device pixels from `origin` (no selection, no background).
     void PaintTo(std::int32_t first, std::int32_t last, double pitch, QPointF origin, QPainter& painter);
 
+Q_SIGNALS:
+    // The numbering of display lines first … last (last −1: to the end)
+    // may have changed: a line count changed above or at them. The gutter
+    // repaints those rows.
+    void linesChanged(int first, int last);
+
 protected:
     // QAbstractScrollArea
     void paintEvent(QPaintEvent* e) override;

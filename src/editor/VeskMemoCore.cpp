@@ -164,8 +164,11 @@ bool TVeskMemoCore::ReplaceSelection(std::string_view text)
 
     // Edits format what they changed at once.
     pendingFormatFrom_ = std::min(pendingFormatFrom_, change->firstParagraph);
+    relaidFirst_ = relaidLast_ = -1;
+    trackRelaid_ = true;
     for (std::int32_t p = change->firstParagraph; p < change->firstParagraph + change->newParagraphs; ++p)
         EnsureFormatted(p);
+    trackRelaid_ = false;
     if (OnParse)
         OnParse(this, change->start, end);
     TextChangedAt(change->firstParagraph);
@@ -402,17 +405,25 @@ void TVeskMemoCore::EnsureFormatted(std::int32_t paragraph)
     // shown: the top line follows its text so the view does not jump.
     const std::int32_t before = Paragraph(paragraph).LineCount();
     const bool aboveTop = topLine_ > 0 && paragraph < ParagraphOfLine(topLine_);
+    std::pair<std::int32_t, std::int32_t> relaid;
     if (Damage().paragraph == paragraph && Paragraph(paragraph).ownLines) {
-        FormatDamagedLines(paragraph, options);
+        relaid = FormatDamagedLines(paragraph, options);
     } else {
         const std::vector<TLineRecord> lines = FormatParagraph(*this, paragraph, Measurer(), options);
         SetParagraphLines(paragraph, lines.data(), std::int32_t(lines.size()));
+        relaid = {0, std::int32_t(lines.size())};
+    }
+    if (trackRelaid_) {
+        const std::int32_t first = FirstLine(paragraph) + relaid.first;
+        relaidFirst_ = relaidFirst_ < 0 ? first : std::min(relaidFirst_, first);
+        relaidLast_ = std::max(relaidLast_, first + relaid.second - 1);
     }
     if (aboveTop)
         topLine_ = std::max(0, topLine_ + Paragraph(paragraph).LineCount() - before);
 }
 
-void TVeskMemoCore::FormatDamagedLines(std::int32_t paragraph, const TLayoutOptions& options)
+std::pair<std::int32_t, std::int32_t> TVeskMemoCore::FormatDamagedLines(std::int32_t paragraph,
+                                                                       const TLayoutOptions& options)
 {
     // Lines before the change stay; so do those after it once a new line
     // starts where an old one does, in the same style and state (the old
@@ -449,6 +460,7 @@ void TVeskMemoCore::FormatDamagedLines(std::int32_t paragraph, const TLayoutOpti
     const std::vector<TLineRecord> lines =
         FormatLinesFrom(*this, paragraph, Line(par, first), Measurer(), options, stopAt);
     ReplaceParagraphLines(paragraph, first, (met ? old : count) - first, lines.data(), std::int32_t(lines.size()));
+    return {first, std::int32_t(lines.size())};
 }
 
 void TVeskMemoCore::FormatAround(std::int32_t paragraph, std::int32_t before, std::int32_t after)

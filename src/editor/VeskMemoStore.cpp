@@ -218,6 +218,10 @@ TVeskMemoStore::~TVeskMemoStore()
     for (TVeskNavigator* n : navigators_)
         n->EditorDestroyed();
     navigators_.clear();
+    // So may listeners owned elsewhere.
+    for (TStoreListener* l : std::vector<TStoreListener*>(listeners_))
+        l->StoreDestroyed();
+    listeners_.clear();
 }
 
 void TVeskMemoStore::ResetToEmpty()

@@ -144,6 +144,8 @@ public:
     virtual void TextReplaced(const TTextChange& change) = 0;
     // After a load replaced the whole text.
     virtual void TextReset() = 0;
+    // The store is being destroyed while the listener is still registered.
+    virtual void StoreDestroyed() {}
 };
 
 class TVeskMemoStore {

@@ -6,9 +6,11 @@
 
 #include <QHBoxLayout>
 #include <QImage>
+#include <QPaintEvent>
 #include <QTest>
 
 #include <memory>
+#include <string>
 
 namespace vesk {
 namespace {
@@ -99,6 +101,50 @@ TEST(Gutter, PaintsNumbersAndImagesAndFollowsScrolling)
     p.memo->SetTopLine(10);
     QImage after = p.gutter->grab().toImage();
     EXPECT_NE(before, after);  // the numbers moved with the editor
+}
+
+// What was painted since the log was last cleared.
+struct PaintLog : QObject {
+    QRegion painted;
+    explicit PaintLog(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+};
+
+// A keystroke repaints the line it changed and nothing else; a new line
+// repaints from there down, in the editor and in the gutter alike.
+TEST(Gutter, AKeystrokeRepaintsOnlyWhatItChanged)
+{
+    Page p;
+    std::string text;
+    for (int i = 0; i < 30; ++i)
+        text += "line " + std::to_string(i) + "\r\n";
+    p.memo->SetTextBuf(text);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p.page));
+    p.memo->SetSelStart(p.memo->ParagraphStart(5) + 2);
+    QTest::qWait(20);
+    PaintLog view(p.memo->viewport()), gutter(p.gutter);
+    const int h = p.memo->LineHeightPixels();
+
+    p.memo->TypeText("x");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(view.painted.isEmpty());
+    EXPECT_GE(view.painted.boundingRect().top(), 5 * h);
+    EXPECT_LE(view.painted.boundingRect().bottom(), 6 * h);
+    EXPECT_TRUE(gutter.painted.isEmpty());
+
+    view.painted = gutter.painted = QRegion();
+    p.memo->Enter();
+    QCoreApplication::processEvents();
+    EXPECT_GE(view.painted.boundingRect().top(), 5 * h);
+    EXPECT_GE(view.painted.boundingRect().bottom(), p.memo->viewport()->height() - 1);
+    const int gutterTop = p.memo->viewport()->mapTo(&p.page, QPoint()).y() - p.gutter->mapTo(&p.page, QPoint()).y();
+    EXPECT_GE(gutter.painted.boundingRect().top(), gutterTop + 5 * h);
+    EXPECT_GE(gutter.painted.boundingRect().bottom(), p.gutter->height() - 1);
 }
 
 TEST(Gutter, ForgetsADestroyedEditor)
