@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -172,11 +173,27 @@ BENCHMARK(BM_MemoryAfterOpening)->Arg(10)->Arg(100)->Iterations(1)->Unit(benchma
 
 // ---- typing in a 10 MB page ----------------------------------------------------------
 
+// Counts the paint events a widget gets and the pixels they cover.
+struct PaintCounter : QObject {
+    std::int64_t events = 0, pixels = 0;
+    explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) {
+            ++events;
+            for (const QRect& r : static_cast<QPaintEvent*>(e)->region())
+                pixels += std::int64_t(r.width()) * r.height();
+        }
+        return false;
+    }
+};
+
 // One keystroke per iteration, typing "x" and taking it back with Backspace
 // by turns, each followed by the repaint it caused.
 void TypeKeys(benchmark::State& state, Window& w)
 {
     QWidget* editor = &w.Editor();
+    PaintCounter view(w.Editor().viewport()), gutter(w.window->CurrentGutter());
     bool type = true;
     for (auto _ : state) {
         if (type)
@@ -186,6 +203,11 @@ void TypeKeys(benchmark::State& state, Window& w)
         type = !type;
         QCoreApplication::processEvents();
     }
+    // Evidence that each keystroke was painted, and how much of the view.
+    const double keys = double(std::max<std::int64_t>(1, state.iterations()));
+    state.counters["view_paints_per_key"] = double(view.events) / keys;
+    state.counters["view_pixels_per_key"] = double(view.pixels) / keys;
+    state.counters["gutter_pixels_per_key"] = double(gutter.pixels) / keys;
 }
 
 void BM_TypeAtEnd10MB(benchmark::State& state)

@@ -53,7 +53,6 @@ void TVeskMemo::paintEvent(QPaintEvent* e)
         painter.setPen(endOfTextMark_);
         painter.drawLine(0, y, viewport()->width(), y);
     }
-    paintedSelection_ = selStart_.Offset() != selEnd_.Offset();
     // The caret.
     if (hasFocus() && caretVisible_ && !DisplayOnly()) {
         const QPoint c = CaretPosition();

@@ -369,20 +369,42 @@ void TVeskMemo::TextChangedAt(std::int32_t firstParagraph)
 void TVeskMemo::SelectionChanged()
 {
     caretVisible_ = true;
-    const bool selection = selStart_.Offset() != selEnd_.Offset();
-    if (selection || paintedSelection_) {
-        viewport()->update();  // selections are repainted whole
-        return;
+    const std::int32_t a = selStart_.Offset(), b = selEnd_.Offset();
+    // Only the lines whose selected part changed are repainted: those
+    // between the old and the new ends (all of a selection that appears or
+    // goes). An edit repaints the lines it changed itself.
+    const bool had = shownSelStart_ != shownSelEnd_, has = a != b;
+    if (had && has) {
+        if (shownSelStart_ != a)
+            UpdateOffsets(shownSelStart_, a);
+        if (shownSelEnd_ != b)
+            UpdateOffsets(shownSelEnd_, b);
+    } else if (had) {
+        UpdateOffsets(shownSelStart_, shownSelEnd_);
+    } else if (has) {
+        UpdateOffsets(a, b);
     }
-    // A caret move repaints the old and the new caret only.
+    shownSelStart_ = a;
+    shownSelEnd_ = b;
+    // The caret: where it was drawn and where it is now.
     viewport()->update(paintedCaret_);
     viewport()->update(CaretRect());
+}
+
+void TVeskMemo::UpdateOffsets(std::int32_t a, std::int32_t b)
+{
+    TVeskNavigator nav(this, false);
+    nav.SetOffset(std::min(a, b));
+    const std::int32_t first = nav.DisplayLine();
+    nav.SetOffset(std::max(a, b));
+    UpdateLines(first, nav.DisplayLine());
 }
 
 void TVeskMemo::TextLoaded()
 {
     TVeskMemoCore::TextLoaded();
     horizontalOffset_ = 0;
+    shownSelStart_ = shownSelEnd_ = 0;
     lastLineCount_ = LineCount();
     lastParagraphCount_ = ParagraphCount();
     viewport()->update();

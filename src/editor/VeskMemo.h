@@ -127,6 +127,8 @@ private:
     void SelectWordAt(std::int32_t offset);
     // Repaints display lines first … last (last < 0: to the bottom of the view).
     void UpdateLines(std::int32_t first, std::int32_t last);
+    // Repaints the display lines that hold offsets a … b (in either order).
+    void UpdateOffsets(std::int32_t a, std::int32_t b);
     QRect CaretRect() const;
 
     std::unique_ptr<TFontMeasurer> measurer_;
@@ -156,7 +158,10 @@ private:
     bool dragMoved_ = false;
     QPoint pressPoint_;
     QRect paintedCaret_;          // where the caret was last drawn
-    bool paintedSelection_ = false;
+    // The selection the view was last asked to show, so that a change
+    // repaints only the lines between its old and new ends.
+    std::int32_t shownSelStart_ = 0;
+    std::int32_t shownSelEnd_ = 0;
     std::int32_t lastLineCount_ = 0;
     std::int32_t lastParagraphCount_ = 0;
     std::int32_t mouseAnchor_ = 0;
