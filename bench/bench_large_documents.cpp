@@ -35,6 +35,7 @@
 namespace {
 
 constexpr const char* kMemoryChild = "VESK_BENCH_MEMORY_MB";
+constexpr const char* kMemoryWidth = "VESK_BENCH_MEMORY_WIDTH";
 
 // The generated page of `megabytes` MiB, written once and reused.
 QString PageFile(int megabytes, bool minified)
@@ -88,10 +89,10 @@ QTemporaryDir& Home()
 struct Window {
     vesk::MsgBoxScript::Scope script;
     std::unique_ptr<vesk::THTMLVeskMain> window;
-    Window()
+    explicit Window(int width = 1000)
     {
         window = std::make_unique<vesk::THTMLVeskMain>();
-        window->resize(1000, 750);
+        window->resize(width, 750);
         window->show();
         Settle();
     }
@@ -124,21 +125,16 @@ void Key(QWidget* target, int key, const QString& text = {})
 // Runs in the child: prints the empty window's, the peak and the settled
 // resident sizes and the file's size in bytes, and the display lines per
 // paragraph.
-int MeasureMemory(int megabytes)
+int MeasureMemory(int megabytes, int width)
 {
     const QString path = PageFile(megabytes, false);
-    Window w;
+    Window w(width);
     const std::int64_t empty = ResidentBytes();
     ResetPeak();
     w.Open(path);
     w.Settle();
     const std::int64_t settled = ResidentBytes();
     const std::int64_t peak = PeakResidentBytes();
-    if (qEnvironmentVariableIsSet("VESK_BENCH_DEBUG")) {
-        const auto& e = w.Editor();
-        const auto& par = e.Paragraph(e.ParagraphCount() / 2);
-        std::fprintf(stderr, "marks %d bytes %d cap %d states %zu\n", par.markCount, par.bytes, par.capacity, e.States().Count());
-    }
     std::printf("%lld %lld %lld %lld %f\n", (long long)empty, (long long)peak, (long long)settled,
                 (long long)QFileInfo(path).size(), double(w.Editor().LineCount()) / w.Editor().ParagraphCount());
     return 0;
@@ -147,12 +143,14 @@ int MeasureMemory(int megabytes)
 void BM_MemoryAfterOpening(benchmark::State& state)
 {
     const int megabytes = int(state.range(0));
+    const int width = int(state.range(1));
     PageFile(megabytes, false);  // generated outside the measurement
     double empty = 0, peak = 0, settled = 0, file = 1, linesPerParagraph = 0;
     for (auto _ : state) {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QString::fromLatin1(kMemoryChild), QString::number(megabytes));
+        env.insert(QString::fromLatin1(kMemoryWidth), QString::number(width));
         child.setProcessEnvironment(env);
         child.start(QCoreApplication::applicationFilePath(), {});
         child.waitForFinished(-1);
@@ -169,7 +167,15 @@ void BM_MemoryAfterOpening(benchmark::State& state)
     state.counters["settled_MiB"] = (settled - empty) / kMiB;
     state.counters["lines_per_paragraph"] = linesPerParagraph;
 }
-BENCHMARK(BM_MemoryAfterOpening)->Arg(10)->Arg(100)->Iterations(1)->Unit(benchmark::kSecond);
+// Pages of 10 and 100 MB in a window 1000 pixels wide, where their
+// paragraphs take one line each, and the 100 MB page in one 600 wide, where
+// they wrap to two.
+BENCHMARK(BM_MemoryAfterOpening)
+    ->Args({10, 1000})
+    ->Args({100, 1000})
+    ->Args({100, 600})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 // ---- typing in a 10 MB page ----------------------------------------------------------
 
@@ -292,7 +298,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     qputenv("HTMLVESK_HOME", Home().path().toUtf8());
     if (const int megabytes = qEnvironmentVariableIntValue(kMemoryChild))
-        return MeasureMemory(megabytes);
+        return MeasureMemory(megabytes, qEnvironmentVariableIntValue(kMemoryWidth));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

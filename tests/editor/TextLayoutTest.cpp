@@ -615,6 +615,61 @@ TEST_F(TextLayoutTest, InstalledLinesAgreeWithTheNavigator)
 
 // ---- the Qt font measurer -----------------------------------------------------------------
 
+// ---- a line as runs to paint ------------------------------------------------------------
+
+// A run as text, x, column and what decides its look.
+std::string RunKey(const TVeskMemoStore& store, const TLineRun& r)
+{
+    return StripMarks(store.Paragraph(0).Data() + r.begin, r.end - r.begin) + "@" + std::to_string(r.x) + "c"
+        + std::to_string(r.column) + "s" + std::to_string(r.style) + (r.inContext ? "k" + std::to_string(r.background) : "");
+}
+
+TEST_F(TextLayoutTest, ALineIsCutIntoRunsWhereItsLookOrTheSelectionChanges)
+{
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<std::int32_t> cuts;
+        std::vector<std::string> runs;
+        std::vector<int> cutX;
+    };
+    const Case cases[] = {
+        {"one run", "ab cd", {}, {"ab cd@0c0s0"}, {}},
+        {"a code switches the font", "ab" + kBold + "cd", {}, {"ab@0c0s0", "cd@20c3s1"}, {}},
+        {"a tab ends a run and moves to the next stop", "ab\tcd", {}, {"ab@0c0s0", "cd@40c3s0"}, {}},
+        {"selection ends cut runs, also inside words", "abcdef", {2, 4}, {"ab@0c0s0", "cd@20c2s0", "ef@40c4s0"}, {20, 40}},
+        {"a cut at a code takes the x before it", "ab" + kBold + "cd", {2, 3}, {"ab@0c0s0", "cd@20c3s1"}, {20, 20}},
+        {"a cut past the end gives the end", "abc", {9}, {"abc@0c0s0"}, {30}},
+    };
+    TLayoutOptions options = Wrap(1000, 4);
+    for (const Case& c : cases) {
+        store.SetParagraphText(0, c.text);
+        Install(0, options);
+        const TLineRuns runs = LineToRuns(store, 0, 0, measurer, options, c.cuts);
+        std::vector<std::string> got;
+        for (const TLineRun& r : runs.runs)
+            got.push_back(RunKey(store, r));
+        EXPECT_EQ(got, c.runs) << c.what;
+        for (std::size_t k = 0; k < c.cutX.size(); ++k) {
+            EXPECT_EQ(runs.cuts[k].first, c.cutX[k]) << c.what << ", cut " << k;
+            EXPECT_EQ(runs.cuts[k].first, XOfColumn(store, 0, 0, c.cuts[k], measurer, options)) << c.what;
+        }
+    }
+    // A context mark starts a run in the context's look; inner spaces are
+    // counted for justification, trailing ones not.
+    store.SetParagraphText(0, "ab cd  ");
+    MarkAt(store, 3, Context(0x80 | kStyleBold, 9));
+    Install(0, options);
+    const TLineRuns runs = LineToRuns(store, 0, 0, measurer, options, {});
+    std::vector<std::string> got;
+    for (const TLineRun& r : runs.runs)
+        got.push_back(RunKey(store, r));
+    EXPECT_EQ(got, (std::vector<std::string>{"ab @0c0s0", "cd  @30c3s1k9"}));
+    EXPECT_EQ(runs.innerSpaces, 1);
+    EXPECT_EQ(runs.runs[1].spacesBefore, 1);
+    EXPECT_EQ(runs.width, 30 + 2 * 12 + 2 * 12);
+}
+
 TEST(FontMeasurerTest, MeasuresWithTheFontsOfEachStyle)
 {
     const QFont font;
