@@ -5,16 +5,19 @@
 // painting, the mouse pointer and the context click read the state at any
 // position without scanning.
 //
-// Scheme. A paragraph is always parsed whole, from its start state: its old
-// marks are dropped, the start/stop pass and then the keyword pass run over
-// its text, and the new marks are written in one rewrite of its buffer. The
-// marks of a paragraph are therefore a function of its text and its start
-// state alone, which is what keeps incremental parsing equal to a full one.
-// Paragraphs are parsed in order ("the parsed prefix"); an edit re-parses the
-// edited paragraphs at once and carries a changed end state to the next
-// paragraph, which is parsed when it is next needed. A paragraph whose stored
-// start state still equals the end state of the one before is not parsed
-// again.
+// Scheme. A paragraph is parsed from its start state: the start/stop pass and
+// then the keyword pass run over its text, and the new marks are written in
+// one rewrite of its buffer. The marks of a paragraph are therefore a
+// function of its text and its start state alone, which is what keeps
+// incremental parsing equal to a full one. Paragraphs are parsed in order
+// ("the parsed prefix"); an edit re-parses the edited paragraphs at once and
+// carries a changed end state to the next paragraph, which is parsed when it
+// is next needed. A paragraph whose stored start state still equals the end
+// state of the one before is not parsed again. When only start/stop keys
+// apply, an edited paragraph is not parsed whole: the scan restarts at a mark
+// before the edit whose place tells where the scan went on after it, and
+// stops where it writes a mark the old parse wrote too, in the same place
+// and state, past the edit (see ReparseAfterEdit).
 #pragma once
 
 #include "editor/HighlightState.h"

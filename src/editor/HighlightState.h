@@ -45,6 +45,16 @@ struct THighlightState {
 
 static_assert(sizeof(THighlightState) == 48, "the state is stored as 48 bytes");
 
+// Entries a state's stack holds at most.
+inline constexpr int kMaxStateDepth = 16;
+
+// True when two states are the same value, byte for byte (operator== looks
+// only at what decides whether a context goes on).
+inline bool SameState(const THighlightState& a, const THighlightState& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
 // Context marks. A mark in a paragraph buffer is the byte 5 followed by the
 // index of its state in the store's state table (TStateTable), written in
 // one to four bytes: the top bits of the first byte give their count
