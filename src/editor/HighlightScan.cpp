@@ -188,9 +188,14 @@ std::optional<THighlightState> THighlightEngine::ReparseAfterEdit(std::int32_t i
     THighlightState restartState = start;
     const std::int32_t latest = editFrom - margin;
     if (latest >= 0 && par.markCount > 0) {
-        std::int32_t line = par.LineCount() - 1;
-        while (line > 0 && store_.StoredLine(par, line).chars > latest)
-            --line;
+        std::int32_t line = 0, hi = par.LineCount() - 1;  // the last line starting at or before `latest`
+        while (line < hi) {
+            const std::int32_t mid = (line + hi + 1) / 2;
+            if (store_.StoredLine(par, mid).chars <= latest)
+                line = mid;
+            else
+                hi = mid - 1;
+        }
         for (; line >= 0 && restart.byte < 0; --line) {
             const TStoredLine l = store_.StoredLine(par, line);
             forEachMark(l.start, l.end, l.chars, [&](const TMarkAt& m) {

@@ -25,16 +25,20 @@ void ScanMarkers(const TVeskMemoStore& store, std::int32_t from, std::int32_t to
         if (start >= to)
             return;
         const TParRecord& par = store.Paragraph(p);
-        // No "!" in the buffer, no marker: most paragraphs are passed over
-        // by one memchr.
-        if (par.length < kMarkerChars || !std::memchr(par.Data(), '!', std::size_t(par.bytes)))
-            continue;
         const std::int32_t first = std::max(from - start, 0);
         const std::int32_t last = std::min(to - start, par.length);
+        if (last - first < kMarkerChars)
+            continue;
+        // No "!" in the stretch, no marker: most paragraphs are passed over
+        // by one memchr.
         const char* data = par.Data();
+        const std::int32_t firstByte = store.ByteOfPosition(par, first);
+        const std::int32_t lastByte = store.ByteOfPosition(par, last);
+        if (!std::memchr(data + firstByte, '!', std::size_t(lastByte - firstByte)))
+            continue;
         char before[2] = {0, 0};  // the two characters before the current one
         std::int32_t chars = first;
-        for (std::int32_t bi = store.ByteOfPosition(par, first); chars < last && bi < par.bytes;) {
+        for (std::int32_t bi = firstByte; chars < last && bi < par.bytes;) {
             const char c = data[bi];
             if (c == kMarkByte) {
                 bi += MarkSize(data + bi);

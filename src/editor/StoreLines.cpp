@@ -229,7 +229,11 @@ void TVeskMemoStore::SpliceParagraphMarks(std::int32_t i, std::int32_t from, std
     if (par.ownLines) {
         TStoredLine* lines = OwnLines(par);
         std::int32_t bi = from, chars = fromChar;
-        for (std::int32_t k = 0; k < par.lineCount; ++k) {
+        // Lines that start before the splice are untouched but for the end
+        // of the last of them.
+        const TStoredLine* firstMoved = std::upper_bound(
+            lines, lines + par.lineCount, from, [](std::int32_t at, const TStoredLine& l) { return at < l.start; });
+        for (auto k = std::int32_t(firstMoved - lines); k < par.lineCount; ++k) {
             TStoredLine& l = lines[k];
             if (l.start >= to && l.start > from) {
                 l.start += delta;

@@ -451,8 +451,11 @@ void TVeskMemoStore::ReplaceWithinParagraph(const TEditBounds& b, std::string_vi
     // Line records follow the text: those after the edit shift, those inside
     // it collapse onto its start.
     if (par.ownLines) {
+        // Lines that end before the edit are untouched.
         TStoredLine* lines = OwnLines(par);
-        for (std::int32_t k = 0; k < par.lineCount; ++k) {
+        const TStoredLine* firstMoved = std::lower_bound(
+            lines, lines + par.lineCount, b.headBytes, [](const TStoredLine& l, std::int32_t at) { return l.end < at; });
+        for (auto k = std::int32_t(firstMoved - lines); k < par.lineCount; ++k) {
             TStoredLine& l = lines[k];
             l.start = MovedPosition(l.start, b.headBytes, b.tailStart, inserted, TInsertGravity::Stay);
             l.end = MovedPosition(l.end, b.headBytes, b.tailStart, inserted, TInsertGravity::Stay);
