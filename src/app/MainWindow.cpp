@@ -87,7 +87,7 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
     commands_->BuildToolBar(*toolBar_);
     bars_[std::string(kToolBarName)] = toolBar_;
     BuildBars();
-    BuildGutterMenu();
+    markers_ = new TLineMarkers(this, [this](int k) { GotoTag(k); });
     CreateTab1Click();  // the first tab, designed into the window
     if (QWidget* first = pages_->widget(0))
         first->setObjectName(QStringLiteral("TabSheet1"));
@@ -223,7 +223,6 @@ void THTMLVeskMain::RichEditUpdate()
     if (!current_)
         return;
     ShowDocumentState(*current_);
-    current_->viewport()->update();
     OnPopup5();
     RichEditSelChange();
 }
@@ -334,7 +333,7 @@ void THTMLVeskMain::ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter)
     gutter->SetMemo(editor);
     gutter->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(gutter, &QWidget::customContextMenuRequested, this,
-            [this, gutter](const QPoint& at) { gutterMenu_->popup(gutter->mapToGlobal(at)); });
+            [this, gutter](const QPoint& at) { GutterMenu()->popup(gutter->mapToGlobal(at)); });
 }
 
 void THTMLVeskMain::TabsChanging()
@@ -672,7 +671,10 @@ bool THTMLVeskMain::eventFilter(QObject* watched, QEvent* e)
         auto* mouse = static_cast<QMouseEvent*>(e);
         if (watched == currentGutter_ && mouse->button() == Qt::LeftButton && current_) {
             const QPoint at = mouse->position().toPoint();
-            RunCommand(*current_, [&](TVeskMemoFile&) { GutterMouseDown(mouse->button(), at.x(), at.y()); });
+            TVeskGutter& gutter = *currentGutter_;
+            RunCommand(*current_, [&](TVeskMemoFile& editor) {
+                markers_->GutterMouseDown(editor, gutter, mouse->button(), at.y());
+            });
             return true;
         }
     }
