@@ -19,6 +19,8 @@
 #include <QToolBar>
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace vesk {
 namespace {
 
@@ -126,6 +128,22 @@ TEST(FirstHour, ADocumentThatOutgrowsItsEncodingSaysSoOnceAndShowsIt)
     editor->TypeText("!");
     QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(MsgBoxScript::Calls().size(), 1) << "said once";
+
+    // Every encoding a document can be read in has a name in the status bar.
+    const struct {
+        std::string bytes;
+        const char* label;
+    } boms[] = {{std::string("\xFF\xFEx\0", 4), "UTF-16 LE"},
+                {std::string("\xFE\xFF\0x", 4), "UTF-16 BE"},
+                {std::string("\xFF\xFE\0\0x\0\0\0", 8), "UTF-32 LE"},
+                {std::string("\0\0\xFE\xFF\0\0\0x", 8), "UTF-32 BE"},
+                {"\xEF\xBB\xBFx", "UTF-8 with BOM"}};
+    for (const auto& bom : boms) {
+        const QString file = dir.file(QString::fromLatin1(bom.label).replace(' ', '_') + ".htm");
+        ASSERT_TRUE(WriteFileBytes(file, QByteArray::fromStdString(bom.bytes)));
+        f.window.AddFile(file);
+        EXPECT_EQ(f.window.EncodingLabel()->text(), bom.label);
+    }
 }
 
 TEST(FirstHour, TheValidatorsResultsCloseWhenATabIsCreated)
