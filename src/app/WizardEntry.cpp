@@ -5,6 +5,8 @@
 #include "editor/VeskMemo.h"
 #include "tools/QuickCodeWizardForm.h"
 
+#include <QPointer>
+
 namespace vesk {
 
 TWizardEntry::TWizardEntry(TToolHost& host) : host_(host) {}
@@ -23,7 +25,8 @@ int TWizardEntry::OpenWizard(int page, QWidget* over)
     if (form->parentWidget() != parent)
         form->setParent(parent, form->windowFlags());
     // The document of the moment, for the whole time the wizard is open.
-    TVeskMemoFile* editor = host_.CurrentEditor();
+    // Guarded: a tab closed while the wizard is open takes its editor along.
+    QPointer<TVeskMemoFile> editor = host_.CurrentEditor();
     form->SetEditor(editor);
     form->OnInsert = [this, editor](int code) {
         if (editor)
