@@ -164,17 +164,21 @@ QWidget* TForm5::BuildPage(int page)
                 label->setBuddy(control);
                 grid->addWidget(label, row, 0);
             }
-            grid->addWidget(control, row, 1, Qt::AlignLeft);
             if (c.kind == K::Text)
                 control->setMinimumWidth(280);
+            // The "..." button sits right beside the box it fills.
+            auto* cell = new QHBoxLayout;
+            cell->addWidget(control);
             if (c.fileButton) {
                 auto* dots = new QPushButton(QStringLiteral("..."), widget);
                 dots->setObjectName(ControlName(page, c.key) + QStringLiteral("_file"));
                 dots->setAutoDefault(false);
                 dots->setFixedWidth(32);
                 connect(dots, &QPushButton::clicked, this, [this, page, key = c.key]() { Button8Click(page, key); });
-                grid->addWidget(dots, row, 2);
+                cell->addWidget(dots);
             }
+            cell->addStretch(1);
+            grid->addLayout(cell, row, 1);
             ++row;
             break;
         }
