@@ -115,6 +115,18 @@ TEST(ScriptFolderEntry, RunShowsTheCopyInBrowserOneWithOrWithoutPercentOne)
     }
 }
 
+TEST(ScriptFolderEntry, EveryCategoryStartsWithAShippedScript)
+{
+    Fixture f;
+    for (const char* category : kScriptCategories) {
+        const QStringList scripts = ListScripts(ScriptFolder(), QString::fromLatin1(category));
+        EXPECT_FALSE(scripts.isEmpty()) << category;
+        for (const QString& name : scripts)
+            EXPECT_TRUE(test::ReadFileBytes(ScriptFolder() + category + "/" + name).contains("<script"))
+                << category << "/" << name.toStdString();
+    }
+}
+
 TEST(ScriptFolderEntry, InsertReplacesTheSelectionAsOneStepAndAnUnreadableScriptChangesNothing)
 {
     Fixture f;
