@@ -187,15 +187,12 @@ bool TFileCommands::SaveAsClick(TVeskMemoFile& editor)
     return true;
 }
 
-void TFileCommands::ImportFile1Click(TVeskMemoFile& editor)
+std::optional<std::string> ReadTextToInsert(const QString& path)
 {
-    const QString path = openFileDialog ? openFileDialog(QString()) : QString();
-    if (path.isEmpty())
-        return;
     QFile file;
     if (const std::optional<QString> problem = OpenDocumentForReading(path, file)) {
         MsgBox(*problem, QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
-        return;
+        return std::nullopt;
     }
     // Read through a scratch store, so line breaks, encodings and NULs are
     // handled exactly as when opening a document.
@@ -206,12 +203,21 @@ void TFileCommands::ImportFile1Click(TVeskMemoFile& editor)
     } catch (const std::exception& e) {
         MsgBox(QStringLiteral("Cannot read file ") + path + QStringLiteral(": ") + QString::fromUtf8(e.what()),
                QStringLiteral("HTML Vesk"), kMbOk, kSoundError);
-        return;
+        return std::nullopt;
     }
     const QString nuls = NulBytesMessage(path, scratch.LoadedNuls(), false);
     if (!nuls.isEmpty())
         MsgBox(nuls, QString::fromLatin1(kNulBytesCaption), kMbOk, kSoundWarning);
-    editor.ReplaceSelection(scratch.GetTextPart(0, scratch.CharCount()));
+    return scratch.GetTextPart(0, scratch.CharCount());
+}
+
+void TFileCommands::ImportFile1Click(TVeskMemoFile& editor)
+{
+    const QString path = openFileDialog ? openFileDialog(QString()) : QString();
+    if (path.isEmpty())
+        return;
+    if (const std::optional<std::string> text = ReadTextToInsert(path))
+        editor.ReplaceSelection(*text);
     editor.setFocus();
 }
 

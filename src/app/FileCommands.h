@@ -8,6 +8,8 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
+#include <string>
 
 class QFile;
 class QMenu;
@@ -17,6 +19,13 @@ namespace vesk {
 class THTMLVeskMain;
 struct TSaveResult;
 class TVeskMemoFile;
+
+// Reads the file at `path` for inserting into a document, by the rules of
+// opening one: a regular file only, any line-break convention, the document
+// encodings, each NUL byte as the substitute character. When it cannot be
+// read the user is told why (under "HTML Vesk") and nullopt comes back; NUL
+// bytes are reported but the text still comes back.
+std::optional<std::string> ReadTextToInsert(const QString& path);
 
 class TFileCommands {
 public:

@@ -25,16 +25,21 @@ TQuickCodesEntry::TQuickCodesEntry(TToolHost& host) : host_(host)
         host.SetCommand(name, [this, code = code](TVeskMemoFile& e) { QuickCodeInsert(e, code); });
 }
 
-void TQuickCodesEntry::QuickCodeInsert(TVeskMemoFile& editor, int code)
+void InsertQuickCodeInto(TVeskMemoFile& editor, int code, const QDate& today)
 {
     if (editor.ReadOnly())
         return;
     QString notice;
-    InsertQuickCode(editor, code, ProgramFile(QStringLiteral("quickcod.ini")), host_.Today(), &notice);
+    InsertQuickCode(editor, code, ProgramFile(QStringLiteral("quickcod.ini")), today, &notice);
     if (!notice.isEmpty())
         MsgBox(notice, QString::fromLatin1(kQuickCodeNoticeCaption), kMbOk, kSoundInformation);
     editor.ScrollInView();
     editor.setFocus();
+}
+
+void TQuickCodesEntry::QuickCodeInsert(TVeskMemoFile& editor, int code)
+{
+    InsertQuickCodeInto(editor, code, host_.Today());
 }
 
 } // namespace vesk

@@ -5,6 +5,12 @@
 
 namespace vesk {
 
+// Inserts quick code `code` (0 … 10) built from "quickcod.ini" into
+// `editor` (nothing for a read-only one), tells the user when a list was
+// held to its most items, and gives the editor the focus back. The menus and
+// the wizard's Insert both come here.
+void InsertQuickCodeInto(TVeskMemoFile& editor, int code, const QDate& today);
+
 class TQuickCodesEntry : public TToolEntry {
 public:
     explicit TQuickCodesEntry(TToolHost& host);

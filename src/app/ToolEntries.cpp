@@ -9,7 +9,9 @@
 #include "app/FindReplaceEntry.h"
 #include "app/HelpEntry.h"
 #include "app/QuickCodesEntry.h"
+#include "app/ScriptFolderEntry.h"
 #include "app/ValidatorEntry.h"
+#include "app/WizardEntry.h"
 
 namespace vesk {
 
@@ -20,7 +22,9 @@ std::vector<std::unique_ptr<TToolEntry>> CreateToolEntries(TToolHost& host)
     entries.push_back(std::make_unique<TBrowserEntry>(host));
     entries.push_back(std::make_unique<TColorProducerEntry>(host));
     entries.push_back(std::make_unique<TQuickCodesEntry>(host));
+    entries.push_back(std::make_unique<TWizardEntry>(host));
     entries.push_back(std::make_unique<TAboutEntry>(host));
+    entries.push_back(std::make_unique<TScriptFolderEntry>(host));
     entries.push_back(std::make_unique<TValidatorEntry>(host));
     entries.push_back(std::make_unique<TDateUpdaterEntry>(host));
     entries.push_back(std::make_unique<THelpEntry>(host));

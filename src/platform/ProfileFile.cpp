@@ -374,6 +374,8 @@ std::string Finish(std::string_view value)
     return std::string(value);
 }
 
+} // namespace
+
 bool ParseProfileInt(std::string_view s, int& out)
 {
     s = profile::TrimBlanks(s);
@@ -413,7 +415,6 @@ bool ParseProfileInt(std::string_view s, int& out)
     return true;
 }
 
-} // namespace
 
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, const std::string& path)

@@ -70,6 +70,12 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
                          const std::string& path);
 
+// Reads `s` as GetPrivateProfileInt reads a value: optional blanks and sign,
+// decimal digits or hexadecimal ones after "0x", up to the first other
+// character, saturating at the int range. False (out untouched) when no
+// digit starts the text.
+bool ParseProfileInt(std::string_view s, int& out);
+
 // Sets [section] key := value.
 //   key == nullopt   erases the whole section (header and every line up to the next header);
 //   value == nullopt deletes the key (nothing happens when it is absent).
