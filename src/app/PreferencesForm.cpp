@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -78,6 +79,24 @@ int FromCheckState(Qt::CheckState state)
     return state == Qt::Unchecked ? kCodeUnchecked : state == Qt::PartiallyChecked ? kCodeGreyed : kCodeChecked;
 }
 
+// Where a button keeps its caption as designed, mnemonic included.
+constexpr const char* kCaptionProperty = "veskCaption";
+
+// The caption with its accelerator marker taken out ("&&" stays a literal "&").
+QString WithoutMnemonic(const QString& caption)
+{
+    QString out;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] != QLatin1Char('&')) {
+            out += caption[i];
+        } else if (i + 1 < caption.size() && caption[i + 1] == QLatin1Char('&')) {
+            out += QStringLiteral("&&");
+            ++i;
+        }
+    }
+    return out;
+}
+
 QLabel* BuddyLabel(const QString& caption, QWidget* buddy, QWidget* parent)
 {
     auto* label = new QLabel(caption, parent);
@@ -116,6 +135,10 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
 
     auto* layout = new QVBoxLayout(this);
     PageControl = Named(new QTabWidget(this), "PageControl1");
+    // Every page's tab in sight: the dialog grows to the width of all ten
+    // rather than hiding some behind scroll arrows.
+    PageControl->setUsesScrollButtons(false);
+    PageControl->tabBar()->setExpanding(false);
     layout->addWidget(PageControl);
     QWidget* (TForm2::*builders[kPageCount])() = {
         &TForm2::BuildPreferencesPage, nullptr, nullptr, &TForm2::BuildQuickCodesPage, &TForm2::BuildBrowsersPage,
@@ -450,15 +473,22 @@ void TForm2::ResolveMnemonics()
     }
     buttons << OKBtn << CancelBtn << ApplyBtn << HelpBtn;
     for (QAbstractButton* b : buttons) {
-        const int key = letter(b->text());
+        // The caption as designed is kept, so a letter given up on one page
+        // comes back on the next.
+        if (!b->property(kCaptionProperty).isValid())
+            b->setProperty(kCaptionProperty, b->text());
+        const QString caption = b->property(kCaptionProperty).toString();
+        const int key = letter(caption);
         if (!key)
             continue;
-        if (taken.contains(key)) {
-            b->setShortcut(QKeySequence());
-        } else {
+        // A button that gives its letter up shows no underline either, so
+        // the underlined letters on screen are exactly the ones that act.
+        const bool keeps = !taken.contains(key);
+        if (keeps)
             taken.insert(key);
-            b->setShortcut(QKeySequence(key));
-        }
+        const QString shown = keeps ? caption : WithoutMnemonic(caption);
+        if (b->text() != shown)
+            b->setText(shown);
     }
 }
 

@@ -13,7 +13,9 @@
 #include "support/FakeXdg.h"
 #include "support/TempDir.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QKeySequence>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -118,6 +120,36 @@ TEST(Preferences, HelpShowsTheTopicOfThePageShown)
         f.form.HelpBtn->click();
         EXPECT_EQ(shown, topic) << "page " << page;
     }
+}
+
+TEST(Preferences, EveryAcceleratorShownOnAPageActsOnOneControlOnly)
+{
+    Fixture f;
+    for (int page = 0; page < TForm2::kPageCount; ++page) {
+        SCOPED_TRACE(page);
+        f.form.SetPageIndex(page);
+        QList<QWidget*> controls = f.form.PageControl->currentWidget()->findChildren<QWidget*>();
+        controls << f.form.OKBtn << f.form.CancelBtn << f.form.ApplyBtn << f.form.HelpBtn;
+        QStringList seen;
+        for (QWidget* w : controls) {
+            QString text;
+            if (auto* label = qobject_cast<QLabel*>(w); label && label->buddy())
+                text = label->text();
+            else if (auto* button = qobject_cast<QAbstractButton*>(w))
+                text = button->text();
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            if (key.isEmpty())
+                continue;
+            EXPECT_FALSE(seen.contains(key.toString())) << text.toStdString();
+            seen << key.toString();
+        }
+    }
+    // A letter given up on one page comes back on another.
+    f.form.SetPageIndex(TForm2::pgUploaderSetup);
+    EXPECT_EQ(f.form.ApplyBtn->text(), "Apply");  // "&Anonymous" has the A here
+    EXPECT_EQ(f.form.StartUploaderBtn->text(), "Start Uploader");  // "&Site Name:" has the S
+    f.form.SetPageIndex(TForm2::pgPreferences);
+    EXPECT_EQ(f.form.ApplyBtn->text(), "&Apply");
 }
 
 TEST(Preferences, CancelAfterRemovingACodeRestoresItOnThePageAndTheBar)
