@@ -27,6 +27,7 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -72,6 +73,31 @@ struct Fixture {
         return int(st.st_mode & 0777);
     }
 };
+
+TEST(Preferences, TheCommandsOpenItOnTheirPageShowingWhatTheFileHoldsNow)
+{
+    Fixture f;
+    const std::pair<const char*, int> commands[] = {{"Preferences1", TForm2::pgPreferences},
+                                                    {"ChangeSettings1", TForm2::pgQuickCodes}};
+    for (const auto& [command, page] : commands) {
+        SCOPED_TRACE(command);
+        f.form.SetPageIndex(TForm2::pgValidator);
+        ProgramCommands stored;
+        stored.browsers[2] = QString::fromLatin1(command);  // written behind the dialog's back
+        WriteProgramCommands(stored);
+        int shownPage = -1;
+        QString shownCommand;
+        QTimer::singleShot(0, &f.form, [&]() {
+            shownPage = f.form.PageIndex();
+            shownCommand = f.form.BrowserEdits[2]->text();
+            f.form.CancelBtn->click();
+        });
+        f.window.Action(command)->trigger();
+        EXPECT_EQ(shownPage, page);
+        EXPECT_EQ(shownCommand, command);
+        EXPECT_FALSE(f.form.isVisible());
+    }
+}
 
 TEST(Preferences, ApplyIsEnabledByExactlyTheEditsThatCount)
 {
