@@ -155,6 +155,11 @@ QStringList UpdateDesktopAssociations(const AssociationSwitches& wanted, FileTyp
             types.edit = wanted.edit;
         });
     }
+    // A program that was moved or reinstalled elsewhere since the switch
+    // went on would leave the desktop starting a path that is gone: the
+    // entry follows the program (and is not rewritten when it already does).
+    if (problems.isEmpty() && (types.html || types.txt || types.edit))
+        attempt([&]() { InstallUserDesktopEntry(programPath); });
     return problems;
 }
 

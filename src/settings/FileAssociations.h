@@ -38,7 +38,8 @@ struct AssociationSwitches {
 // and records in `types` the new state and kept values of every switch it
 // changed. A switch whose change failed stays recorded as before, so the
 // next save tries again; its message (naming the file) is returned. The
-// caller writes `types` back to the settings file.
+// caller writes `types` back to the settings file. While any switch is on,
+// the desktop entry is brought up to date with `programPath` as well.
 QStringList UpdateDesktopAssociations(const AssociationSwitches& wanted, FileTypeSettings& types,
                                       const QString& programPath);
 

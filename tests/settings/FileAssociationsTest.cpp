@@ -87,6 +87,10 @@ TEST_F(FileAssociations, HtmKeepsTheOtherProgramsDefaultAndRestoresIt)
     EXPECT_TRUE(entry.contains("Exec=\"/opt/HTML Vesk/htmlvesk\" %f\n")) << entry.constData();
     EXPECT_TRUE(QFileInfo(UserIconPath()).isFile());
 
+    // The program moved: the next save points the entry at its new place.
+    UpdateDesktopAssociations({true, false, false}, types, QStringLiteral("/usr/bin/htmlvesk"));
+    EXPECT_TRUE(test::ReadFileBytes(UserDesktopEntryPath()).contains("Exec=/usr/bin/htmlvesk %f\n"));
+
     Switch({});
     EXPECT_EQ(ReadUserMimeApps("Default Applications", "text/html"), "firefox.desktop");
     EXPECT_TRUE(types.htmOldData.isEmpty() && types.htmlOldData.isEmpty());
