@@ -140,15 +140,8 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
     PageControl->setUsesScrollButtons(false);
     PageControl->tabBar()->setExpanding(false);
     layout->addWidget(PageControl);
-    QWidget* (TForm2::*builders[kPageCount])() = {
-        &TForm2::BuildPreferencesPage, nullptr, nullptr, &TForm2::BuildQuickCodesPage, &TForm2::BuildBrowsersPage,
-        &TForm2::BuildViewersPage, &TForm2::BuildPreferredPage, &TForm2::BuildUploaderSetupPage,
-        &TForm2::BuildUploadBinPage, &TForm2::BuildValidatorPage,
-    };
-    for (int page = 0; page < kPageCount; ++page) {
-        QWidget* w = builders[page] ? (this->*builders[page])() : BuildCodePage(page == pgSingleCodes ? 0 : 1);
-        PageControl->addTab(w, QString::fromLatin1(kPageCaptions[page]));
-    }
+    for (int page = 0; page < kPageCount; ++page)
+        PageControl->addTab(BuildPage(page), QString::fromLatin1(kPageCaptions[page]));
 
     auto* buttons = new QHBoxLayout();
     buttons->addStretch(1);
@@ -176,6 +169,22 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent)
 }
 
 // ---- pages ------------------------------------------------------------------------
+
+QWidget* TForm2::BuildPage(int page)
+{
+    switch (page) {
+    case pgPreferences: return BuildPreferencesPage();
+    case pgSingleCodes: return BuildCodePage(0);
+    case pgSECodes: return BuildCodePage(1);
+    case pgQuickCodes: return BuildQuickCodesPage();
+    case pgBrowsers: return BuildBrowsersPage();
+    case pgViewers: return BuildViewersPage();
+    case pgPreferredFiles: return BuildPreferredPage();
+    case pgUploaderSetup: return BuildUploaderSetupPage();
+    case pgUploadBin: return BuildUploadBinPage();
+    default: return BuildValidatorPage();
+    }
+}
 
 QWidget* TForm2::BuildPreferencesPage()
 {

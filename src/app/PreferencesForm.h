@@ -225,6 +225,7 @@ protected:
     void reject() override;  // Escape and the close button are Cancel
 
 private:
+    QWidget* BuildPage(int page);
     QWidget* BuildPreferencesPage();
     QWidget* BuildCodePage(int which);
     QWidget* BuildQuickCodesPage();
