@@ -251,6 +251,16 @@ void THTMLVeskMain::FillToolBars()
     files_->FillMenu();
 }
 
+bool THTMLVeskMain::SaveAs(TVeskMemoFile& editor)
+{
+    return files_->SaveAsClick(editor);
+}
+
+QString THTMLVeskMain::OpenFileDialog(const QString& folder)
+{
+    return files_->openFileDialog ? files_->openFileDialog(folder) : QString();
+}
+
 void THTMLVeskMain::BuildBars()
 {
     // The clipper bar and the two code bars stand between the tool bar and

@@ -102,7 +102,7 @@ public:
     TSavePrompt& SavePromptSteps() { return savePrompt_; }
     TFileCommands& Files() { return *files_; }
     // Rebuilds both code bars from the code lists, then the Reopen menu.
-    void FillToolBars();
+    void FillToolBars() override;
     // A command's action, by command, tool-bar button or pop-up item name.
     QAction* Action(const QString& name) const;
     QAction* Action(const char* name) const { return Action(QString::fromLatin1(name)); }
@@ -131,6 +131,8 @@ public:
     void AddSaveStep(TSaveStep step) override { savePrompt_.Add(std::move(step)); }
     bool SavePrompt(TVeskMemoFile& editor) override { return SavePrompt(&editor); }
     void WhenTabsChange(std::function<void()> f) override { tabsChange_.push_back(std::move(f)); }
+    bool SaveAs(TVeskMemoFile& editor) override;
+    QString OpenFileDialog(const QString& folder) override;
     // The tool entry of type T, or null.
     template <class T>
     T* Entry() const

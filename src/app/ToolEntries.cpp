@@ -3,11 +3,14 @@
 #include "app/ToolEntries.h"
 
 #include "app/AboutEntry.h"
+#include "app/AdvancedFtpEntry.h"
 #include "app/BrowserEntry.h"
 #include "app/ColorProducerEntry.h"
 #include "app/DateUpdaterEntry.h"
 #include "app/FindReplaceEntry.h"
 #include "app/HelpEntry.h"
+#include "app/PreferencesEntry.h"
+#include "app/PreferencesForm.h"
 #include "app/QuickCodesEntry.h"
 #include "app/ScriptFolderEntry.h"
 #include "app/ValidatorEntry.h"
@@ -20,14 +23,24 @@ std::vector<std::unique_ptr<TToolEntry>> CreateToolEntries(TToolHost& host)
     std::vector<std::unique_ptr<TToolEntry>> entries;
     entries.push_back(std::make_unique<TFindReplaceEntry>(host));
     entries.push_back(std::make_unique<TBrowserEntry>(host));
+    auto preferences = std::make_unique<TPreferencesEntry>(host);
+    TPreferencesEntry& prefs = *preferences;
+    entries.push_back(std::move(preferences));
     entries.push_back(std::make_unique<TColorProducerEntry>(host));
     entries.push_back(std::make_unique<TQuickCodesEntry>(host));
-    entries.push_back(std::make_unique<TWizardEntry>(host));
+    auto wizard = std::make_unique<TWizardEntry>(host);
+    // The preferences' "Open Quick Codes Wizard" opens the wizard over the
+    // dialog, on the page of the quick code chosen there.
+    prefs.Window()->OnOpenWizard = [&wizard = *wizard, &prefs](int page, bool) {
+        wizard.OpenWizard(page, prefs.Window());
+    };
+    entries.push_back(std::move(wizard));
     entries.push_back(std::make_unique<TAboutEntry>(host));
     entries.push_back(std::make_unique<TScriptFolderEntry>(host));
     entries.push_back(std::make_unique<TValidatorEntry>(host));
     entries.push_back(std::make_unique<TDateUpdaterEntry>(host));
     entries.push_back(std::make_unique<THelpEntry>(host));
+    entries.push_back(std::make_unique<TAdvancedFtpEntry>(host, prefs));
     return entries;
 }
 

@@ -12,6 +12,7 @@
 #include "app/SavePrompt.h"
 
 #include <QDate>
+#include <QString>
 
 #include <functional>
 #include <string_view>
@@ -40,6 +41,13 @@ public:
     virtual bool SavePrompt(TVeskMemoFile& editor) = 0;
     // Called before the active tab changes or a tab is created.
     virtual void WhenTabsChange(std::function<void()> f) = 0;
+    // Rebuilds the code bars from the stored code lists, and the Reopen menu.
+    virtual void FillToolBars() = 0;
+    // The File menu's Save As on `editor`; false when nothing was saved.
+    virtual bool SaveAs(TVeskMemoFile& editor) = 0;
+    // The File menu's open dialog, starting in `folder`: the chosen file, or
+    // "" when cancelled.
+    virtual QString OpenFileDialog(const QString& folder) = 0;
 };
 
 class TToolEntry {

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace vesk {
 
 QString SessionAutostartPath()
@@ -36,8 +38,25 @@ QString ExecValue(const QStringList& command)
         quoted << QuoteExecArgument(argument);
     // The desktop file's own escapes come on top of the Exec quoting: a
     // quoted "\\" becomes "\\\\" in the file.
+    return EscapeDesktopValue(quoted.join(QLatin1Char(' ')));
+}
+
+QString ExecArgumentWhereNeeded(const QString& argument)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    const bool needsQuotes =
+        argument.isEmpty() || std::any_of(argument.begin(), argument.end(), [](QChar c) { return reserved.contains(c); });
+    if (needsQuotes)
+        return QuoteExecArgument(argument);
+    QString out = argument;
+    out.replace(QLatin1Char('%'), QStringLiteral("%%"));  // a field code otherwise
+    return out;
+}
+
+QString EscapeDesktopValue(const QString& text)
+{
     QString value;
-    for (const QChar c : quoted.join(QLatin1Char(' '))) {
+    for (const QChar c : text) {
         switch (c.unicode()) {
         case '\\': value += QStringLiteral("\\\\"); break;
         case '\n': value += QStringLiteral("\\n"); break;

@@ -27,6 +27,17 @@ QString QuoteExecArgument(const QString& argument);
 // tabs and carriage returns as "\n", "\t", "\r".
 QString ExecValue(const QStringList& command);
 
+// One argument quoted only where the desktop-entry rules require it: an
+// empty argument, or one holding a blank, a tab, a line break or one of
+// " ' \ > < ~ | & ; $ * ? # ( ) `, is quoted as QuoteExecArgument does;
+// any other is written as it is, with "%" doubled. Plain paths stay
+// unquoted, which tools that read Exec lines naively (xdg-mime) depend on.
+QString ExecArgumentWhereNeeded(const QString& argument);
+
+// A string as a desktop file's value holds it: "\" written "\\" and
+// line breaks, tabs and carriage returns as "\n", "\t", "\r".
+QString EscapeDesktopValue(const QString& value);
+
 // The whole entry for the command.
 QByteArray SessionAutostartEntry(const QStringList& command);
 

@@ -328,6 +328,11 @@ QString DefaultApplicationDesktopFile(const QString& mimeType)
     return r ? r->file : QString();
 }
 
+QString ReadDesktopFileValue(const QString& path, const QString& group, const QString& key)
+{
+    return ReadValue(path, group, key);
+}
+
 QString ExecToCommandLine(const QString& exec)
 {
     const std::optional<QStringList> words = SplitCommandLine(exec);

@@ -51,6 +51,12 @@ QString DefaultApplicationCommand(const QString& mimeType);
 // Absolute path of the .desktop file chosen for the type; empty when none.
 QString DefaultApplicationDesktopFile(const QString& mimeType);
 
+// The value of `key` in `group` of a desktop-style file (desktop entries,
+// mimeapps.list), trimmed, exactly as its line holds it: unlike a profile
+// read, enclosing quotes are kept and long values are not cut. Empty when
+// the file, group or key is missing.
+QString ReadDesktopFileValue(const QString& path, const QString& group, const QString& key);
+
 // Converts a desktop entry's Exec value (already free of the desktop-file
 // escapes \s \n \t \r \\) into a command line for RunCommandLine:
 //   %f %F %u %U  the first becomes "%1", later ones are dropped; when there

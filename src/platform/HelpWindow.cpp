@@ -5,6 +5,7 @@
 #include "platform/Launcher.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -173,8 +174,11 @@ void THelpWindow::hideEvent(QHideEvent* e)
     const std::string settings = ProgramFileStd(QString::fromLatin1(kSettingsFile));
     try {
         for (const auto& [key, value] : {std::pair{"Width", width()}, std::pair{"Height", height()}}) {
-            if (GetPrivateProfileInt(kSection, key, -1, settings) != value)
+            if (GetPrivateProfileInt(kSection, key, -1, settings) != value) {
+                // The settings file is born private: it may come to hold passwords.
+                (void)CreatePrivateFile(ProgramFile(QString::fromLatin1(kSettingsFile)));
                 WritePrivateProfileString(kSection, key, std::to_string(value), settings);
+            }
         }
     } catch (const std::exception&) {
     }

@@ -230,4 +230,25 @@ int OverwriteFileInPlace(const QString& target, QByteArrayView bytes)
     return fd.Close();
 }
 
+int CreatePrivateFile(const QString& path)
+{
+    const QByteArray name = FileNameToBytes(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno == EEXIST ? 0 : errno;
+    ::close(fd);
+    return 0;
+}
+
+int MakeFilePrivate(const QString& path)
+{
+    const QByteArray name = FileNameToBytes(path);
+    struct stat st{};
+    if (::stat(name.constData(), &st) != 0)
+        return errno;
+    if ((st.st_mode & 077) == 0)
+        return 0;
+    return ::chmod(name.constData(), st.st_mode & 07700) == 0 ? 0 : errno;
+}
+
 } // namespace vesk

@@ -45,4 +45,13 @@ int ReplaceFile(const QString& target, QByteArrayView bytes, bool* noTempFile = 
 // and flushed.
 int OverwriteFileInPlace(const QString& target, QByteArrayView bytes);
 
+// Files only their owner may read: settings that may hold a password.
+// CreatePrivateFile creates `path` empty with mode 0600 when nothing is
+// there yet (an existing file is left as it is, and is not an error), so
+// later atomic rewrites, which keep a file's mode, keep it private.
+// MakeFilePrivate takes every permission of group and others away from an
+// existing file (following links); a missing file is ENOENT.
+int CreatePrivateFile(const QString& path);
+int MakeFilePrivate(const QString& path);
+
 } // namespace vesk

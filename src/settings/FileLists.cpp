@@ -1,8 +1,15 @@
 // Reading and writing the recent, preferred and upload file lists.
 #include "settings/FileLists.h"
 
+#include "platform/FileNames.h"
 #include "platform/ProfileFile.h"
 
+#include <QDir>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <string>
 
 namespace vesk {
@@ -84,6 +91,28 @@ QStringList ReadUploadFiles(const SettingsFile& file) { return file.ReadList(kUp
 void WriteUploadFiles(const QStringList& files, const SettingsFile& file)
 {
     file.WriteList(kUploadSection, "", files);
+}
+
+QString UploadBinEntry(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    const QString name = info.fileName();
+    const bool hasLowerCase = std::any_of(name.begin(), name.end(), [](QChar c) {
+        return c >= QLatin1Char('a') && c <= QLatin1Char('z');
+    });
+    QString lower;
+    for (const QChar c : name)
+        lower += (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ? QChar(c.unicode() + 32) : c;
+    if (!hasLowerCase && lower != name) {
+        struct stat asStored{}, asLower{};
+        const QByteArray stored = FileNameToBytes(QDir(folder).filePath(name));
+        const QByteArray lowered = FileNameToBytes(QDir(folder).filePath(lower));
+        if (::stat(stored.constData(), &asStored) == 0 && ::stat(lowered.constData(), &asLower) == 0
+            && asStored.st_dev == asLower.st_dev && asStored.st_ino == asLower.st_ino)
+            return QDir(folder).filePath(lower);
+    }
+    return QDir(folder).filePath(name);
 }
 
 } // namespace vesk

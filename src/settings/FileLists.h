@@ -41,6 +41,15 @@ QStringList ReadPreferredFiles(const SettingsFile& file = SettingsFile());
 // Erases [OpenPreferredMenu] and writes files from "0" on (empty ones left out).
 void WritePreferredFiles(const QStringList& files, const SettingsFile& file = SettingsFile());
 
+// The upload bin's entry for a file chosen by the user: the folder of
+// `path` and the file's name as it is stored on disk. A name without any
+// letter a to z (a DOS-style "INDEX.HTM") is taken in lower case, which is
+// how web servers expect it, but only where the file system finds the very
+// same file under the lower-case name (a case-insensitive volume, or a
+// link): on an ordinary Linux file system "index.htm" would be another,
+// probably missing, file, and the name is kept as stored.
+QString UploadBinEntry(const QString& path);
+
 // [UploadFiles] "0", "1", … up to the first missing or empty entry.
 QStringList ReadUploadFiles(const SettingsFile& file = SettingsFile());
 // Erases [UploadFiles] and writes files from "0" on (empty ones left out).

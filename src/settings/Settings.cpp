@@ -1,8 +1,10 @@
 // The settings file handle and its value encodings.
 #include "settings/Settings.h"
 
+#include "platform/FileNames.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
+#include "platform/SafeFile.h"
 
 #include <utility>
 
@@ -30,6 +32,14 @@ std::string NumberedKey(std::string_view prefix, int index)
     return std::string(prefix) + std::to_string(index);
 }
 
+// A settings file may come to hold FTP passwords, so it is born readable by
+// its owner alone; the atomic rewrites that follow keep its mode. A file
+// that cannot be created here is left to the write itself to report.
+void CreateIfMissing(const std::string& path)
+{
+    (void)CreatePrivateFile(FileNameFromBytes(QByteArrayView(path.data(), qsizetype(path.size()))));
+}
+
 } // namespace
 
 SettingsFile::SettingsFile() : path_(ProgramFileStd(QString::fromLatin1(kSettingsFileName))) {}
@@ -44,6 +54,7 @@ bool SettingsFile::ReadBool(std::string_view section, std::string_view key,
 
 void SettingsFile::WriteBool(std::string_view section, std::string_view key, bool value) const
 {
+    CreateIfMissing(path_);
     WritePrivateProfileString(section, key, value ? "1" : "0", path_);
 }
 
@@ -54,6 +65,7 @@ int SettingsFile::ReadInt(std::string_view section, std::string_view key, int de
 
 void SettingsFile::WriteInt(std::string_view section, std::string_view key, int value) const
 {
+    CreateIfMissing(path_);
     WritePrivateProfileString(section, key, std::to_string(value), path_);
 }
 
@@ -66,6 +78,7 @@ QString SettingsFile::ReadString(std::string_view section, std::string_view key,
 void SettingsFile::WriteString(std::string_view section, std::string_view key,
                                const QString& value) const
 {
+    CreateIfMissing(path_);
     if (NeedsQuotes(value))
         WriteQuotedString(section, key, value);
     else
@@ -75,6 +88,7 @@ void SettingsFile::WriteString(std::string_view section, std::string_view key,
 void SettingsFile::WriteQuotedString(std::string_view section, std::string_view key,
                                      const QString& value) const
 {
+    CreateIfMissing(path_);
     WritePrivateProfileString(section, key, "\"" + ToUtf8(value) + "\"", path_);
 }
 
@@ -109,6 +123,7 @@ QStringList SettingsFile::ReadList(std::string_view section, std::string_view pr
 void SettingsFile::WriteList(std::string_view section, std::string_view prefix,
                              const QStringList& items) const
 {
+    CreateIfMissing(path_);
     ProfileWriteBatch batch(path_);
     EraseSection(section);
     int index = 0;

@@ -36,7 +36,7 @@ inline constexpr const char* kSettingsFileName = "orla.ini";
 // A handle on one settings file. It only holds the path, so it is cheap to
 // create and copy; the default one is the program's own "orla.ini".
 // A missing file reads as a file with every key absent and is created by the
-// first write.
+// first write, with mode 0600: it may come to hold FTP passwords.
 class SettingsFile {
 public:
     // The program folder's "orla.ini" (the folder is resolved now).

@@ -155,6 +155,7 @@ TEST(MainWindow, StepsWhoseToolIsNotThereAreNotAsked)
     // As if the date updater and the validator were not part of the program.
     f.window.SavePromptSteps().Remove(kStepUpdateDates);
     f.window.SavePromptSteps().Remove(kStepValidate);
+    f.window.SavePromptSteps().Remove(kStepAddToUploadBin);
     MsgBoxScript::Push(kMrNo);  // the only question: save changes
     EXPECT_TRUE(f.window.SavePrompt(editor));
     ASSERT_EQ(MsgBoxScript::Calls().size(), 1);

@@ -4,6 +4,8 @@
 // validator.
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
+#include "app/PreferencesEntry.h"
+#include "app/PreferencesForm.h"
 #include "app/WizardEntry.h"
 #include "editor/VeskMemo.h"
 #include "support/TempDir.h"
@@ -16,6 +18,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -183,6 +186,35 @@ TEST(WizardEntry, OpensOnTheGroupOfTheGivenPageAndCancelKeepsThatPageUnwritten)
     EXPECT_EQ(shown, 12);
     EXPECT_EQ(next, "&Next >>");
     EXPECT_FALSE(QFile::exists(fx.home.file("quickcod.ini")));
+}
+
+// The preferences' Quick Codes page opens the wizard over itself, on the
+// page of the quick code chosen in its tree.
+TEST(WizardEntry, ThePreferencesQuickCodesPageOpensItOnTheChosenCodesPage)
+{
+    Fixture fx;
+    TForm2* prefs = fx.window.Entry<TPreferencesEntry>()->Window();
+    const struct {
+        const char* node;
+        int page;
+    } rows[] = {{"Copyright", 12}, {"Numbered", 16}, {"Font", 14}};
+    for (const auto& row : rows) {
+        const QList<QTreeWidgetItem*> found =
+            prefs->QuickTree->findItems(QString::fromLatin1(row.node), Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_EQ(found.size(), 1) << row.node;
+        prefs->QuickTree->setCurrentItem(found.front());
+        int shown = -1;
+        QWidget* over = nullptr;
+        TForm5* form = fx.entry->Window();
+        QTimer::singleShot(0, form, [&]() {
+            shown = form->CurrentPage();
+            over = form->parentWidget();
+            form->reject();
+        });
+        prefs->OpenWizardBtn->click();
+        EXPECT_EQ(shown, row.page) << row.node;
+        EXPECT_EQ(over, prefs) << row.node;
+    }
 }
 
 } // namespace

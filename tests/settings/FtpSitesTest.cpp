@@ -4,6 +4,8 @@
 #include "platform/ProfileFile.h"
 #include "support/TempDir.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 namespace vesk {
@@ -24,6 +26,26 @@ TEST(FtpSites, FreshStartHasNoSites)
     EXPECT_TRUE(ReadSites().empty());
     EXPECT_EQ(ReadSelectedSite(), -1);
     EXPECT_TRUE(ReadSite(0).anonymous);
+}
+
+// A file that may hold passwords is readable by its owner alone.
+TEST(FtpSites, TheSettingsFileIsBornPrivateAndTightenedWhenAPasswordGoesIn)
+{
+    const auto mode = [](const std::string& path) {
+        struct stat st{};
+        return ::stat(path.c_str(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+    };
+    ScopedProgramFolder folder;
+    const std::string path = SettingsFile().path();
+    SettingsFile().WriteInt("View", "Toolbar", 1);
+    EXPECT_EQ(mode(path), 0600);
+
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);  // an older file, or one copied in by hand
+    WriteSite(0, FtpSite{"a", "a.org", "anonymous", "", "", true});
+    EXPECT_EQ(mode(path), 0644);  // no password: left as the user has it
+    WriteSite(0, Site("a"));
+    EXPECT_EQ(mode(path), 0600);
+    EXPECT_EQ(ReadSite(0).password, "secret");
 }
 
 TEST(FtpSites, RewriteErasesSectionsOfRemovedSites)
