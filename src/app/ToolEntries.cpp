@@ -9,6 +9,8 @@
 #include "app/FindReplaceEntry.h"
 #include "app/HelpEntry.h"
 #include "app/QuickCodesEntry.h"
+#include "app/SpellEntry.h"
+#include "app/ThesaurusEntry.h"
 #include "app/ValidatorEntry.h"
 
 namespace vesk {
@@ -22,6 +24,8 @@ std::vector<std::unique_ptr<TToolEntry>> CreateToolEntries(TToolHost& host)
     entries.push_back(std::make_unique<TQuickCodesEntry>(host));
     entries.push_back(std::make_unique<TAboutEntry>(host));
     entries.push_back(std::make_unique<TValidatorEntry>(host));
+    entries.push_back(std::make_unique<TSpellEntry>(host));
+    entries.push_back(std::make_unique<TThesaurusEntry>(host));
     entries.push_back(std::make_unique<TDateUpdaterEntry>(host));
     entries.push_back(std::make_unique<THelpEntry>(host));
     return entries;

@@ -172,8 +172,8 @@ TEST(CommandErrors, AnUnwritableSettingsFileNeitherStopsOpeningNorKeepsDocuments
     // Closing: the switches read as their defaults (every question asked);
     // the untitled document is saved; the settings are reported, not written.
     window.Files().saveFileDialog = [&](const QString&) { return dir.file("typed.htm"); };
-    for (int answer : {kMrNo, kMrNo, kMrYes, kMrOk,  // dates, validate, save (Yes), the recent files
-                       kMrNo, kMrNo,                 // the opened page: dates, validate
+    for (int answer : {kMrNo, kMrNo, kMrNo, kMrYes, kMrOk,  // dates, spelling, validate, save (Yes), the recent files
+                       kMrNo, kMrNo, kMrNo,                 // the opened page: dates, spelling, validate
                        kMrOk})                       // the settings
         MsgBoxScript::Push(answer);
     EXPECT_TRUE(window.CloseAllowed());
