@@ -16,14 +16,16 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 
 namespace vesk {
 namespace {
 
+// A string of the table; its line breaks as Qt shows them.
 QString Str(int id)
 {
-    return QString::fromStdString(SpellString(id));
+    return QString::fromStdString(SpellString(id)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 void SelectRow(QListWidget* list, int row)
@@ -66,7 +68,18 @@ TDictSheet::TDictSheet(TConfiguration& config, QWidget* parent) : QWidget(parent
         const int row = mains_->row(item);
         if (filling_ || row < 0 || std::size_t(row) >= config_.mains.size())
             return;
-        config_.mains[std::size_t(row)].inUse = item->checkState() == Qt::Checked;
+        const bool on = item->checkState() == Qt::Checked;
+        const QString& path = config_.mains[std::size_t(row)].path;
+        if (on && !QFileInfo(path).isFile()) {
+            // A dictionary whose file has gone cannot be put in use: the
+            // check would only report it again.
+            StandardMessage(this, QMessageBox::Information, Str(ssConfigCaption),
+                            Str(ssNotLocated) + QStringLiteral("\n\n") + path, QMessageBox::Ok);
+            const QSignalBlocker quiet(mains_);
+            item->setCheckState(Qt::Unchecked);
+            return;
+        }
+        config_.mains[std::size_t(row)].inUse = on;
         emit changed();
     });
     connect(users_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
@@ -110,6 +123,11 @@ void TDictSheet::Fill()
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(config_.mains[i].inUse ? Qt::Checked : Qt::Unchecked);
         item->setToolTip(config_.mains[i].path);
+        if (!QFileInfo(config_.mains[i].path).isFile()) {
+            // Listed all the same, so the user can see it and remove it.
+            item->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
+            item->setToolTip(Str(ssNotLocated) + QStringLiteral("\n\n") + config_.mains[i].path);
+        }
     }
     if (row >= 0)
         SelectRow(mains_, row);

@@ -57,6 +57,15 @@ TEST(ConfigDialog, TheFirstMainDictionaryIsPutInUseAndLeavingAfterAChangeAsks)
     EXPECT_TRUE(StandardDialogScript::Texts()[0].contains(bench.dir.file("SPELLCHK.CFG")));
     EXPECT_TRUE(d.Changed());
 
+    // A listed dictionary whose file has gone is not put in use: the user is told why.
+    ASSERT_TRUE(QFile::remove(bench.dir.file("other.dct")));
+    sheet.Mains()->item(1)->setCheckState(Qt::Checked);
+    EXPECT_EQ(Rows(sheet.Mains()), (QStringList{"Test+", "Test-"}));
+    EXPECT_FALSE(d.Configuration().mains[1].inUse);
+    ASSERT_EQ(StandardDialogScript::Texts().size(), 2);
+    EXPECT_TRUE(StandardDialogScript::Texts()[1].startsWith("This dictionary file could not be\nlocated."));
+    EXPECT_TRUE(StandardDialogScript::Texts()[1].endsWith(bench.dir.file("other.dct")));
+
     // The second moves to the top; removing the top selects the one now there.
     QTest::mouseClick(sheet.Button("MainUp"), Qt::LeftButton);
     EXPECT_EQ(d.Configuration().mains[0].path, bench.dir.file("other.dct"));
