@@ -19,6 +19,8 @@
 //    has every meaning that lists it, so "run" or "good" keep many; three
 //    meanings each would leave room for only about 9 000 words, this rule
 //    for over 14 000;
+//  - an entry is named by one of its words chosen so that the meanings
+//    of each word read differently in the meanings list;
 //  - an entry lists only words that are head words of the file, so every
 //    word a user clicks has meanings of its own; entries left with a single
 //    word say nothing and are dropped, and so are head words left without
@@ -119,6 +121,7 @@ std::string Key(const Head& head, const Sense& s)
 
 struct Chosen {
     std::vector<std::string> heads;
+    std::size_t clashingWords = 0;  // words (per kind) with two meanings of one name
     TThesaurusSource source;
 };
 
@@ -189,11 +192,56 @@ Chosen Choose(const std::vector<Head>& heads, std::size_t target, std::size_t se
     for (const Head* h : chosen)
         if (in.count(h->word))
             out.heads.push_back(h->word);
-    for (std::size_t e = 0; e < made.size(); ++e) {
-        if (words[e].empty())
-            continue;
+    // The meanings list names each entry by its head word and kind, so the
+    // meanings of one word need different head words to be told apart
+    // ("happy" has several). Each entry is named by the one of its words
+    // that clashes least with the names of the other meanings of the same
+    // kind of all its words, counting a clash in the meanings of the word
+    // whose line made the entry (the word most likely looked up) above any
+    // other; ties go to the earlier word. A few sweeps settle the names,
+    // as each choice changes what the others clash with.
+    std::vector<std::size_t> kept;
+    for (std::size_t e = 0; e < made.size(); ++e)
+        if (!words[e].empty())
+            kept.push_back(e);
+    std::unordered_map<std::string, std::unordered_map<std::string, int>> namesOf;  // word + kind -> name -> uses
+    std::vector<std::string> name(made.size());
+    auto kindOf = [&](std::size_t e) { return "|" + std::to_string(made[e].sense->kind); };
+    for (int sweep = 0; sweep < 4; ++sweep)
+        for (std::size_t e : kept) {
+            const std::string kind = kindOf(e);
+            if (!name[e].empty())
+                for (const std::string& w : words[e])
+                    --namesOf[w + kind][name[e]];
+            const std::string& creator = made[e].creator->word;
+            std::size_t fewest = SIZE_MAX;
+            for (const std::string& candidate : words[e]) {
+                std::size_t clashes = 0;
+                for (const std::string& w : words[e]) {
+                    const auto& names = namesOf[w + kind];
+                    const auto found = names.find(candidate);
+                    if (found != names.end() && found->second > 0)
+                        clashes += w == creator ? words[e].size() : 1;
+                }
+                if (clashes < fewest) {
+                    fewest = clashes;
+                    name[e] = candidate;
+                }
+                if (clashes == 0)
+                    break;
+            }
+            for (const std::string& w : words[e])
+                ++namesOf[w + kind][name[e]];
+        }
+    for (const auto& [word, names] : namesOf)
+        for (const auto& [n, uses] : names)
+            if (uses > 1) {
+                ++out.clashingWords;
+                break;
+            }
+    for (std::size_t e : kept) {
         TThesaurusEntrySource entry;
-        entry.master = words[e].front();
+        entry.master = name[e];
         entry.words[made[e].sense->kind - 1] = std::move(words[e]);
         out.source.entries.push_back(std::move(entry));
     }
@@ -311,6 +359,7 @@ int main(int argc, char** argv)
     std::cout << "build_thesaurus: " << chosen.heads.size() << " head words, " << chosen.source.entries.size()
               << " meanings, " << stats.nodes << " nodes (" << stats.tailNodes << " tails, " << stats.chainNodes
               << " chain nodes), link block " << stats.linkBlock << " bytes, " << stats.links << " links ("
-              << stats.droppedLinks << " dropped), " << stats.bytes << " bytes\n";
+              << stats.droppedLinks << " dropped), " << stats.bytes << " bytes; " << chosen.clashingWords
+              << " words show two meanings under one name\n";
     return 0;
 }

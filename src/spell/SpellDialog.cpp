@@ -57,6 +57,10 @@ public:
     }
     void EnableControl(int control, bool on) override
     {
+        // The engine greys every control at a stop before enabling the ones
+        // that apply; the error label names the stop and must stay readable.
+        if (control == scErrorLabel)
+            return;
         if (dialog_ && control == scDialog)
             dialog_->setEnabled(on);
         else if (QWidget* w = dialog_ ? dialog_->Control(control) : nullptr)

@@ -77,6 +77,7 @@ TEST(SpellDialog, AFullCheckOfAPageDrivenByItsButtons)
         EXPECT_EQ(d->NotFound()->text().toStdString(), word);
         EXPECT_EQ(f.Editor().SelText(), word);
         EXPECT_EQ(d->ErrorLabel()->text(), "Not Found:");
+        EXPECT_TRUE(d->ErrorLabel()->isEnabled());
         EXPECT_FALSE(d->frameGeometry().intersects(f.WordOnScreen())) << word;
         EXPECT_FALSE(f.Editor().HideSelection());
     };
