@@ -54,6 +54,7 @@ TCommands::TCommands(QWidget* owner, TRunner runner) : QObject(owner), owner_(ow
                 runner_(name, handler->second);
         });
         actions_.emplace(name, action);
+        inTableOrder_.push_back(action);
     }
 }
 
@@ -174,8 +175,10 @@ QMenu* TCommands::Submenu(std::string_view name) const
 
 void TCommands::Update(const TCommandFacts& facts)
 {
-    for (const TCommandSpec& spec : CommandSpecs())
-        actions_.at(std::string(spec.name))->setEnabled(CommandEnabled(spec.rule, facts));
+    // Runs on every caret move: one pass over the table, no look-ups.
+    const std::span<const TCommandSpec> specs = CommandSpecs();
+    for (std::size_t i = 0; i < specs.size(); ++i)
+        inTableOrder_[i]->setEnabled(CommandEnabled(specs[i].rule, facts));
     for (const auto& [alias, command] : aliases_)
         alias->setEnabled(command->isEnabled());
 }

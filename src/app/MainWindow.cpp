@@ -87,7 +87,7 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
     commands_->BuildToolBar(*toolBar_);
     bars_[std::string(kToolBarName)] = toolBar_;
     BuildBars();
-    BuildGutterMenu();
+    markers_ = new TLineMarkers(this, [this](int k) { GotoTag(k); });
     CreateTab1Click();  // the first tab, designed into the window
     if (QWidget* first = pages_->widget(0))
         first->setObjectName(QStringLiteral("TabSheet1"));
@@ -104,8 +104,17 @@ THTMLVeskMain::THTMLVeskMain(QWidget* parent) : QMainWindow(parent)
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) { PageControlChange(index); });
     pages_->installEventFilter(this);  // the "+" button follows the tab area's size
     // Paste follows what the clipboard holds, even while the editor is idle.
-    if (QClipboard* clipboard = QGuiApplication::clipboard())
-        connect(clipboard, &QClipboard::dataChanged, this, [this]() { RichEditSelChange(); });
+    // Asking the clipboard is a round trip to the display server, so it is
+    // asked when the clipboard changes, not on every caret move.
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        auto clipboardChanged = [this, clipboard]() {
+            const QMimeData* data = clipboard->mimeData();
+            clipboardHasText_ = data && data->hasText();
+            RichEditSelChange();
+        };
+        connect(clipboard, &QClipboard::dataChanged, this, clipboardChanged);
+        clipboardChanged();
+    }
 
     // The keys Linux editors use between tabs.
     const std::pair<QKeySequence, int> tabKeys[] = {
@@ -214,7 +223,6 @@ void THTMLVeskMain::RichEditUpdate()
     if (!current_)
         return;
     ShowDocumentState(*current_);
-    current_->viewport()->update();
     OnPopup5();
     RichEditSelChange();
 }
@@ -229,8 +237,7 @@ void THTMLVeskMain::RichEditSelChange()
     facts.clipperHasItems = clipper_->List().Count() > 0;
     facts.canUndo = current_->CanUndo();
     facts.canRedo = current_->CanRedo();
-    const QMimeData* clip = QGuiApplication::clipboard() ? QGuiApplication::clipboard()->mimeData() : nullptr;
-    facts.clipboardHasText = clip && clip->hasText();
+    facts.clipboardHasText = clipboardHasText_;
     commands_->Update(facts);
     clipper_->CutButton()->setEnabled(facts.hasSelection);
     clipper_->CopyButton()->setEnabled(facts.hasSelection);
@@ -326,7 +333,7 @@ void THTMLVeskMain::ConfigureEditor(TVeskMemoFile* editor, TVeskGutter* gutter)
     gutter->SetMemo(editor);
     gutter->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(gutter, &QWidget::customContextMenuRequested, this,
-            [this, gutter](const QPoint& at) { gutterMenu_->popup(gutter->mapToGlobal(at)); });
+            [this, gutter](const QPoint& at) { GutterMenu()->popup(gutter->mapToGlobal(at)); });
 }
 
 void THTMLVeskMain::TabsChanging()
@@ -664,7 +671,10 @@ bool THTMLVeskMain::eventFilter(QObject* watched, QEvent* e)
         auto* mouse = static_cast<QMouseEvent*>(e);
         if (watched == currentGutter_ && mouse->button() == Qt::LeftButton && current_) {
             const QPoint at = mouse->position().toPoint();
-            RunCommand(*current_, [&](TVeskMemoFile&) { GutterMouseDown(mouse->button(), at.x(), at.y()); });
+            TVeskGutter& gutter = *currentGutter_;
+            RunCommand(*current_, [&](TVeskMemoFile& editor) {
+                markers_->GutterMouseDown(editor, gutter, mouse->button(), at.y());
+            });
             return true;
         }
     }

@@ -14,6 +14,7 @@
 #pragma once
 
 #include "app/Commands.h"
+#include "app/LineMarkers.h"
 #include "app/SavePrompt.h"
 #include "app/ToolHost.h"
 #include "editor/KeyLists.h"
@@ -116,18 +117,12 @@ public:
     TClipperBar* Clipper() const { return clipper_; }
 
     // ---- line markers ("<!>" in the text, numbered in the gutter) ----------
-    static constexpr int kMaxLineMarkers = 9;
-    // Rebuilds the marker table, the gutter marks and the gutter menu for
-    // the current tab; runs after every change, tab switch and load.
-    void OnPopup5();
-    // A press on a gutter at (x, y) in its coordinates: the left button
-    // places or removes a marker at the start of the display line there.
-    void GutterMouseDown(Qt::MouseButton button, int x, int y);
-    // Gutter menu item k (1 … 9): the caret goes just after marker k.
-    void GotoTag(int k);
-    int MarkerCount() const { return markerCount_; }
-    std::int32_t MarkerOffset(int k) const { return markerOffsets_[std::size_t(k)]; }
-    QMenu* GutterMenu() const { return gutterMenu_; }
+    static constexpr int kMaxLineMarkers = TLineMarkers::kMaxLineMarkers;
+    void OnPopup5() { markers_->OnPopup5(current_, currentGutter_); }
+    void GotoTag(int k) { markers_->GotoTag(current_, k); }
+    int MarkerCount() const { return markers_->Count(); }
+    std::int32_t MarkerOffset(int k) const { return markers_->Offset(k); }
+    QMenu* GutterMenu() const { return markers_->Menu(); }
 
     // ---- tools (TToolHost) ----------------------------------------------------
     QWidget* MainWindow() override { return this; }
@@ -163,7 +158,6 @@ private:
     void Form1Resize();
     void ReadIni();
     void WriteIni();
-    void BuildGutterMenu();
     // Shows an exception that ended a command.
     void ShowException(const std::exception& e);
     // Opens the files handed over while the window was busy.
@@ -185,12 +179,11 @@ private:
     TClipperBar* clipper_ = nullptr;
     TCodeBar* seCodes_ = nullptr;
     TCodeBar* singleCodes_ = nullptr;
-    QMenu* gutterMenu_ = nullptr;
-    std::array<std::int32_t, kMaxLineMarkers> markerOffsets_{};
-    int markerCount_ = 0;
+    TLineMarkers* markers_ = nullptr;
     std::vector<std::unique_ptr<TToolEntry>> entries_;
     std::vector<std::function<void()>> tabsChange_;
     int commandDepth_ = 0;
+    bool clipboardHasText_ = false;
     QStringList handedOver_;
 };
 

@@ -12,13 +12,8 @@
 namespace vesk {
 namespace {
 
-constexpr int kMaxDepth = 16;
+constexpr int kMaxDepth = kMaxStateDepth;
 const THighlightState kOutside{};
-
-bool SameState(const THighlightState& a, const THighlightState& b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 // The characters of UTF-8 text, and where each starts in the bytes.
 void Decode(std::string_view utf8, std::u32string& chars, std::vector<std::int32_t>& byteOf)
@@ -52,6 +47,30 @@ THighlightEngine::THighlightEngine(TVeskMemoStore& store)
     : store_(store), startStop_(std::make_shared<TStartStopKeyList>()), separators_(DefaultSeparators())
 {
     store_.AddListener(this);
+    rules_ = CurrentRules();
+}
+
+THighlightEngine::TRules THighlightEngine::CurrentRules() const
+{
+    TRules r;
+    r.keys = startStop_.get();
+    r.keysVersion = startStop_->Version();
+    r.keywordsVersion = keywords_.Version();
+    r.applyKeywords = applyKeywords_;
+    r.applyStartStop = applyStartStop_;
+    r.nesting = keywords_.nesting;
+    r.highlighter = highlighter_;
+    return r;
+}
+
+bool THighlightEngine::RulesUnchanged()
+{
+    const TRules now = CurrentRules();
+    if (!(now == rules_)) {
+        mixedRules_ = mixedRules_ || anyParsed_;
+        rules_ = now;
+    }
+    return !mixedRules_;
 }
 
 THighlightEngine::~THighlightEngine()
@@ -100,6 +119,9 @@ void THighlightEngine::ReApplyKeywords()
         store_.SetParagraphStartState(i, kOutside);
     }
     parsedCount_ = 0;
+    rules_ = CurrentRules();
+    mixedRules_ = false;
+    anyParsed_ = false;
 }
 
 THighlightState THighlightEngine::OpeningState(const THighlightState& below, std::int32_t entryIndex,
@@ -140,115 +162,6 @@ THighlightState THighlightEngine::StateBelow(const THighlightState& s) const
             return kOutside;  // rules changed under the stored state
     }
     return below;
-}
-
-void THighlightEngine::StartStopPass(const std::u32string& text, const THighlightState& start,
-                                     std::vector<PendingMark>& marks, THighlightState& end)
-{
-    TStartStopKeyList& keys = *startStop_;
-    end = start;
-    if (keys.Count() == 0)
-        return;
-    keys.Prepare(separators_);
-    const auto n = std::int64_t(text.size());
-    std::u32string upper;
-    bool haveUpper = false;
-    auto upperText = [&]() -> const std::u32string& {
-        if (!haveUpper) {
-            upper = Upper(text);
-            haveUpper = true;
-        }
-        return upper;
-    };
-    auto searchIn = [&](const TKeyLook& look) -> const std::u32string& {
-        return (look.options & kKeyMatchCase) ? text : upperText();
-    };
-
-    // Where each entry's start next matches (with its checks), or -1 once
-    // it cannot match any more in this paragraph.
-    std::vector<std::int64_t> nextStart(std::size_t(keys.Count()), -2);
-    auto findStart = [&](std::int32_t k, std::int64_t from) -> std::int64_t {
-        const TStartStopKey& key = keys[k];
-        if (key.start.empty())
-            return -1;
-        const std::u32string& hay = searchIn(key.look);
-        for (std::size_t at = std::size_t(from); (at = hay.find(key.start, at)) != std::u32string::npos; ++at) {
-            const auto a = std::int64_t(at);
-            if (key.checkBeforeStart && !Boundary(text, a - 1, separators_))
-                continue;
-            if (key.checkAfterStart && !Boundary(text, a + key.StartLength(), separators_))
-                continue;
-            return a;
-        }
-        return -1;
-    };
-
-    std::int64_t pos = 0;
-    THighlightState st = start;
-    for (;;) {
-        const bool inStartStop = st.InContext() && st.depth >= 0 && st.depth < kMaxDepth && st.stack[st.depth] < 0;
-        if (inStartStop) {
-            const std::int32_t e = st.stack[st.depth] + 32768;
-            if (e >= keys.Count()) {
-                st = kOutside;  // the entry is gone from the list
-                continue;
-            }
-            const TStartStopKey& key = keys[e];
-            std::int64_t found = -1;
-            if (!key.stop.empty()) {
-                const std::u32string& hay = searchIn(key.look);
-                for (std::size_t at = std::size_t(pos); (at = hay.find(key.stop, at)) != std::u32string::npos; ++at) {
-                    const auto q = std::int64_t(at);
-                    if (key.checkBeforeStop && !Boundary(text, q - 1, separators_))
-                        continue;
-                    if (key.checkAfterStop && !Boundary(text, q + key.StopLength(), separators_))
-                        continue;
-                    found = q;
-                    break;
-                }
-            }
-            if (found >= 0) {
-                const std::int64_t after = found + key.StopLength();
-                const std::int32_t alt = keys.AlternativeAfter(e);
-                if (alt >= 0) {
-                    st = OpeningState(StateBelow(st), alt, false);
-                    marks.push_back({std::int32_t(after), 1, st});
-                } else {
-                    st = StateBelow(st);
-                    marks.push_back({std::int32_t(after), 0, st});
-                }
-                pos = after;
-                continue;
-            }
-            if (key.closeAtParagraphEnd) {
-                st = StateBelow(st);
-                marks.push_back({std::int32_t(n), 0, st});
-            }
-            break;
-        }
-        if (!applyStartStop_ || st.depth + 1 >= kMaxDepth)
-            break;
-        // The leftmost match of any entry; at one position the first entry wins.
-        std::int64_t best = -1;
-        std::int32_t bestEntry = -1;
-        for (std::int32_t k = 0; k < keys.Count(); ++k) {
-            std::int64_t& next = nextStart[std::size_t(k)];
-            if (next == -1)
-                continue;
-            if (next < pos)
-                next = findStart(k, pos);
-            if (next >= 0 && (best < 0 || next < best)) {
-                best = next;
-                bestEntry = k;
-            }
-        }
-        if (best < 0)
-            break;
-        st = OpeningState(st, bestEntry, false);
-        marks.push_back({std::int32_t(best), 1, st});
-        pos = best + keys[bestEntry].StartLength();
-    }
-    end = st;
 }
 
 void THighlightEngine::KeywordPass(const std::u32string& text, const THighlightState& start,
@@ -337,6 +250,8 @@ void THighlightEngine::KeywordPass(const std::u32string& text, const THighlightS
 THighlightState THighlightEngine::ParseParagraph(std::int32_t i, const THighlightState& start)
 {
     ++parsed_;
+    RulesUnchanged();
+    anyParsed_ = true;
     const std::string utf8 = *store_.ParagraphText(i);
     std::u32string text;
     std::vector<std::int32_t> byteOf;
@@ -344,7 +259,13 @@ THighlightState THighlightEngine::ParseParagraph(std::int32_t i, const THighligh
 
     std::vector<PendingMark> marks;
     THighlightState end = start;
-    StartStopPass(text, start, marks, end);
+    TScanText scan;
+    scan.chars = std::move(text);
+    ScanStartStop(scan, 0, end, [&marks](const PendingMark& m) {
+        marks.push_back(m);
+        return true;
+    });
+    text = std::move(scan.chars);
     if (applyKeywords_)
         KeywordPass(text, start, marks);
 
@@ -363,14 +284,14 @@ THighlightState THighlightEngine::ParseParagraph(std::int32_t i, const THighligh
     }
 
     std::string bytes;
-    bytes.reserve(utf8.size() + kept.size() * std::size_t(kMarkSize));
+    bytes.reserve(utf8.size() + kept.size() * 3);
     std::size_t copied = 0;
     for (const PendingMark& m : kept) {
         const auto at = std::size_t(byteOf[std::size_t(std::min<std::int64_t>(m.position, std::int64_t(text.size())))]);
         bytes.append(utf8, copied, at - copied);
         copied = at;
-        bytes += kMarkByte;
-        bytes.append(reinterpret_cast<const char*>(&m.state), sizeof m.state);
+        char mark[kMaxMarkSize];
+        bytes.append(mark, std::size_t(WriteMark(mark, store_.InternState(m.state))));
     }
     bytes.append(utf8, copied, std::string::npos);
 
@@ -385,10 +306,10 @@ THighlightState THighlightEngine::ParseParagraph(std::int32_t i, const THighligh
 THighlightState THighlightEngine::EndStateOf(std::int32_t i) const
 {
     const TParRecord& par = store_.Paragraph(i);
-    THighlightState st = store_.ParagraphStartState(i);
     if (par.markCount == 0)
-        return st;
+        return store_.ParagraphStartState(i);
     // Text never holds the mark byte, so memchr finds mark starts directly.
+    TStateId last = par.startState;
     const char* data = par.Data();
     const char* endPtr = data + par.bytes;
     for (const char* p = data; p < endPtr;) {
@@ -396,10 +317,10 @@ THighlightState THighlightEngine::EndStateOf(std::int32_t i) const
         if (!hit)
             break;
         const char* mark = static_cast<const char*>(hit);
-        std::memcpy(&st, mark + 1, sizeof st);
-        p = mark + kMarkSize;
+        last = MarkState(mark);
+        p = mark + MarkSize(mark);
     }
-    return st;
+    return store_.State(last);
 }
 
 void THighlightEngine::EnsureParsed(std::int32_t last)
@@ -469,23 +390,48 @@ void THighlightEngine::TextReplaced(const TTextChange& change)
         return;  // not parsed yet: it is parsed in order when needed
     const bool wholeOldRangeParsed = k + change.oldParagraphs <= parsedCount_;
     const std::int32_t shiftedFrontier = parsedCount_ + change.newParagraphs - change.oldParagraphs;
+    const std::int32_t last = k + change.newParagraphs - 1;
+    const std::int32_t insertedEnd = change.start + change.newLength;
 
-    // The edited paragraphs are parsed at once, from the state that leads into them.
+    // The edited paragraphs are parsed at once, from the state that leads
+    // into them. The first keeps its marks before the edit and the last
+    // those after it (from the old last paragraph), as far as they still hold.
     THighlightState carry = store_.ParagraphStartState(k);
-    std::int32_t next = k;
-    for (; next < k + change.newParagraphs; ++next) {
+    bool endUnchanged = false;
+    for (std::int32_t i = k; i <= last; ++i) {
         if (highlighter_) {
-            store_.MutableParagraph(next).startStopParsed = false;
-            parsedCount_ = next;
-            EnsureParsed(next);
-            carry = EndStateOf(next);
-        } else {
-            carry = ParseParagraph(next, carry);
+            store_.MutableParagraph(i).startStopParsed = false;
+            parsedCount_ = i;
+            EnsureParsed(i);
+            carry = EndStateOf(i);
+            continue;
         }
+        if (i != k && i != last) {
+            carry = ParseParagraph(i, carry);
+            continue;
+        }
+        const std::int32_t start = store_.ParagraphStart(i);
+        const std::int32_t editFrom = i == k ? change.start - start : 0;
+        const std::int32_t editTo = i == last ? insertedEnd - start : store_.Paragraph(i).length;
+        const std::optional<THighlightState> end =
+            ReparseAfterEdit(i, carry, editFrom, editTo, i == last && wholeOldRangeParsed);
+        endUnchanged = !end;
+        if (end)
+            carry = *end;
     }
+    const std::int32_t next = last + 1;
     if (next >= store_.ParagraphCount()) {
         parsedCount_ = next;
         return;
+    }
+    if (endUnchanged) {
+        // The last paragraph ends as the old last one did, which the next one
+        // was parsed from when it lies in the parsed prefix.
+        if (wholeOldRangeParsed && next < shiftedFrontier) {
+            parsedCount_ = shiftedFrontier;
+            return;
+        }
+        carry = EndStateOf(last);
     }
     if (wholeOldRangeParsed && SameState(carry, store_.ParagraphStartState(next))) {
         parsedCount_ = std::max(next, shiftedFrontier);  // nothing changes beyond the edit
@@ -504,6 +450,9 @@ void THighlightEngine::TextReplaced(const TTextChange& change)
 void THighlightEngine::TextReset()
 {
     parsedCount_ = 0;
+    rules_ = CurrentRules();
+    mixedRules_ = false;
+    anyParsed_ = false;
 }
 
 THighlightState THighlightEngine::StateAt(std::int32_t offset)
@@ -515,21 +464,11 @@ THighlightState THighlightEngine::StateAt(std::int32_t offset)
     const std::int32_t pos = offset - store_.ParagraphStart(p);
     if (pos >= par.length)
         return EndStateOf(p);
-    THighlightState st = store_.ParagraphStartState(p);
-    const char* data = par.Data();
-    std::int32_t chars = 0;
-    for (std::int32_t bi = 0; bi < par.bytes;) {
-        if (data[bi] == kMarkByte) {
-            std::memcpy(&st, data + bi + 1, sizeof st);
-            bi += kMarkSize;
-            continue;
-        }
-        if (chars == pos)
-            break;
-        ++chars;
-        bi += Utf8SequenceLength(static_cast<unsigned char>(data[bi]));
-    }
-    return st;
+    // The marks standing in front of the character apply to it.
+    TVeskNavigator nav(&store_, false);
+    nav.SetOffset(offset);
+    nav.SkipMarks();
+    return nav.State();
 }
 
 std::optional<THighlightEngine::TContextSpan> THighlightEngine::ContextAt(std::int32_t offset)

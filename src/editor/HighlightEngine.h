@@ -5,16 +5,19 @@
 // painting, the mouse pointer and the context click read the state at any
 // position without scanning.
 //
-// Scheme. A paragraph is always parsed whole, from its start state: its old
-// marks are dropped, the start/stop pass and then the keyword pass run over
-// its text, and the new marks are written in one rewrite of its buffer. The
-// marks of a paragraph are therefore a function of its text and its start
-// state alone, which is what keeps incremental parsing equal to a full one.
-// Paragraphs are parsed in order ("the parsed prefix"); an edit re-parses the
-// edited paragraphs at once and carries a changed end state to the next
-// paragraph, which is parsed when it is next needed. A paragraph whose stored
-// start state still equals the end state of the one before is not parsed
-// again.
+// Scheme. A paragraph is parsed from its start state: the start/stop pass and
+// then the keyword pass run over its text, and the new marks are written in
+// one rewrite of its buffer. The marks of a paragraph are therefore a
+// function of its text and its start state alone, which is what keeps
+// incremental parsing equal to a full one. Paragraphs are parsed in order
+// ("the parsed prefix"); an edit re-parses the edited paragraphs at once and
+// carries a changed end state to the next paragraph, which is parsed when it
+// is next needed. A paragraph whose stored start state still equals the end
+// state of the one before is not parsed again. When only start/stop keys
+// apply, an edited paragraph is not parsed whole: the scan restarts at a mark
+// before the edit whose place tells where the scan went on after it, and
+// stops where it writes a mark the old parse wrote too, in the same place
+// and state, past the edit (see ReparseAfterEdit).
 #pragma once
 
 #include "editor/HighlightState.h"
@@ -22,6 +25,7 @@
 #include "editor/VeskMemoStore.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -119,8 +123,41 @@ private:
 
     // Parses paragraph i from `start`; returns its end state.
     THighlightState ParseParagraph(std::int32_t i, const THighlightState& start);
-    void StartStopPass(const std::u32string& text, const THighlightState& start,
-                       std::vector<PendingMark>& marks, THighlightState& end);
+    // Parses paragraph i again after an edit made characters [editFrom,
+    // editTo) new: its marks before the edit are still right, and those
+    // after it are what the old parse gave when `tailValid`. When only
+    // start/stop keys apply, the scan restarts from a mark shortly before
+    // the edit and ends where it meets the old marks again; otherwise the
+    // whole paragraph is parsed. Returns the end state, or nullopt when it
+    // is the one the paragraph had before the edit.
+    std::optional<THighlightState> ReparseAfterEdit(std::int32_t i, const THighlightState& start,
+                                                    std::int32_t editFrom, std::int32_t editTo, bool tailValid);
+    // Where the scan went on after a mark of state `s` at `position`: there
+    // for a mark that closed a context, after the start key for one that
+    // opened a context; -1 when the mark cannot tell (an alternative's).
+    std::int64_t ResumeAfter(const THighlightState& s, std::int64_t position) const;
+    // Characters of a paragraph for the start/stop scan: those from index
+    // `base` on, all of them to the paragraph's end or (complete false)
+    // only some.
+    struct TScanText {
+        std::u32string chars;
+        std::int64_t base = 0;
+        bool complete = true;
+        std::int64_t End() const { return base + std::int64_t(chars.size()); }
+        const std::u32string& Upper();  // upper-cased, made on first need
+
+    private:
+        std::u32string upper;
+        bool haveUpper = false;
+    };
+    enum class TScanEnd { Finished, Stopped, NeedText };
+    // The start/stop pass from character `pos` in state `st` (its end state
+    // on return), handing each mark to `onMark` in text order; `onMark` returns
+    // false to stop the scan there. With text not complete the scan stops
+    // (NeedText) rather than decide anything the missing text could change.
+    // The text must hold the character before `pos`.
+    TScanEnd ScanStartStop(TScanText& text, std::int64_t pos, THighlightState& st,
+                           const std::function<bool(const PendingMark&)>& onMark);
     void KeywordPass(const std::u32string& text, const THighlightState& start,
                      std::vector<PendingMark>& marks);
     // The state at the end of paragraph i as its marks and start state say.
@@ -129,6 +166,23 @@ private:
     THighlightState StateBelow(const THighlightState& s) const;
     THighlightState OpeningState(const THighlightState& below, std::int32_t entryIndex, bool keyword) const;
     void Detach();
+
+    // What the marks are made under. While it stays the same, a paragraph's
+    // marks away from an edit are what parsing it again would give.
+    struct TRules {
+        const TStartStopKeyList* keys = nullptr;
+        std::uint64_t keysVersion = 0;
+        std::uint64_t keywordsVersion = 0;
+        bool applyKeywords = true;
+        bool applyStartStop = true;
+        bool nesting = false;
+        const TVeskHighlighter* highlighter = nullptr;
+        friend bool operator==(const TRules&, const TRules&) = default;
+    };
+    TRules CurrentRules() const;
+    // False once paragraphs were parsed under other rules than those in
+    // force, until ReApplyKeywords or a load starts afresh.
+    bool RulesUnchanged();
 
     TVeskMemoStore& store_;
     TKeywordList keywords_;
@@ -139,6 +193,9 @@ private:
     TVeskHighlighter* highlighter_ = nullptr;
     std::int32_t parsedCount_ = 0;
     std::uint64_t parsed_ = 0;
+    TRules rules_;
+    bool mixedRules_ = false;
+    bool anyParsed_ = false;  // since the last fresh start
     friend class TVeskHighlighter;
 };
 

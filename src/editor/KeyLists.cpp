@@ -292,9 +292,9 @@ void TStartStopKeyList::Prepare(const TSeparatorSet& separators)
         edges(key.startText, key.checkBeforeStart, key.checkAfterStart);
         edges(key.stopText, key.checkBeforeStop, key.checkAfterStop);
     }
+    // The version already moved when the list was unprepared: preparing it
+    // only computes what that change implies.
     prepared_ = true;
-    // The flags just changed; anything cached from the unprepared list is stale.
-    ++version_;
 }
 
 void TStartStopKeyList::Write(TPropertyWriter& writer) const

@@ -138,8 +138,7 @@ void TVeskMemoCore::MoveCaret(TMove move, bool extend)
         }
         const std::int32_t p = to.ParagraphIndex();
         const TParRecord& par = Paragraph(p);
-        const TLineRecord line = par.Line(to.LineIndex());
-        const std::int32_t chars = par.Plain() ? line.end - line.start : store::CharsBetween(par.Data(), line.start, line.end);
+        const std::int32_t chars = LineChars(par, to.LineIndex());
         caret = to.Offset() + chars;
         // A wrapped line's end is the next line's start: stay before its
         // last character so the caret remains on this line.
@@ -252,8 +251,7 @@ void TVeskMemoCore::DeleteForward(bool toLineEnd)
         TVeskNavigator line(this, false);
         line.GotoLine(a.DisplayLine());
         const TParRecord& par = Paragraph(line.ParagraphIndex());
-        const TLineRecord rec = par.Line(line.LineIndex());
-        const std::int32_t chars = par.Plain() ? rec.end - rec.start : store::CharsBetween(par.Data(), rec.start, rec.end);
+        const std::int32_t chars = LineChars(par, line.LineIndex());
         Select(caret, line.Offset() + chars);
         ClearSelection();
         return;
@@ -503,8 +501,10 @@ void TVeskMemoCore::CheckIntegrity() const
             throw EVeskError("Error 2 in " + version);
         std::int32_t expected = 0;
         for (std::int32_t k = 0; k < par.LineCount(); ++k) {
-            const TLineRecord rec = par.Line(k);
-            if (rec.start != expected)
+            // Each line starts where the one before ended, and knows how
+            // many characters lie before it.
+            const TStoredLine rec = StoredLine(par, k);
+            if (rec.start != expected || rec.chars != store::CharsBetween(par.Data(), 0, rec.start))
                 throw EVeskError("Error 3 in " + version);
             expected = rec.end;
         }

@@ -298,6 +298,9 @@ void TVeskMemoStore::LoadFromStream(QIODevice& device)
 
     auto clearAll = [this]() {
         paragraphs_.SetCount(0);
+        lines_.Clear();
+        states_.Clear();
+        damage_ = TLayoutDamage{};
         starts_.clear();
         firstLines_.clear();
         charCount_ = 0;

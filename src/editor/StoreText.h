@@ -1,13 +1,14 @@
 // Walking paragraph buffers: characters, context marks and style codes.
 //
-// A buffer holds UTF-8 characters with 49-byte context marks (the byte 5 and
-// a THighlightState) interleaved. A mark's payload may hold any byte, so every
-// walk steps over whole marks; UTF-8 sequences never contain bytes below 0x80
-// after their lead byte, so style codes and the mark byte are found safely
-// between characters.
+// A buffer holds UTF-8 characters with context marks (the byte 5 and a state
+// index of one to four bytes, see HighlightState.h) interleaved. A mark's
+// index bytes may hold any value, so every walk steps over whole marks;
+// UTF-8 sequences never contain bytes below 0x80 after their lead byte, so
+// style codes and the mark byte are found safely between characters.
 #pragma once
 
 #include "editor/HighlightState.h"
+#include "editor/StateTable.h"
 #include "editor/TextEncoding.h"
 #include "editor/VeskMemoStore.h"
 
@@ -17,34 +18,28 @@
 
 namespace vesk::store {
 
-// Byte index of character `position` (0 … length) of a buffer: the walk
-// stops right after the position-th character, before any marks that stand
-// in front of the next one. Positions past the length give `size`.
-inline std::int32_t ByteIndexOf(const char* data, std::int32_t size, std::int32_t length, bool plain,
-                                std::int32_t position)
+// Advances `bi` over `n` characters (not past `limit`), stepping over marks
+// between them: it stops right after the n-th character, before any marks
+// standing in front of the next one. Returns the characters passed.
+inline std::int32_t WalkChars(const char* data, std::int32_t& bi, std::int32_t limit, std::int32_t n)
 {
-    if (position >= length)
-        return plain ? std::min(position, length) : size;
-    if (plain)
-        return position;
-    std::int32_t bi = 0, count = 0;
-    while (count < position && bi < size) {
+    std::int32_t count = 0;
+    while (count < n && bi < limit) {
         if (data[bi] == kMarkByte) {
-            bi += kMarkSize;
+            bi += MarkSize(data + bi);
         } else {
             bi += Utf8SequenceLength(static_cast<unsigned char>(data[bi]));
             ++count;
         }
     }
-    return bi;
+    return count;
 }
 
-inline std::int32_t ByteIndexOf(const TParRecord& p, std::int32_t position)
+// The byte index `n` characters on from `bi` (see WalkChars).
+inline std::int32_t SkipChars(const char* data, std::int32_t bi, std::int32_t limit, std::int32_t n)
 {
-    // A plain paragraph past its length still ends at its byte count.
-    if (p.Plain())
-        return std::min(position, p.length);
-    return ByteIndexOf(p.Data(), p.bytes, p.length, false, position);
+    WalkChars(data, bi, limit, n);
+    return bi;
 }
 
 // Number of characters in bytes [from, to) of a buffer (from at a boundary).
@@ -53,7 +48,7 @@ inline std::int32_t CharsBetween(const char* data, std::int32_t from, std::int32
     std::int32_t count = 0;
     for (std::int32_t bi = from; bi < to;) {
         if (data[bi] == kMarkByte) {
-            bi += kMarkSize;
+            bi += MarkSize(data + bi);
         } else {
             bi += Utf8SequenceLength(static_cast<unsigned char>(data[bi]));
             ++count;
@@ -67,12 +62,12 @@ inline std::int32_t MarksBetween(const char* data, std::int32_t from, std::int32
 {
     std::int32_t marks = 0;
     for (std::int32_t bi = from; bi < to;) {
-        if (data[bi] == kMarkByte) {
-            bi += kMarkSize;
-            ++marks;
-        } else {
-            bi += Utf8SequenceLength(static_cast<unsigned char>(data[bi]));
-        }
+        const void* hit = std::memchr(data + bi, kMarkByte, std::size_t(to - bi));
+        if (!hit)
+            break;
+        bi = std::int32_t(static_cast<const char*>(hit) - data);
+        bi += MarkSize(data + bi);
+        ++marks;
     }
     return marks;
 }
@@ -84,7 +79,7 @@ inline std::uint8_t CodeParity(const char* data, std::int32_t from, std::int32_t
     for (std::int32_t bi = from; bi < to;) {
         const auto c = static_cast<unsigned char>(data[bi]);
         if (c == kMarkByte) {
-            bi += kMarkSize;
+            bi += MarkSize(data + bi);
         } else {
             bits ^= StyleBitOf(c);
             ++bi;  // continuation bytes are >= 0x80 and toggle nothing
@@ -97,14 +92,14 @@ inline std::uint8_t CodeParity(const char* data, std::int32_t from, std::int32_t
 // byte `limit`: style codes toggle `style`, marks set `state` (a mark's state
 // applies from the next character on). Returns the characters passed.
 inline std::int32_t WalkForward(const char* data, std::int32_t& bi, std::int32_t limit, std::int32_t maxChars,
-                                THighlightState& state, std::uint8_t& style)
+                                const TStateTable& states, THighlightState& state, std::uint8_t& style)
 {
     std::int32_t passed = 0;
     while (passed < maxChars && bi < limit) {
         const auto c = static_cast<unsigned char>(data[bi]);
         if (c == kMarkByte) {
-            std::memcpy(&state, data + bi + 1, sizeof state);
-            bi += kMarkSize;
+            state = states[MarkState(data + bi)];
+            bi += MarkSize(data + bi);
         } else {
             style ^= StyleBitOf(c);
             bi += Utf8SequenceLength(c);
@@ -119,13 +114,13 @@ inline void AppendWithoutMarks(std::string& out, const char* data, std::int32_t 
 {
     std::int32_t run = from;
     for (std::int32_t bi = from; bi < to;) {
-        if (data[bi] == kMarkByte) {
-            out.append(data + run, std::size_t(bi - run));
-            bi += kMarkSize;
-            run = bi;
-        } else {
-            ++bi;
-        }
+        const void* hit = std::memchr(data + bi, kMarkByte, std::size_t(to - bi));
+        if (!hit)
+            break;
+        bi = std::int32_t(static_cast<const char*>(hit) - data);
+        out.append(data + run, std::size_t(bi - run));
+        bi += MarkSize(data + bi);
+        run = bi;
     }
     if (to > run)
         out.append(data + run, std::size_t(to - run));

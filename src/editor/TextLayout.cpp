@@ -44,9 +44,9 @@ std::uint8_t EffectiveStyle(std::uint8_t codeStyle, const THighlightState& state
 // code style and the highlighting state up to date as codes and marks pass.
 class TPieceWalker {
 public:
-    TPieceWalker(const char* data, std::int32_t begin, std::int32_t end, std::uint8_t style,
-                 const THighlightState& state)
-        : data_(data), pos_(begin), end_(end), style_(style), state_(state)
+    TPieceWalker(const TStateTable& states, const char* data, std::int32_t begin, std::int32_t end,
+                 std::uint8_t style, const THighlightState& state)
+        : states_(states), data_(data), pos_(begin), end_(end), style_(style), state_(state)
     {
     }
 
@@ -59,9 +59,10 @@ public:
         if (c == static_cast<unsigned char>(kMarkByte)) {
             piece.kind = TPieceKind::Mark;
             piece.chars = 0;
-            if (pos_ + kMarkSize <= end_)
-                std::memcpy(&state_, data_ + pos_ + 1, sizeof state_);
-            pos_ = std::min(pos_ + kMarkSize, end_);
+            const int size = MarkSize(data_ + pos_);
+            if (pos_ + size <= end_)
+                state_ = states_[MarkState(data_ + pos_)];
+            pos_ = std::min(pos_ + size, end_);
         } else if (const std::uint8_t bit = StyleBitOf(c)) {
             piece.kind = TPieceKind::Code;
             piece.chars = 1;
@@ -95,6 +96,7 @@ public:
     const THighlightState& State() const { return state_; }
 
 private:
+    const TStateTable& states_;
     const char* data_;
     std::int32_t pos_;
     std::int32_t end_;
@@ -144,11 +146,11 @@ struct TLineEnd {
 };
 
 // Where the line that starts at byte `start` ends, and its width.
-TLineEnd FindLineEnd(const char* data, std::int32_t start, std::int32_t size, std::uint8_t style,
-                     const THighlightState& state, const TTextMeasurer& measurer, int width, int tabWidth,
-                     bool wrap)
+TLineEnd FindLineEnd(const TStateTable& states, const char* data, std::int32_t start, std::int32_t size,
+                     std::uint8_t style, const THighlightState& state, const TTextMeasurer& measurer, int width,
+                     int tabWidth, bool wrap)
 {
-    TPieceWalker walker(data, start, size, style, state);
+    TPieceWalker walker(states, data, start, size, style, state);
     int x = 0;
     // After the last space or tab: where the line breaks when a word crosses.
     std::int32_t breakAt = -1;
@@ -213,26 +215,32 @@ TLineEnd FindLineEnd(const char* data, std::int32_t start, std::int32_t size, st
     return {size, x};
 }
 
-// Applies the codes and marks of bytes [from, to) to a style and a state.
-void Advance(const char* data, std::int32_t from, std::int32_t to, std::uint8_t& style, THighlightState& state)
+// Applies the codes and marks of bytes [from, to) to a style and a state,
+// and counts the characters passed.
+std::int32_t Advance(const TStateTable& states, const char* data, std::int32_t from, std::int32_t to,
+                     std::uint8_t& style, THighlightState& state)
 {
+    std::int32_t chars = 0;
     for (std::int32_t bi = from; bi < to;) {
         const auto c = static_cast<unsigned char>(data[bi]);
         if (c == static_cast<unsigned char>(kMarkByte)) {
-            if (bi + kMarkSize <= to)
-                std::memcpy(&state, data + bi + 1, sizeof state);
-            bi += kMarkSize;
+            const int size = MarkSize(data + bi);
+            if (bi + size <= to)
+                state = states[MarkState(data + bi)];
+            bi += size;
         } else {
             style ^= StyleBitOf(c);
-            ++bi;  // continuation bytes toggle nothing
+            bi += Utf8SequenceLength(c);
+            ++chars;
         }
     }
+    return chars;
 }
 
 // The stored line `line` of paragraph `i`, clamped to the paragraph's lines.
-TLineRecord LineOf(const TParRecord& par, std::int32_t line)
+TLineRecord LineOf(const TVeskMemoStore& store, const TParRecord& par, std::int32_t line)
 {
-    return par.Line(std::clamp(line, 0, par.LineCount() - 1));
+    return store.Line(par, std::clamp(line, 0, par.LineCount() - 1));
 }
 
 } // namespace
@@ -303,6 +311,16 @@ int TFontMeasurer::Width(std::string_view utf8, std::uint8_t style) const
 std::vector<TLineRecord> FormatParagraph(const TVeskMemoStore& store, std::int32_t i,
                                          const TTextMeasurer& measurer, const TLayoutOptions& options)
 {
+    TLineRecord first;
+    first.style = store.Paragraph(i).startStyle;
+    first.state = store.ParagraphStartState(i);
+    return FormatLinesFrom(store, i, first, measurer, options, nullptr);
+}
+
+std::vector<TLineRecord> FormatLinesFrom(const TVeskMemoStore& store, std::int32_t i, const TLineRecord& first,
+                                         const TTextMeasurer& measurer, const TLayoutOptions& options,
+                                         const std::function<bool(const TLineRecord&)>& stopAt)
+{
     const TParRecord& par = store.Paragraph(i);
     const char* data = par.Data();
     const std::int32_t size = data ? par.bytes : 0;
@@ -311,22 +329,27 @@ std::vector<TLineRecord> FormatParagraph(const TVeskMemoStore& store, std::int32
     const int width = std::max(options.width, measurer.LineHeight());
     const int tabWidth = TabWidthOf(measurer, options);
 
-    std::uint8_t style = par.startStyle;
-    THighlightState state = store.ParagraphStartState(i);
+    const TStateTable& states = store.States();
+    std::uint8_t style = first.style;
+    THighlightState state = first.state;
     std::vector<TLineRecord> lines;
-    std::int32_t start = 0;
+    std::int32_t start = first.start, chars = first.chars;
     do {
-        const TLineEnd end = FindLineEnd(data, start, size, style, state, measurer, width, tabWidth, options.wordWrap);
         TLineRecord line;
         line.start = start;
+        line.chars = chars;
+        line.style = style;
+        line.state = state;
+        if (!lines.empty() && stopAt && stopAt(line))
+            break;
+        const TLineEnd end =
+            FindLineEnd(states, data, start, size, style, state, measurer, width, tabWidth, options.wordWrap);
         line.end = end.end;
         line.width = end.width;
         line.height = std::int16_t(measurer.LineHeight());
         line.ascent = std::int16_t(measurer.Ascent());
-        line.style = style;
-        line.state = state;
         lines.push_back(line);
-        Advance(data, start, end.end, style, state);
+        chars += Advance(states, data, start, end.end, style, state);
         start = end.end;
     } while (start < size);
     return lines;
@@ -338,12 +361,12 @@ int XOfColumn(const TVeskMemoStore& store, std::int32_t i, std::int32_t line, st
     if (column <= 0)
         return 0;
     const TParRecord& par = store.Paragraph(i);
-    const TLineRecord rec = LineOf(par, line);
+    const TLineRecord rec = LineOf(store, par, line);
     const char* data = par.Data();
     const std::int32_t end = data ? std::min(rec.end, par.bytes) : 0;
     const int tabWidth = TabWidthOf(measurer, options);
 
-    TPieceWalker walker(data, rec.start, end, rec.style, rec.state);
+    TPieceWalker walker(store.States(), data, rec.start, end, rec.style, rec.state);
     int x = 0;
     std::int32_t col = 0;
     TPiece piece;
@@ -378,12 +401,12 @@ std::int32_t ColumnOfX(const TVeskMemoStore& store, std::int32_t i, std::int32_t
     if (x < 0)
         return 0;
     const TParRecord& par = store.Paragraph(i);
-    const TLineRecord rec = LineOf(par, line);
+    const TLineRecord rec = LineOf(store, par, line);
     const char* data = par.Data();
     const std::int32_t end = data ? std::min(rec.end, par.bytes) : 0;
     const int tabWidth = TabWidthOf(measurer, options);
 
-    TPieceWalker walker(data, rec.start, end, rec.style, rec.state);
+    TPieceWalker walker(store.States(), data, rec.start, end, rec.style, rec.state);
     int left = 0;  // x where the current piece starts
     std::int32_t col = 0;
     TPiece piece;
@@ -424,6 +447,110 @@ std::int32_t ColumnOfX(const TVeskMemoStore& store, std::int32_t i, std::int32_t
         }
     }
     return col;
+}
+
+TLineRuns LineToRuns(const TVeskMemoStore& store, std::int32_t i, std::int32_t line, const TTextMeasurer& measurer,
+                     const TLayoutOptions& options, const std::vector<std::int32_t>& cuts)
+{
+    const TParRecord& par = store.Paragraph(i);
+    const TLineRecord rec = LineOf(store, par, line);
+    const char* data = par.Data();
+    const std::int32_t end = data ? std::min(rec.end, par.bytes) : 0;
+    const int tabWidth = TabWidthOf(measurer, options);
+
+    TLineRuns out;
+    out.cuts.assign(cuts.size(), {-1, 0});
+    TPieceWalker walker(store.States(), data, rec.start, end, rec.style, rec.state);
+    int x = 0;
+    std::int32_t column = 0, spaces = 0;
+    TLineRun run;
+    auto startRun = [&](std::int32_t at) {
+        run = TLineRun{};
+        run.begin = at;
+        run.column = column;
+        run.spacesBefore = spaces;
+        run.x = x;
+        const THighlightState& state = walker.State();
+        run.style = EffectiveStyle(walker.Style(), state);
+        run.inContext = state.InContext();
+        run.background = state.background;
+        run.textColor = state.textColor;
+    };
+    auto flush = [&](std::int32_t at) {
+        if (at > run.begin) {
+            run.end = at;
+            run.width = measurer.Width({data + run.begin, std::size_t(at - run.begin)}, run.style);
+            out.runs.push_back(run);
+        }
+    };
+    auto noteCuts = [&](std::int32_t at, int atX, std::int32_t atSpaces) {
+        for (std::size_t k = 0; k < cuts.size(); ++k) {
+            if (cuts[k] == at && out.cuts[k].first < 0)
+                out.cuts[k] = {atX, atSpaces};
+        }
+    };
+    startRun(rec.start);
+    TPiece piece;
+    for (;;) {
+        noteCuts(column, x, spaces);
+        if (!walker.Next(piece))
+            break;
+        switch (piece.kind) {
+        case TPieceKind::Mark:
+        case TPieceKind::Code:
+            flush(piece.begin);
+            column += piece.chars;
+            startRun(piece.end);
+            break;
+        case TPieceKind::Tab:
+            flush(piece.begin);
+            x = NextTabStop(x, tabWidth);
+            ++column;
+            out.innerSpaces = spaces;
+            startRun(piece.end);
+            break;
+        case TPieceKind::Text:
+        case TPieceKind::Spaces: {
+            const bool blank = piece.kind == TPieceKind::Spaces;
+            // A run also ends at every cut inside the piece.
+            for (std::int32_t k = 1; k < piece.chars; ++k) {
+                if (std::find(cuts.begin(), cuts.end(), column + k) == cuts.end())
+                    continue;
+                const std::string_view text = PieceText(data, piece);
+                const std::int32_t at = piece.begin + PrefixBytes(text.data(), std::int32_t(text.size()), k);
+                const int atX = x + PrefixWidth(data, piece, k, measurer);
+                const std::int32_t atSpaces = spaces + (blank ? k : 0);
+                flush(at);
+                noteCuts(column + k, atX, atSpaces);
+                const std::int32_t savedColumn = column;
+                const int savedX = x;
+                const std::int32_t savedSpaces = spaces;
+                column += k;
+                x = atX;
+                spaces = atSpaces;
+                startRun(at);
+                column = savedColumn;
+                x = savedX;
+                spaces = savedSpaces;
+            }
+            x += measurer.Width(PieceText(data, piece), piece.style);
+            column += piece.chars;
+            if (blank)
+                spaces += piece.chars;
+            else
+                out.innerSpaces = spaces;
+            break;
+        }
+        }
+    }
+    flush(end);
+    out.chars = column;
+    out.width = x;
+    for (auto& cut : out.cuts) {
+        if (cut.first < 0)
+            cut = {x, spaces};
+    }
+    return out;
 }
 
 } // namespace vesk

@@ -27,6 +27,7 @@
 #include <QFontMetrics>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -87,6 +88,14 @@ struct TLayoutOptions {
 std::vector<TLineRecord> FormatParagraph(const TVeskMemoStore& store, std::int32_t i,
                                          const TTextMeasurer& measurer, const TLayoutOptions& options);
 
+// The same from a line start on: `first` gives its byte, the characters
+// before it, and the style and state in force there. Lays out lines up to
+// the paragraph's end, or up to the first line start after `first` for which
+// `stopAt` returns true (that line is not included).
+std::vector<TLineRecord> FormatLinesFrom(const TVeskMemoStore& store, std::int32_t i, const TLineRecord& first,
+                                         const TTextMeasurer& measurer, const TLayoutOptions& options,
+                                         const std::function<bool(const TLineRecord&)>& stopAt);
+
 // Pixel x (from the line's left edge, before alignment) of the character
 // position `column` (characters from the line start, 0 … line length) in
 // display line `line` of paragraph `i`, as the store holds it (install the
@@ -103,5 +112,39 @@ int XOfColumn(const TVeskMemoStore& store, std::int32_t i, std::int32_t line, st
 // typing continues in that character's style.
 std::int32_t ColumnOfX(const TVeskMemoStore& store, std::int32_t i, std::int32_t line, int x,
                        const TTextMeasurer& measurer, const TLayoutOptions& options);
+
+// ---- painting a line ------------------------------------------------------------
+
+// A stretch of a display line drawn in one go: text of one style and one
+// highlighting state, without codes, marks or tabs.
+struct TLineRun {
+    std::int32_t begin = 0;  // byte range in the paragraph buffer
+    std::int32_t end = 0;
+    std::int32_t column = 0;        // characters from the line start to the run's first
+    std::int32_t spacesBefore = 0;  // spaces on the line before the run (justification spreads them)
+    int x = 0;                      // pixels from the line's left edge, before alignment and justification
+    int width = 0;                  // the run's text measured as a whole
+    std::uint8_t style = 0;         // the effective style: it selects the font
+    // The keyword or context in force: its colours (0x00BBGGRR, 0 = none).
+    bool inContext = false;
+    std::uint32_t background = 0;
+    std::uint32_t textColor = 0;
+};
+
+struct TLineRuns {
+    std::vector<TLineRun> runs;
+    std::int32_t chars = 0;        // characters on the line
+    int width = 0;                 // x after its last character
+    std::int32_t innerSpaces = 0;  // spaces before its last other character
+    // For each column asked for: its x (as XOfColumn gives it) and the spaces before it.
+    std::vector<std::pair<int, std::int32_t>> cuts;
+};
+
+// Display line `line` of paragraph `i` as runs, in the positions the layout
+// measures (so glyphs meet the caret that XOfColumn places). A run also
+// ends at each column in `cuts` (a selection's ends), whose x are reported.
+// Columns out of the line give its end.
+TLineRuns LineToRuns(const TVeskMemoStore& store, std::int32_t i, std::int32_t line, const TTextMeasurer& measurer,
+                     const TLayoutOptions& options, const std::vector<std::int32_t>& cuts);
 
 } // namespace vesk

@@ -34,6 +34,7 @@ void TVeskGutter::SetMemo(TVeskMemo* memo)
     paintedLineCount_ = -1;
     if (memo_) {
         memo_->OnVScroll = [this](TVeskMemoCore*) { Scrolled(); };
+        connect(memo_, &TVeskMemo::linesChanged, this, &TVeskGutter::UpdateLines);
         // The editor frees its navigators' ties when it goes; the gutter
         // drops the bookmarks that pointed into it.
         connect(memo_, &QObject::destroyed, this, [this]() {
@@ -58,10 +59,9 @@ void TVeskGutter::SetBaseWidth(int width)
 
 void TVeskGutter::LinesCounted()
 {
-    // Numbers that no longer exist (or new ones) must not wait for the next
-    // scroll or edit: the gutter is drawn afresh.
+    // A new count may need another width; the rows whose numbers changed
+    // are repainted from the editor's linesChanged.
     FitWidth();
-    update();
 }
 
 void TVeskGutter::FitWidth()
@@ -109,16 +109,19 @@ bool TVeskGutter::ToggleBookmark(std::int32_t line, int n)
     if (!memo_ || n < 0 || n > 9)
         return false;
     const std::uint16_t there = BookmarkAt(line);
+    auto& slot = marks_[std::size_t(n)];
     if (there == n) {
-        marks_[std::size_t(n)].reset();
+        slot.reset();
     } else if (there == kNoBookmark) {
+        if (slot && slot->Editor())
+            UpdateLines(slot->DisplayLine(), slot->DisplayLine());  // a slot used elsewhere moves here
         auto mark = std::make_unique<TVeskNavigator>(static_cast<TVeskMemoStore*>(memo_.data()));
         mark->GotoLine(line);
-        marks_[std::size_t(n)] = std::move(mark);  // a slot used elsewhere moves here
+        slot = std::move(mark);
     } else {
         return false;
     }
-    update();
+    UpdateLines(line, line);
     return true;
 }
 
@@ -133,9 +136,24 @@ std::uint16_t TVeskGutter::BookmarkAt(std::int32_t line) const
 
 void TVeskGutter::ClearBookmarks()
 {
-    for (auto& mark : marks_)
+    for (auto& mark : marks_) {
+        if (mark && mark->Editor())
+            UpdateLines(mark->DisplayLine(), mark->DisplayLine());
         mark.reset();
-    update();
+    }
+}
+
+void TVeskGutter::UpdateLines(int first, int last)
+{
+    if (!memo_) {
+        update();
+        return;
+    }
+    const int lineHeight = std::max(1, memo_->LineHeightPixels());
+    const int top = TextTop() + (first - memo_->TopLine()) * lineHeight;
+    const int bottom = last < 0 ? height() : TextTop() + (last - memo_->TopLine() + 1) * lineHeight;
+    if (bottom > 0 && top < height() && bottom > top)
+        update(0, std::max(0, top), width(), std::min(height(), bottom) - std::max(0, top));
 }
 
 std::int32_t TVeskGutter::BookmarkOffset(int n) const
@@ -170,11 +188,10 @@ const QPixmap& TVeskGutter::BookmarkImage(int n)
 
 int TVeskGutter::TextTop() const
 {
-    if (!memo_ || !window())
+    // Through the screen: the gutter and its editor need not share a window.
+    if (!memo_)
         return 0;
-    const QPoint text = memo_->viewport()->mapTo(window(), QPoint(0, 0));
-    const QPoint own = mapTo(window(), QPoint(0, 0));
-    return text.y() - own.y();
+    return memo_->viewport()->mapToGlobal(QPoint(0, 0)).y() - mapToGlobal(QPoint(0, 0)).y();
 }
 
 void TVeskGutter::Scrolled()
@@ -204,12 +221,9 @@ void TVeskGutter::paintEvent(QPaintEvent* e)
     }
     if (!memo_)
         return;
-    if (memo_->LineCount() != paintedLineCount_) {
-        // The numbering changed: everything is drawn afresh.
-        paintedLineCount_ = memo_->LineCount();
-        update();
-        return;
-    }
+    // The editor reports which rows its changes renumber (linesChanged);
+    // scrolling moves pixels only while the numbering stays as painted.
+    paintedLineCount_ = memo_->LineCount();
     const int lineHeight = std::max(1, memo_->LineHeightPixels());
     paintedTopPixels_ = memo_->TopLine() * lineHeight;
 

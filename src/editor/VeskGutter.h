@@ -51,6 +51,7 @@ public:
     // Removes bookmark n from display line `line` when it is there; else sets
     // it there (moving it from wherever it was) unless the line holds another
     // bookmark, which is left alone (false). True when something changed.
+    // Only the rows whose picture changes are repainted.
     virtual bool ToggleBookmark(std::int32_t line, int n);
     // The first bookmark on display line `line`, or kNoBookmark.
     std::uint16_t BookmarkAt(std::int32_t line) const;
@@ -71,6 +72,8 @@ private:
     void LinesCounted();
     // Makes the width fit the largest line number (or the base width).
     void FitWidth();
+    // Repaints the rows of display lines first … last (last −1: to the bottom).
+    void UpdateLines(int first, int last);
     // Vertical distance from the gutter's top to the editor's text area.
     int TextTop() const;
 

@@ -164,6 +164,7 @@ void TVeskMemo::Relayout()
     ScheduleBackgroundFormat();
     UpdateScrollBars();
     viewport()->update();
+    Q_EMIT linesChanged(0, -1);
 }
 
 void TVeskMemo::ScheduleBackgroundFormat()
@@ -176,9 +177,12 @@ void TVeskMemo::FormatSlice()
 {
     // Slices of about 25 ms keep the window responsive while a large file
     // is laid out; the scroll range grows as lines become known.
+    const std::int32_t lines = LineCount();
     const bool more = FormatSome(25);
     UpdateScrollBars();
     viewport()->update();
+    if (LineCount() != lines)
+        Q_EMIT linesChanged(0, -1);
     if (more)
         formatTimer_.start(0);
 }
@@ -288,11 +292,10 @@ QPoint TVeskMemo::PositionOf(TVeskNavigator& at, int virtualSpaces) const
     self->EnsureFormatted(at.ParagraphIndex());
     const std::int32_t p = at.ParagraphIndex();
     const std::int32_t line = at.LineIndex();
-    const TLineRecord rec = Paragraph(p).Line(line);
     const int x = XOfColumn(*this, p, line, at.Column(), Measurer(), layout_)
         + virtualSpaces * Measurer().SpaceWidth();
     const int y = (at.DisplayLine() - TopLine()) * LineHeightPixels();
-    return {LineX(p, rec) + x, y};
+    return {LineX(StoredLine(Paragraph(p), line).width) + x, y};
 }
 
 QPoint TVeskMemo::CaretPosition() const
@@ -323,8 +326,8 @@ std::int32_t TVeskMemo::OffsetAt(const QPoint& point)
     TVeskNavigator nav(this, false);
     nav.GotoLine(line);
     const std::int32_t p = nav.ParagraphIndex();
-    const TLineRecord rec = Paragraph(p).Line(nav.LineIndex());
-    const std::int32_t column = ColumnOfX(*this, p, nav.LineIndex(), point.x() - LineX(p, rec), Measurer(), layout_);
+    const int lineX = LineX(StoredLine(Paragraph(p), nav.LineIndex()).width);
+    const std::int32_t column = ColumnOfX(*this, p, nav.LineIndex(), point.x() - lineX, Measurer(), layout_);
     return nav.Offset() + column;
 }
 
@@ -361,21 +364,23 @@ void TVeskMemo::TextChangedAt(std::int32_t firstParagraph)
 {
     if (UpdateLock() > 0)
         return;
-    // Only the changed lines are repainted; when lines were added or
-    // removed, or the highlighting state carried past the edit changed,
-    // everything below them too.
-    const std::int32_t first = FirstLine(firstParagraph);
+    // Only the lines the edit laid out again are repainted; when lines were
+    // added or removed, or the highlighting state carried past the edit
+    // changed, everything below them too (and the gutter's numbers there).
+    const std::int32_t first = relaidFirst_ >= 0 ? relaidFirst_ : FirstLine(firstParagraph);
     const std::int32_t after = ParagraphOfOffset(SelStart()) + 1;
-    const bool shifted = LineCount() != lastLineCount_ || ParagraphCount() != lastParagraphCount_
-        || (after < ParagraphCount() && !Paragraph(after).startStopParsed);
+    const bool renumbered = LineCount() != lastLineCount_ || ParagraphCount() != lastParagraphCount_;
+    const bool shifted = renumbered || (after < ParagraphCount() && !Paragraph(after).startStopParsed);
     lastLineCount_ = LineCount();
     lastParagraphCount_ = ParagraphCount();
     if (shifted) {
         UpdateScrollBars();
         UpdateLines(first, -1);
+        if (renumbered)
+            Q_EMIT linesChanged(first, -1);
     } else {
         const std::int32_t p = ParagraphOfOffset(SelStart());
-        UpdateLines(first, FirstLine(p) + Paragraph(p).LineCount() - 1);
+        UpdateLines(first, relaidLast_ >= 0 ? relaidLast_ : FirstLine(p) + Paragraph(p).LineCount() - 1);
     }
     ScrollInView();
 }
@@ -384,20 +389,42 @@ void TVeskMemo::SelectionChanged()
 {
     caretVisible_ = true;
     SchedulePrimarySelection();
-    const bool selection = selStart_.Offset() != selEnd_.Offset();
-    if (selection || paintedSelection_) {
-        viewport()->update();  // selections are repainted whole
-        return;
+    const std::int32_t a = selStart_.Offset(), b = selEnd_.Offset();
+    // Only the lines whose selected part changed are repainted: those
+    // between the old and the new ends (all of a selection that appears or
+    // goes). An edit repaints the lines it changed itself.
+    const bool had = shownSelStart_ != shownSelEnd_, has = a != b;
+    if (had && has) {
+        if (shownSelStart_ != a)
+            UpdateOffsets(shownSelStart_, a);
+        if (shownSelEnd_ != b)
+            UpdateOffsets(shownSelEnd_, b);
+    } else if (had) {
+        UpdateOffsets(shownSelStart_, shownSelEnd_);
+    } else if (has) {
+        UpdateOffsets(a, b);
     }
-    // A caret move repaints the old and the new caret only.
+    shownSelStart_ = a;
+    shownSelEnd_ = b;
+    // The caret: where it was drawn and where it is now.
     viewport()->update(paintedCaret_);
     viewport()->update(CaretRect());
+}
+
+void TVeskMemo::UpdateOffsets(std::int32_t a, std::int32_t b)
+{
+    TVeskNavigator nav(this, false);
+    nav.SetOffset(std::min(a, b));
+    const std::int32_t first = nav.DisplayLine();
+    nav.SetOffset(std::max(a, b));
+    UpdateLines(first, nav.DisplayLine());
 }
 
 void TVeskMemo::TextLoaded()
 {
     TVeskMemoCore::TextLoaded();
     horizontalOffset_ = 0;
+    shownSelStart_ = shownSelEnd_ = 0;
     lastLineCount_ = LineCount();
     lastParagraphCount_ = ParagraphCount();
     viewport()->update();

@@ -92,6 +92,10 @@ signals:
     // new width, background formatting); sent once per turn of the event
     // loop however often the count moved in it.
     void lineCountChanged();
+    // The numbering of display lines first … last (last −1: to the end)
+    // may have changed: a line count changed above or at them. The gutter
+    // repaints those rows.
+    void linesChanged(int first, int last);
 
 protected:
     // QAbstractScrollArea
@@ -144,10 +148,15 @@ private:
     // Paints one display line with its left edge at x = left (before
     // alignment); `screen` adds the background and the selection.
     void PaintLine(QPainter& p, std::int32_t line, int y, int left, int available, bool screen);
-    int LineX(std::int32_t paragraph, const TLineRecord& line) const;
+    // Draws a line's runs with their fonts and colours, its left edge at x0.
+    void DrawRuns(QPainter& p, const TParRecord& par, const TLineRuns& runs, int x0, int y, double wordSpacing);
+    // Where a line of this width starts, after alignment and horizontal scrolling.
+    int LineX(int lineWidth) const;
     void SelectWordAt(std::int32_t offset);
     // Repaints display lines first … last (last < 0: to the bottom of the view).
     void UpdateLines(std::int32_t first, std::int32_t last);
+    // Repaints the display lines that hold offsets a … b (in either order).
+    void UpdateOffsets(std::int32_t a, std::int32_t b);
     QRect CaretRect() const;
 
     std::unique_ptr<TFontMeasurer> measurer_;
@@ -177,7 +186,10 @@ private:
     bool dragMoved_ = false;
     QPoint pressPoint_;
     QRect paintedCaret_;          // where the caret was last drawn
-    bool paintedSelection_ = false;
+    // The selection the view was last asked to show, so that a change
+    // repaints only the lines between its old and new ends.
+    std::int32_t shownSelStart_ = 0;
+    std::int32_t shownSelEnd_ = 0;
     std::int32_t lastLineCount_ = 0;
     std::int32_t lastParagraphCount_ = 0;
     std::int32_t mouseAnchor_ = 0;

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <cstring>
 
 namespace vesk {
 namespace {
@@ -176,8 +177,11 @@ bool TVeskMemoCore::ReplaceSelection(std::string_view text)
 
     // Edits format what they changed at once.
     pendingFormatFrom_ = std::min(pendingFormatFrom_, change->firstParagraph);
+    relaidFirst_ = relaidLast_ = -1;
+    trackRelaid_ = true;
     for (std::int32_t p = change->firstParagraph; p < change->firstParagraph + change->newParagraphs; ++p)
         EnsureFormatted(p);
+    trackRelaid_ = false;
     if (OnParse)
         OnParse(this, change->start, end);
     TextChangedAt(change->firstParagraph);
@@ -398,6 +402,7 @@ void TVeskMemoCore::InvalidateLayout()
 {
     for (std::int32_t i = 0; i < ParagraphCount(); ++i)
         MutableParagraph(i).formatted = false;
+    DropDamage();
     pendingFormatFrom_ = 0;
 }
 
@@ -409,16 +414,68 @@ void TVeskMemoCore::EnsureFormatted(std::int32_t paragraph)
     engine_.EnsureParsed(paragraph);
     TLayoutOptions options = layout_;
     options.width = std::max(options.width, Measurer().LineHeight());
-    const std::vector<TLineRecord> lines = FormatParagraph(*this, paragraph, Measurer(), options);
     // Paragraphs formatted above the view change the line numbers of what is
     // shown: the top line follows its text so the view does not jump.
     const std::int32_t before = Paragraph(paragraph).LineCount();
     const bool aboveTop = topLine_ > 0 && paragraph < ParagraphOfLine(topLine_);
-    SetParagraphLines(paragraph, lines.data(), std::int32_t(lines.size()));
+    std::pair<std::int32_t, std::int32_t> relaid;
+    if (Damage().paragraph == paragraph && Paragraph(paragraph).ownLines) {
+        relaid = FormatDamagedLines(paragraph, options);
+    } else {
+        const std::vector<TLineRecord> lines = FormatParagraph(*this, paragraph, Measurer(), options);
+        SetParagraphLines(paragraph, lines.data(), std::int32_t(lines.size()));
+        relaid = {0, std::int32_t(lines.size())};
+    }
+    if (trackRelaid_) {
+        const std::int32_t first = FirstLine(paragraph) + relaid.first;
+        relaidFirst_ = relaidFirst_ < 0 ? first : std::min(relaidFirst_, first);
+        relaidLast_ = std::max(relaidLast_, first + relaid.second - 1);
+    }
     if (aboveTop)
-        topLine_ = std::max(0, topLine_ + std::int32_t(lines.size()) - before);
-    if (std::int32_t(lines.size()) != before)
+        topLine_ = std::max(0, topLine_ + Paragraph(paragraph).LineCount() - before);
+    if (Paragraph(paragraph).LineCount() != before)
         NoteLineCount();
+}
+
+std::pair<std::int32_t, std::int32_t> TVeskMemoCore::FormatDamagedLines(std::int32_t paragraph,
+                                                                       const TLayoutOptions& options)
+{
+    // Lines before the change stay; so do those after it once a new line
+    // starts where an old one does, in the same style and state (the old
+    // ones there moved along with their bytes).
+    const TParRecord& par = Paragraph(paragraph);
+    const TLayoutDamage damage = Damage();
+    const std::int32_t changedEnd = par.bytes - damage.tail;
+    const std::int32_t count = par.LineCount();
+    // From the line before the first one that starts in the change: the
+    // word a change shortens may now fit at that line's end.
+    std::int32_t lo = 0, hi = count - 1;  // the last line that starts before the change
+    while (lo < hi) {
+        const std::int32_t mid = (lo + hi + 1) / 2;
+        if (StoredLine(par, mid).start < damage.from)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    const std::int32_t first = std::max(0, lo - 1);
+    std::int32_t old = first + 1;
+    bool met = false;
+    auto stopAt = [&](const TLineRecord& line) {
+        if (line.start <= changedEnd)
+            return false;
+        while (old < count && StoredLine(par, old).start < line.start)
+            ++old;
+        if (old >= count)
+            return false;
+        const TStoredLine stored = StoredLine(par, old);
+        met = stored.start == line.start && stored.style == line.style
+            && std::memcmp(&State(stored.state), &line.state, sizeof line.state) == 0;
+        return met;
+    };
+    const std::vector<TLineRecord> lines =
+        FormatLinesFrom(*this, paragraph, Line(par, first), Measurer(), options, stopAt);
+    ReplaceParagraphLines(paragraph, first, (met ? old : count) - first, lines.data(), std::int32_t(lines.size()));
+    return {first, std::int32_t(lines.size())};
 }
 
 void TVeskMemoCore::FormatAround(std::int32_t paragraph, std::int32_t before, std::int32_t after)

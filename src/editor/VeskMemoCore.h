@@ -201,6 +201,10 @@ public:
     // Formats paragraphs up to the one holding display line `line` (parsing first).
     void FormatUpTo(std::int32_t line) override;
     void EnsureFormatted(std::int32_t paragraph);
+    // Lays out again only the lines of a damaged paragraph that may differ
+    // (see TVeskMemoStore::TLayoutDamage); returns the first line laid out
+    // (index in the paragraph) and how many lines took the place of the old.
+    std::pair<std::int32_t, std::int32_t> FormatDamagedLines(std::int32_t paragraph, const TLayoutOptions& options);
     // Formats every paragraph up to and including `paragraph`, so display
     // line numbers up to it are final.
     void FormatParagraphsThrough(std::int32_t paragraph);
@@ -214,6 +218,8 @@ public:
     // Formats every paragraph still waiting, at most `budgetMs` long (0: all).
     // Returns true when work is left.
     bool FormatSome(int budgetMs);
+    // True while some paragraph still waits to be laid out.
+    bool FormattingPending() const { return pendingFormatFrom_ < ParagraphCount(); }
 
     // ---- events ------------------------------------------------------------
     // The caret moved, or the selection around it grew or shrank.
@@ -257,6 +263,10 @@ protected:
     std::int32_t virtualSpaces_ = 0;
     std::int32_t topLine_ = 0;
     std::int32_t pendingFormatFrom_ = 0;  // first paragraph that may be unformatted
+    // The display lines the last edit laid out again (first, last; -1 when
+    // none), so the view repaints those and no others.
+    std::int32_t relaidFirst_ = -1;
+    std::int32_t relaidLast_ = -1;
     TLayoutOptions layout_;
     THighlightEngine engine_;
 
@@ -289,6 +299,7 @@ private:
     bool enableHotKeys_ = true;
     bool enableStyleKeys_ = true;
     bool togglingStyle_ = false;  // ToggleStyle's own edits add no closing codes
+    bool trackRelaid_ = false;    // an edit is laying out its paragraphs
     TUndoList undo_;
     bool replaying_ = false;       // Undo or Redo is running its edit
     bool undoInProgress_ = false;  // Undo in particular

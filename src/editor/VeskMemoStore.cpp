@@ -1,6 +1,7 @@
 // The text store: addressing, reading, the replace-a-range primitive, navigators.
 #include "editor/VeskMemoStore.h"
 
+#include "editor/PositionMove.h"
 #include "editor/StoreText.h"
 #include "editor/VeskNavigator.h"
 
@@ -9,23 +10,55 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <tuple>
+#include <utility>
 
 namespace vesk {
 
-using store::ByteIndexOf;
+// ---- paragraph records ------------------------------------------------------------
 
-TLineRecord TParRecord::Line(std::int32_t i) const
+// A large text holds millions of these: their size is a memory budget.
+static_assert(sizeof(TParRecord) == 40, "a paragraph record takes 40 bytes");
+
+TParRecord::TParRecord(TParRecord&& other) noexcept : TParRecord()
 {
-    if (lines.Count() == 0) {
-        if (i != 0)
-            throw EListError();
-        TLineRecord implicit;
-        implicit.start = 0;
-        implicit.end = bytes;
-        implicit.style = startStyle;
-        return implicit;
-    }
-    return lines[i];
+    *this = std::move(other);
+}
+
+TParRecord& TParRecord::operator=(TParRecord&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    FreeBuffer();
+    buffer = std::exchange(other.buffer, nullptr);
+    length = other.length;
+    bytes = other.bytes;
+    capacity = std::exchange(other.capacity, 0);
+    markCount = other.markCount;
+    startState = other.startState;
+    lineCount = other.lineCount;
+    linesOrWidth = other.linesOrWidth;
+    startStyle = other.startStyle;
+    formatted = other.formatted;
+    startStopParsed = other.startStopParsed;
+    keywordsParsed = other.keywordsParsed;
+    ownLines = other.ownLines;
+    other.ownLines = false;
+    other.lineCount = 1;
+    other.linesOrWidth = 0;
+    return *this;
+}
+
+TParRecord::~TParRecord()
+{
+    FreeBuffer();
+}
+
+void TParRecord::FreeBuffer()
+{
+    std::free(buffer);
+    buffer = nullptr;
+    capacity = 0;
 }
 
 std::int32_t TVeskMemoStore::SizedCapacity(std::int32_t n)
@@ -37,17 +70,12 @@ std::int32_t TVeskMemoStore::SizedCapacity(std::int32_t n)
 void TVeskMemoStore::GrowBuffer(TParRecord& p, std::int32_t bytes)
 {
     const std::int32_t cap = SizedCapacity(bytes);
-    void* mem = std::realloc(p.buffer.get(), std::size_t(cap));
+    void* mem = std::realloc(p.buffer, std::size_t(cap));
     if (!mem)
         throw std::bad_alloc();
-    (void)p.buffer.release();
-    p.buffer.reset(static_cast<char*>(mem));
+    p.buffer = static_cast<char*>(mem);
     p.capacity = cap;
 }
-
-namespace {
-
-} // namespace
 
 TParRecord TVeskMemoStore::MakeParagraph(std::string_view bytes, std::int32_t length, std::int32_t marks)
 {
@@ -64,20 +92,10 @@ TParRecord TVeskMemoStore::MakeParagraph(std::string_view bytes, std::int32_t le
     return p;
 }
 
-namespace {
-
-// The pieces of inserted text between breaks: CR and CR LF end a piece, a
-// lone LF is a character. Ill-formed UTF-8 becomes U+FFFD and the mark byte
-// becomes U+00A5, so no edit can corrupt a buffer.
-struct Piece {
-    std::string bytes;
-    std::int32_t chars = 0;
-};
-
-std::vector<Piece> SplitInsertedText(std::string_view text)
+std::vector<TVeskMemoStore::TPiece> TVeskMemoStore::SplitInsertedText(std::string_view text)
 {
     std::string clean = SanitizeUtf8(text);
-    std::vector<Piece> pieces(1);
+    std::vector<TPiece> pieces(1);
     for (std::size_t i = 0; i < clean.size(); ++i) {
         const char c = clean[i];
         if (c == '\r') {
@@ -86,7 +104,7 @@ std::vector<Piece> SplitInsertedText(std::string_view text)
             pieces.emplace_back();
             continue;
         }
-        Piece& p = pieces.back();
+        TPiece& p = pieces.back();
         if (c == kMarkByte) {
             p.bytes += "\xC2\xA5";
             ++p.chars;
@@ -98,6 +116,8 @@ std::vector<Piece> SplitInsertedText(std::string_view text)
     }
     return pieces;
 }
+
+namespace {
 
 bool HasStyleCode(std::string_view bytes)
 {
@@ -121,13 +141,20 @@ TVeskMemoStore::~TVeskMemoStore()
     for (TVeskNavigator* n : navigators_)
         n->EditorDestroyed();
     navigators_.clear();
+    // So may listeners owned elsewhere.
+    for (TStoreListener* l : std::vector<TStoreListener*>(listeners_))
+        l->StoreDestroyed();
+    listeners_.clear();
 }
 
 void TVeskMemoStore::ResetToEmpty()
 {
     paragraphs_.SetCount(0);
+    lines_.Clear();
+    states_.Clear();
+    damage_ = TLayoutDamage{};
     TParRecord empty;
-    empty.buffer.reset(static_cast<char*>(std::malloc(16)));
+    empty.buffer = static_cast<char*>(std::malloc(16));
     if (!empty.buffer)
         throw std::bad_alloc();
     empty.capacity = 16;
@@ -247,7 +274,7 @@ std::optional<std::string> TVeskMemoStore::LineText(std::int32_t i)
         return std::nullopt;
     const std::int32_t p = ParagraphOfLine(i);
     const TParRecord& par = paragraphs_[p];
-    const TLineRecord line = par.Line(i - FirstLine(p));
+    const TStoredLine line = StoredLine(par, i - FirstLine(p));
     std::string out;
     store::AppendWithoutMarks(out, par.Data(), line.start, std::min(line.end, par.bytes));
     return out;
@@ -268,22 +295,8 @@ std::string TVeskMemoStore::GetTextPart(std::int32_t from, std::int32_t to) cons
         const TParRecord& par = paragraphs_[p];
         if (pos < par.length) {
             const std::int32_t take = std::min(remaining, par.length - pos);
-            const std::int32_t b0 = ByteIndexOf(par, pos);
-            std::int32_t b1;
-            if (par.Plain()) {
-                b1 = b0 + take;
-            } else {
-                // Walk forward `take` characters from b0.
-                b1 = b0;
-                for (std::int32_t n = 0; n < take;) {
-                    if (par.Data()[b1] == kMarkByte) {
-                        b1 += kMarkSize;
-                    } else {
-                        b1 += Utf8SequenceLength(static_cast<unsigned char>(par.Data()[b1]));
-                        ++n;
-                    }
-                }
-            }
+            const std::int32_t b0 = ByteOfPosition(par, pos);
+            const std::int32_t b1 = par.Plain() ? b0 + take : store::SkipChars(par.Data(), b0, par.bytes, take);
             store::AppendWithoutMarks(out, par.Data(), b0, b1);
             pos += take;
             remaining -= take;
@@ -314,9 +327,9 @@ char32_t TVeskMemoStore::CharAt(std::int32_t offset) const
         return U'\r';
     if (pos > par.length)
         return U'\n';
-    std::int32_t bi = ByteIndexOf(par, pos);
+    std::int32_t bi = ByteOfPosition(par, pos);
     while (par.Data()[bi] == kMarkByte)
-        bi += kMarkSize;
+        bi += MarkSize(par.Data() + bi);
     return DecodeUtf8At(par.Data() + bi);
 }
 
@@ -337,50 +350,38 @@ std::pair<std::int32_t, std::int32_t> TVeskMemoStore::SnapRange(std::int32_t fro
 
 std::optional<TTextChange> TVeskMemoStore::ReplaceRange(std::int32_t from, std::int32_t to, std::string_view text)
 {
-    from = std::clamp(from, 0, charCount_);
-    to = std::clamp(to, 0, charCount_);
-    if (to < from)
-        std::swap(from, to);
+    std::tie(from, to) = SnapRange(from, to);
+    const std::int32_t pA = ParagraphOfOffset(from);
+    const std::int32_t posA = from - starts_[std::size_t(pA)];
+    const std::int32_t pB = ParagraphOfOffset(to);
+    const std::int32_t posB = to - starts_[std::size_t(pB)];
 
-    // Locate both ends; a bound inside a break moves off it.
-    std::int32_t pA = ParagraphOfOffset(from);
-    std::int32_t posA = from - starts_[std::size_t(pA)];
-    if (posA == paragraphs_[pA].length + 1) {
-        --from;
-        --posA;
-    }
-    std::int32_t pB = ParagraphOfOffset(to);
-    std::int32_t posB = to - starts_[std::size_t(pB)];
-    if (posB == paragraphs_[pB].length + 1) {
-        ++to;
-        ++pB;
-        posB = 0;
-    }
-
-    const std::vector<Piece> pieces = SplitInsertedText(text);
+    const std::vector<TPiece> pieces = SplitInsertedText(text);
     std::int64_t insertedChars = 0;
-    for (const Piece& piece : pieces)
+    for (const TPiece& piece : pieces)
         insertedChars += piece.chars;
     insertedChars += 2 * std::int64_t(pieces.size() - 1);
     const std::int64_t newCount = std::int64_t(charCount_) - (to - from) + insertedChars;
     if (newCount > INT_MAX)
         return std::nullopt;
 
-    TParRecord& first = paragraphs_[pA];
-    TParRecord& last = paragraphs_[pB];
-    const std::int32_t headBytes = ByteIndexOf(first, posA);
-    const std::int32_t tailStart = ByteIndexOf(last, posB);
-    const std::int32_t tailBytes = last.bytes - tailStart;
-    const std::int32_t tailChars = last.length - posB;
+    TEditBounds bounds;
+    bounds.pA = pA;
+    bounds.pB = pB;
+    bounds.posA = posA;
+    bounds.posB = posB;
+    bounds.headBytes = ByteOfPosition(paragraphs_[pA], posA);
+    bounds.tailStart = ByteOfPosition(paragraphs_[pB], posB);
+    const std::int32_t tailBytes = paragraphs_[pB].bytes - bounds.tailStart;
 
     // Sizes of the first and last new paragraphs, checked before anything changes.
-    const std::int64_t firstSize =
-        std::int64_t(headBytes) + std::int64_t(pieces.front().bytes.size()) + (pieces.size() == 1 ? tailBytes : 0);
+    const std::int64_t firstSize = std::int64_t(bounds.headBytes) + std::int64_t(pieces.front().bytes.size())
+        + (pieces.size() == 1 ? tailBytes : 0);
     const std::int64_t lastSize =
         pieces.size() == 1 ? firstSize : std::int64_t(pieces.back().bytes.size()) + tailBytes;
     if (firstSize > kMaxParagraphBytes || lastSize > kMaxParagraphBytes)
         return std::nullopt;
-    for (const Piece& piece : pieces) {
+    for (const TPiece& piece : pieces) {
         if (std::int64_t(piece.bytes.size()) > kMaxParagraphBytes)
             return std::nullopt;
     }
@@ -395,116 +396,10 @@ std::optional<TTextChange> TVeskMemoStore::ReplaceRange(std::int32_t from, std::
     change.newParagraphs = std::int32_t(pieces.size());
 
     const bool stylesMayChange = HasStyleCode(text) || (from < to && HasStyleCode(GetTextPart(from, to)));
-    bool lineCountsChanged = false;
-    std::int32_t lineDelta = 0;
-
-    if (pA == pB && pieces.size() == 1) {
-        // The common case, typing and deleting inside one paragraph: edit the
-        // buffer in place when the sizing rule allows.
-        TParRecord& par = first;
-        const std::string& piece = pieces.front().bytes;
-        const std::int32_t removedMarks = store::MarksBetween(par.Data(), headBytes, tailStart);
-        const std::int32_t newSize = std::int32_t(firstSize);
-        const std::int32_t byteDelta = newSize - par.bytes;
-        if (newSize <= par.capacity && newSize >= par.capacity - newSize / 4) {
-            std::memmove(par.Data() + headBytes + piece.size(), par.Data() + tailStart, std::size_t(tailBytes));
-        } else {
-            TParRecord fresh;
-            TVeskMemoStore::GrowBuffer(fresh, newSize);
-            std::memcpy(fresh.Data(), par.Data(), std::size_t(headBytes));
-            std::memcpy(fresh.Data() + headBytes + piece.size(), par.Data() + tailStart, std::size_t(tailBytes));
-            par.buffer = std::move(fresh.buffer);
-            par.capacity = fresh.capacity;
-        }
-        if (!piece.empty())
-            std::memcpy(par.Data() + headBytes, piece.data(), piece.size());
-        par.bytes = newSize;
-        par.length = posA + pieces.front().chars + tailChars;
-        par.markCount -= removedMarks;
-        // Line records follow the bytes: those after the edit shift, those
-        // inside it collapse onto its start.
-        if (par.lines.Count() > 0) {
-            const std::int32_t insertedEnd = headBytes + std::int32_t(piece.size());
-            auto moved = [&](std::int32_t b) {
-                if (b <= headBytes)
-                    return b;
-                if (b >= tailStart)
-                    return b + byteDelta;
-                return insertedEnd;
-            };
-            for (TLineRecord& l : par.lines) {
-                l.start = moved(l.start);
-                l.end = moved(l.end);
-            }
-            par.lines[par.lines.Count() - 1].end = par.bytes;
-        }
-        par.formatted = false;
-        par.startStopParsed = false;
-        par.keywordsParsed = false;
-    } else {
-        // Build the new paragraphs, then swap them in for pA … pB.
-        std::vector<TParRecord> made;
-        made.reserve(pieces.size());
-        const std::int32_t headMarks = store::MarksBetween(first.Data(), 0, headBytes);
-        const std::int32_t tailMarks = store::MarksBetween(last.Data(), tailStart, last.bytes);
-        for (std::size_t k = 0; k < pieces.size(); ++k) {
-            std::string bytes;
-            std::int32_t chars = pieces[k].chars;
-            std::int32_t marks = 0;
-            if (k == 0) {
-                bytes.assign(first.Data(), std::size_t(headBytes));
-                chars += posA;
-                marks += headMarks;
-            }
-            bytes += pieces[k].bytes;
-            if (k + 1 == pieces.size()) {
-                bytes.append(last.Data() + tailStart, std::size_t(tailBytes));
-                chars += tailChars;
-                marks += tailMarks;
-            }
-            made.push_back(MakeParagraph(bytes, chars, marks));
-        }
-        made.front().startStyle = first.startStyle;
-        if (first.lines.Count() > 0) {
-            // The first line keeps the state the highlighter recorded there.
-            TLineRecord line0 = first.lines[0];
-            line0.start = 0;
-            line0.end = made.front().bytes;
-            made.front().lines.Append(line0);
-        }
-        std::int32_t oldLines = 0;
-        for (std::int32_t i = pA; i <= pB; ++i)
-            oldLines += paragraphs_[i].LineCount();
-
-        const std::int32_t oldCount = pB - pA + 1;
-        const auto newCountPars = std::int32_t(made.size());
-        if (newCountPars > oldCount) {
-            paragraphs_.Insert(pB + 1, newCountPars - oldCount);
-            starts_.insert(starts_.begin() + pB + 1, std::size_t(newCountPars - oldCount), 0);
-            firstLines_.insert(firstLines_.begin() + pB + 1, std::size_t(newCountPars - oldCount), 0);
-        } else if (newCountPars < oldCount) {
-            paragraphs_.Delete(pA + newCountPars, oldCount - newCountPars);
-            starts_.erase(starts_.begin() + pA + newCountPars, starts_.begin() + pA + oldCount);
-            firstLines_.erase(firstLines_.begin() + pA + newCountPars, firstLines_.begin() + pA + oldCount);
-        }
-        std::int32_t newLines = 0;
-        for (std::int32_t k = 0; k < newCountPars; ++k) {
-            newLines += made[std::size_t(k)].LineCount();
-            paragraphs_[pA + k] = std::move(made[std::size_t(k)]);
-            if (k > 0) {
-                const std::size_t i = std::size_t(pA + k);
-                starts_[i] = starts_[i - 1] + paragraphs_[pA + k - 1].length + 2;
-            }
-        }
-        lineCountsChanged = newLines != oldLines || newCountPars != oldCount;
-        lineDelta = newLines - oldLines;
-        // The style at the start of each new paragraph follows from the codes before it.
-        for (std::int32_t k = 1; k < newCountPars; ++k) {
-            const TParRecord& prev = paragraphs_[pA + k - 1];
-            paragraphs_[pA + k].startStyle =
-                std::uint8_t(prev.startStyle ^ store::CodeParity(prev.Data(), 0, prev.bytes));
-        }
-    }
+    if (pA == pB && pieces.size() == 1)
+        ReplaceWithinParagraph(bounds, pieces.front().bytes, pieces.front().chars);
+    else
+        ReplaceParagraphs(bounds, pieces);
 
     // Offsets of every later paragraph move by the size difference.
     const std::size_t after = std::size_t(pA + change.newParagraphs);
@@ -514,22 +409,134 @@ std::optional<TTextChange> TVeskMemoStore::ReplaceRange(std::int32_t from, std::
             s[i] += delta;
     }
     charCount_ = std::int32_t(newCount);
-    if (lineCountsChanged)
-        LinesChanged(pA, lineDelta);
     if (stylesMayChange)
         PropagateStartStyle(pA + change.newParagraphs);
 
     for (TVeskNavigator* n : navigators_) {
-        if (n->offset_ >= to)
-            n->offset_ += delta;
-        else if (n->offset_ >= from)
-            n->offset_ = from;
+        n->offset_ = MovedPosition(n->offset_, from, to, change.newLength, TInsertGravity::Follow);
         if (n->offset_ >= from || n->paragraph_ < 0 || n->paragraph_ >= pA)
             n->Forget();
     }
     for (TStoreListener* l : std::vector<TStoreListener*>(listeners_))
         l->TextReplaced(change);
     return change;
+}
+
+void TVeskMemoStore::ReplaceWithinParagraph(const TEditBounds& b, std::string_view piece, std::int32_t pieceChars)
+{
+    // Typing and deleting inside one paragraph: the buffer is edited in
+    // place when the sizing rule allows.
+    TParRecord& par = paragraphs_[b.pA];
+    const std::int32_t tailBytes = par.bytes - b.tailStart;
+    const std::int32_t removedMarks = store::MarksBetween(par.Data(), b.headBytes, b.tailStart);
+    NoteDamage(b.pA, b.headBytes, tailBytes);
+    const auto inserted = std::int32_t(piece.size());
+    const std::int32_t newSize = b.headBytes + inserted + tailBytes;
+    if (newSize <= par.capacity && newSize >= par.capacity - newSize / 4) {
+        std::memmove(par.Data() + b.headBytes + inserted, par.Data() + b.tailStart, std::size_t(tailBytes));
+    } else {
+        TParRecord fresh;
+        GrowBuffer(fresh, newSize);
+        std::memcpy(fresh.Data(), par.Data(), std::size_t(b.headBytes));
+        std::memcpy(fresh.Data() + b.headBytes + inserted, par.Data() + b.tailStart, std::size_t(tailBytes));
+        par.FreeBuffer();
+        par.buffer = std::exchange(fresh.buffer, nullptr);
+        par.capacity = std::exchange(fresh.capacity, 0);
+    }
+    if (!piece.empty())
+        std::memcpy(par.Data() + b.headBytes, piece.data(), piece.size());
+    par.bytes = newSize;
+    par.length = b.posA + pieceChars + (par.length - b.posB);
+    par.markCount -= removedMarks;
+    // Line records follow the text: those after the edit shift, those inside
+    // it collapse onto its start.
+    if (par.ownLines) {
+        // Lines that end before the edit are untouched.
+        TStoredLine* lines = OwnLines(par);
+        const TStoredLine* firstMoved = std::lower_bound(
+            lines, lines + par.lineCount, b.headBytes, [](const TStoredLine& l, std::int32_t at) { return l.end < at; });
+        for (auto k = std::int32_t(firstMoved - lines); k < par.lineCount; ++k) {
+            TStoredLine& l = lines[k];
+            l.start = MovedPosition(l.start, b.headBytes, b.tailStart, inserted, TInsertGravity::Stay);
+            l.end = MovedPosition(l.end, b.headBytes, b.tailStart, inserted, TInsertGravity::Stay);
+            l.chars = MovedPosition(l.chars, b.posA, b.posB, pieceChars, TInsertGravity::Stay);
+        }
+        lines[par.lineCount - 1].end = par.bytes;
+    }
+    par.formatted = false;
+    par.startStopParsed = false;
+    par.keywordsParsed = false;
+}
+
+void TVeskMemoStore::ReplaceParagraphs(const TEditBounds& b, const std::vector<TPiece>& pieces)
+{
+    // Build the new paragraphs, then swap them in for pA … pB.
+    std::vector<TParRecord> made;
+    made.reserve(pieces.size());
+    {
+        const TParRecord& first = paragraphs_[b.pA];
+        const TParRecord& last = paragraphs_[b.pB];
+        const std::int32_t headMarks = store::MarksBetween(first.Data(), 0, b.headBytes);
+        const std::int32_t tailMarks = store::MarksBetween(last.Data(), b.tailStart, last.bytes);
+        for (std::size_t k = 0; k < pieces.size(); ++k) {
+            std::string bytes;
+            std::int32_t chars = pieces[k].chars;
+            std::int32_t marks = 0;
+            if (k == 0) {
+                bytes.assign(first.Data(), std::size_t(b.headBytes));
+                chars += b.posA;
+                marks += headMarks;
+            }
+            bytes += pieces[k].bytes;
+            if (k + 1 == pieces.size()) {
+                bytes.append(last.Data() + b.tailStart, std::size_t(last.bytes - b.tailStart));
+                chars += last.length - b.posB;
+                marks += tailMarks;
+            }
+            made.push_back(MakeParagraph(bytes, chars, marks));
+        }
+        // The first keeps the start the highlighter recorded there.
+        made.front().startStyle = first.startStyle;
+        made.front().startState = first.startState;
+    }
+    // A paragraph waiting to be laid out again keeps its place in the list.
+    if (damage_.paragraph >= b.pA && damage_.paragraph <= b.pB)
+        damage_ = TLayoutDamage{};
+    else if (damage_.paragraph > b.pB)
+        damage_.paragraph += std::int32_t(made.size()) - (b.pB - b.pA + 1);
+    std::int32_t oldLines = 0;
+    for (std::int32_t i = b.pA; i <= b.pB; ++i) {
+        oldLines += paragraphs_[i].LineCount();
+        DropLines(paragraphs_[i]);
+    }
+
+    const std::int32_t oldCount = b.pB - b.pA + 1;
+    const auto newCount = std::int32_t(made.size());
+    if (newCount > oldCount) {
+        paragraphs_.Insert(b.pB + 1, newCount - oldCount);
+        starts_.insert(starts_.begin() + b.pB + 1, std::size_t(newCount - oldCount), 0);
+        firstLines_.insert(firstLines_.begin() + b.pB + 1, std::size_t(newCount - oldCount), 0);
+    } else if (newCount < oldCount) {
+        paragraphs_.Delete(b.pA + newCount, oldCount - newCount);
+        starts_.erase(starts_.begin() + b.pA + newCount, starts_.begin() + b.pA + oldCount);
+        firstLines_.erase(firstLines_.begin() + b.pA + newCount, firstLines_.begin() + b.pA + oldCount);
+    }
+    for (std::int32_t k = 0; k < newCount; ++k) {
+        paragraphs_[b.pA + k] = std::move(made[std::size_t(k)]);
+        if (k > 0) {
+            const std::size_t i = std::size_t(b.pA + k);
+            starts_[i] = starts_[i - 1] + paragraphs_[b.pA + k - 1].length + 2;
+        }
+    }
+    // Every new paragraph has one line until it is formatted.
+    if (newCount != oldLines || newCount != oldCount)
+        LinesChanged(b.pA, newCount - oldLines);
+    // The style at the start of each new paragraph follows from the codes before it.
+    for (std::int32_t k = 1; k < newCount; ++k) {
+        const TParRecord& prev = paragraphs_[b.pA + k - 1];
+        paragraphs_[b.pA + k].startStyle =
+            std::uint8_t(prev.startStyle ^ store::CodeParity(prev.Data(), 0, prev.bytes));
+    }
 }
 
 void TVeskMemoStore::PropagateStartStyle(std::int32_t fromParagraph)
@@ -543,9 +550,11 @@ void TVeskMemoStore::PropagateStartStyle(std::int32_t fromParagraph)
         if (par.startStyle == style)
             break;
         par.startStyle = style;
-        if (par.lines.Count() > 0)
-            par.lines[0].style = style;
+        if (par.ownLines)
+            OwnLines(par)[0].style = style;
         par.formatted = false;
+        if (damage_.paragraph == i)
+            damage_ = TLayoutDamage{};  // every line may change now
         ForgetNavigatorsIn(i);
     }
 }
@@ -579,73 +588,12 @@ void TVeskMemoStore::EndUpdate()
         UpdateUnlocked();
 }
 
-void TVeskMemoStore::SetParagraphLines(std::int32_t i, const TLineRecord* lines, std::int32_t count)
-{
-    TParRecord& par = paragraphs_[i];
-    if (count <= 0)
-        throw EListError();
-    const std::int32_t before = par.LineCount();
-    par.lines.SetCount(0);
-    par.lines.SetCapacity(count);
-    for (std::int32_t k = 0; k < count; ++k)
-        par.lines.Append(lines[k]);
-    par.formatted = true;
-    if (before != count)
-        LinesChanged(i, count - before);
-    ForgetNavigatorsIn(i);
-}
-
 void TVeskMemoStore::ForgetNavigatorsIn(std::int32_t paragraph, const TVeskNavigator* keep)
 {
     for (TVeskNavigator* n : navigators_) {
         if (n != keep && n->paragraph_ == paragraph)
             n->ForgetIndexes();
     }
-}
-
-void TVeskMemoStore::SetParagraphStartState(std::int32_t i, const THighlightState& state)
-{
-    TParRecord& par = paragraphs_[i];
-    if (par.lines.Count() == 0) {
-        static const THighlightState empty;
-        if (std::memcmp(&state, &empty, sizeof state) == 0)
-            return;  // the implicit line already starts empty
-        par.lines.Append(par.Line(0));
-    }
-    par.lines[0].state = state;
-    ForgetNavigatorsIn(i);
-}
-
-void TVeskMemoStore::ReplaceParagraphMarks(std::int32_t i, std::string_view bytes, std::int32_t markCount)
-{
-    TParRecord& par = paragraphs_[i];
-    // Explicit lines keep their character positions: take them now, in
-    // characters, and map them back onto the new bytes.
-    std::vector<std::int32_t> lineStarts;
-    if (par.lines.Count() > 0) {
-        lineStarts.reserve(std::size_t(par.lines.Count()));
-        std::int32_t chars = 0, bi = 0;
-        for (const TLineRecord& l : par.lines) {
-            chars += store::CharsBetween(par.Data(), bi, l.start);
-            bi = l.start;
-            lineStarts.push_back(chars);
-        }
-    }
-    const auto size = std::int32_t(bytes.size());
-    if (size > par.capacity || size < par.capacity - size / 4)
-        GrowBuffer(par, size);
-    if (size)
-        std::memcpy(par.Data(), bytes.data(), bytes.size());
-    par.bytes = size;
-    par.markCount = markCount;
-    if (!lineStarts.empty()) {
-        for (std::int32_t k = 0; k < par.lines.Count(); ++k)
-            par.lines[k].start = k == 0 ? 0 : ByteIndexOf(par, lineStarts[std::size_t(k)]);
-        for (std::int32_t k = 0; k + 1 < par.lines.Count(); ++k)
-            par.lines[k].end = par.lines[k + 1].start;
-        par.lines[par.lines.Count() - 1].end = par.bytes;
-    }
-    ForgetNavigatorsIn(i);
 }
 
 void TVeskMemoStore::RemoveListener(TStoreListener* listener)

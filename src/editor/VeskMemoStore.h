@@ -9,8 +9,9 @@
 // character address its CR and its LF; both belong to that paragraph.
 //
 // Paragraph buffers hold the characters with zero or more context marks (the
-// byte 5 and a 48-byte THighlightState) interleaved; marks are invisible to
-// offsets, lengths and every text read. The byte 5 is therefore never a text
+// byte 5 and the index of a highlighting state in the store's state table,
+// see HighlightState.h) interleaved; marks are invisible to offsets, lengths
+// and every text read. The byte 5 is therefore never a text
 // character: a 5 read from a file is stored as U+00A7, a 5 inserted by an edit
 // as U+00A5. Style codes (the characters 1, 2, 3, 4 and 21) are ordinary
 // characters that painting skips; each toggles one bit of a style byte.
@@ -23,6 +24,8 @@
 
 #include "editor/DynArray.h"
 #include "editor/HighlightState.h"
+#include "editor/LinePool.h"
+#include "editor/StateTable.h"
 #include "editor/TextEncoding.h"
 
 #include <QObject>
@@ -83,11 +86,15 @@ enum TVeskMemoOption : std::uint32_t {
     vmoDiscardTrailingSpaces = 1u << 0,
 };
 
-// One display line of a paragraph.
+// One display line of a paragraph, as the formatter makes it and the store
+// reports it.
 struct TLineRecord {
     std::int32_t start = 0;  // byte index into the paragraph buffer (marks included)
     std::int32_t end = 0;    // exclusive
-    // Layout values kept by the formatter.
+    std::int32_t chars = 0;  // characters of the paragraph before the line (set by the store)
+    // Layout values of the formatter. The store keeps the width only: every
+    // line is as high as the measurer's lines, so height and ascent are
+    // reported as 0.
     std::int32_t width = 0;
     std::int16_t height = 0;
     std::int16_t ascent = 0;
@@ -95,34 +102,38 @@ struct TLineRecord {
     THighlightState state;   // highlighting state in force at the line start
 };
 
-using TLL = TDynArray<TLineRecord>;
-
-// One paragraph. The buffer belongs to the record.
+// One paragraph, 40 bytes. The buffer belongs to the record; its line
+// records, when it has any, live in the store's line pool.
 struct TParRecord {
-    struct FreeDeleter {
-        void operator()(char* p) const { std::free(p); }
-    };
-    std::unique_ptr<char, FreeDeleter> buffer;
-    std::int32_t length = 0;    // characters, marks excluded
-    std::int32_t bytes = 0;     // bytes in use: UTF-8 of the characters + 49 per mark
-    std::int32_t capacity = 0;  // bytes allocated
-    std::int32_t markCount = 0;
-    // Display lines. Empty means one implicit line over the whole buffer with
-    // style `startStyle` and an empty state (what a loaded or edited
-    // paragraph has until it is formatted); this keeps unformatted paragraphs
-    // small.
-    TLL lines;
-    std::uint8_t startStyle = 0;  // style in force at the paragraph start
-    bool formatted = false;
-    bool startStopParsed = true;
-    bool keywordsParsed = true;
+    TParRecord() : formatted(false), startStopParsed(true), keywordsParsed(true), ownLines(false) {}
+    TParRecord(TParRecord&& other) noexcept;
+    TParRecord& operator=(TParRecord&& other) noexcept;
+    ~TParRecord();
 
-    char* Data() const { return buffer.get(); }
-    std::int32_t LineCount() const { return lines.Count() == 0 ? 1 : lines.Count(); }
-    // Line i (0 ≤ i < LineCount()); the implicit line when there are no records.
-    TLineRecord Line(std::int32_t i) const;
+    char* Data() const { return buffer; }
+    std::int32_t LineCount() const { return lineCount; }
     // True when byte index = position everywhere (no marks, ASCII only).
     bool Plain() const { return bytes == length; }
+    void FreeBuffer();
+
+    char* buffer = nullptr;
+    std::int32_t length = 0;    // characters, marks excluded
+    std::int32_t bytes = 0;     // bytes in use: UTF-8 of the characters and the marks
+    std::int32_t capacity = 0;  // bytes allocated
+    std::int32_t markCount = 0;
+    TStateId startState = kEmptyStateId;  // highlighting state at the paragraph start
+    // Display lines. A paragraph with one line over its whole buffer (what
+    // a loaded or edited paragraph has until it is formatted, and what most
+    // formatted ones have) keeps it in the record itself: starting at 0 with
+    // `startStyle`, `startState` and the width below. Any other layout has
+    // its records in the store's line pool (`ownLines`).
+    std::int32_t lineCount = 1;
+    std::uint32_t linesOrWidth = 0;  // the pool handle with ownLines, else the one line's width
+    std::uint8_t startStyle = 0;     // style in force at the paragraph start
+    bool formatted : 1;
+    bool startStopParsed : 1;
+    bool keywordsParsed : 1;
+    bool ownLines : 1;
 };
 
 using TPL = TDynArray2<TParRecord>;
@@ -146,6 +157,8 @@ public:
     virtual void TextReplaced(const TTextChange& change) = 0;
     // After a load replaced the whole text.
     virtual void TextReset() = 0;
+    // The store is being destroyed while the listener is still registered.
+    virtual void StoreDestroyed() {}
 };
 
 class TVeskMemoStore {
@@ -170,6 +183,21 @@ public:
     std::int32_t ParagraphOfOffset(std::int32_t offset) const;
     // Index of the paragraph that holds display line `line` (clamped).
     std::int32_t ParagraphOfLine(std::int32_t line) const;
+    // Display line `line` (0 … LineCount() − 1) of a paragraph; throws
+    // EListError out of range.
+    TLineRecord Line(const TParRecord& par, std::int32_t line) const;
+    TLineRecord Line(std::int32_t paragraph, std::int32_t line) const { return Line(paragraphs_[paragraph], line); }
+    // The stored form of the same, without resolving the state: for walks
+    // that only need positions. `par` must be a paragraph of this store.
+    TStoredLine StoredLine(const TParRecord& par, std::int32_t line) const;
+    // Characters on display line `line` of a paragraph.
+    std::int32_t LineChars(const TParRecord& par, std::int32_t line) const;
+    // Byte index of character `position` of a paragraph (0 … length): right
+    // after the position-th character, before the marks standing in front
+    // of the next one; the buffer's size at or past the length. Walks from
+    // the display line that holds the position, so it stays cheap in a
+    // long paragraph.
+    std::int32_t ByteOfPosition(const TParRecord& par, std::int32_t position) const;
 
     // ---- reading ----------------------------------------------------------
     // Paragraph i without marks (style codes kept); nullopt out of range.
@@ -253,18 +281,56 @@ public:
     int Progress() const { return progress_; }
 
     // ---- display lines (for the formatter) ------------------------------
-    // Installs the display lines of paragraph i (at least one) and marks it formatted.
+    // Installs the display lines of paragraph i (at least one; the
+    // characters before each are counted here) and marks it formatted.
     void SetParagraphLines(std::int32_t i, const TLineRecord* lines, std::int32_t count);
+    // Replaces lines [first, first + count) of paragraph i, which has line
+    // records of its own, by `newCount` others covering the same bytes (as
+    // the formatter makes them, characters before each included), and
+    // marks it formatted.
+    void ReplaceParagraphLines(std::int32_t i, std::int32_t first, std::int32_t count, const TLineRecord* lines,
+                               std::int32_t newCount);
+    // Where the bytes of one unformatted paragraph changed since it was last
+    // laid out: all but the first `from` and the last `tail` bytes. Its line
+    // records outside that stretch are still right (those after it shifted
+    // along), so laying it out again can start near the change and stop
+    // where the new lines meet the old ones. Any other unformatted paragraph
+    // is laid out whole.
+    struct TLayoutDamage {
+        std::int32_t paragraph = -1;
+        std::int32_t from = 0;
+        std::int32_t tail = 0;
+    };
+    const TLayoutDamage& Damage() const { return damage_; }
+    void DropDamage() { damage_ = TLayoutDamage{}; }
 
+    // ---- highlighting states ----------------------------------------------
+    // The state table behind the marks: State(MarkState(mark)) is a mark's
+    // state. A reference into it is valid until the next state is added.
+    const TStateTable& States() const { return states_; }
+    const THighlightState& State(TStateId id) const { return states_[id]; }
+    // The index of a state for a mark about to be written (see StateTable.h:
+    // it must be installed in this store before the store reclaims states,
+    // which it does only at the end of its own calls that install states).
+    TStateId InternState(const THighlightState& state) { return states_.Intern(state); }
     // The highlighting state at the start of paragraph i (its first line's).
-    THighlightState ParagraphStartState(std::int32_t i) const { return paragraphs_[i].Line(0).state; }
+    THighlightState ParagraphStartState(std::int32_t i) const { return states_[paragraphs_[i].startState]; }
     // Stores the start state of paragraph i in its first line record.
     void SetParagraphStartState(std::int32_t i, const THighlightState& state);
     // Replaces the bytes of paragraph i by `bytes`, which must hold the same
-    // characters with other context marks (the highlighter's rewrite).
-    // Line records keep their character positions; navigators in the
-    // paragraph forget their byte and line indexes.
+    // characters with other context marks (the highlighter's rewrite, its
+    // marks written with states interned here). Line records keep their
+    // character positions; navigators in the paragraph forget their byte
+    // and line indexes.
     void ReplaceParagraphMarks(std::int32_t i, std::string_view bytes, std::int32_t markCount);
+    // The same for bytes [from, to) of paragraph i only (their first
+    // character is the paragraph's character `fromChar`): `bytes` holds
+    // those characters with other marks, `markDelta` more than before.
+    void SpliceParagraphMarks(std::int32_t i, std::int32_t from, std::int32_t to, std::int32_t fromChar,
+                              std::string_view bytes, std::int32_t markDelta);
+    // Reclaims the states nothing refers to any more, when enough new ones
+    // came since the last time (see TStateTable::SweepDue).
+    void ReclaimStates();
 
     void AddListener(TStoreListener* listener) { listeners_.push_back(listener); }
     void RemoveListener(TStoreListener* listener);
@@ -277,7 +343,8 @@ public:
 
     // Paragraph i as a mutable record, for the highlighter's marks; throws EListError.
     TParRecord& MutableParagraph(std::int32_t i) { return paragraphs_[i]; }
-    // Sets the buffer capacity by the sizing rule so it holds `bytes` bytes.
+    // Sets the buffer capacity by the sizing rule so it holds `bytes` bytes
+    // (the first min(old capacity, new capacity) bytes are kept).
     static void GrowBuffer(TParRecord& p, std::int32_t bytes);
     // A new, unparsed paragraph holding `bytes` (characters and `marks` marks).
     static TParRecord MakeParagraph(std::string_view bytes, std::int32_t length, std::int32_t marks = 0);
@@ -296,7 +363,30 @@ private:
     friend class TVeskNavigator;
     friend class TStoreLoader;
 
+    // A piece of inserted text between two breaks.
+    struct TPiece {
+        std::string bytes;
+        std::int32_t chars = 0;
+    };
+    // Where a replacement begins and ends: paragraphs, positions in them and
+    // the byte indexes of the two positions.
+    struct TEditBounds {
+        std::int32_t pA = 0, pB = 0, posA = 0, posB = 0, headBytes = 0, tailStart = 0;
+    };
+    // The pieces of inserted text between breaks: CR and CR LF end a piece,
+    // a lone LF is a character. Ill-formed UTF-8 becomes U+FFFD and the mark
+    // byte U+00A5, so no edit can corrupt a buffer.
+    static std::vector<TPiece> SplitInsertedText(std::string_view text);
+    void ReplaceWithinParagraph(const TEditBounds& b, std::string_view piece, std::int32_t pieceChars);
+    void ReplaceParagraphs(const TEditBounds& b, const std::vector<TPiece>& pieces);
     void ResetToEmpty();
+    // Records that bytes of paragraph i changed (see TLayoutDamage).
+    void NoteDamage(std::int32_t i, std::int32_t from, std::int32_t tail);
+    // The pool slice of a paragraph with ownLines.
+    TStoredLine* OwnLines(const TParRecord& par) { return lines_.Lines(par.linesOrWidth); }
+    const TStoredLine* OwnLines(const TParRecord& par) const { return lines_.Lines(par.linesOrWidth); }
+    // Gives a paragraph's line records back; it has one implicit line again.
+    void DropLines(TParRecord& par);
     void RegisterNavigator(TVeskNavigator* n);
     void UnregisterNavigator(TVeskNavigator* n);
     // Line counts of paragraphs from `fromParagraph` on changed by `delta`
@@ -308,6 +398,9 @@ private:
     void AfterLoad();
 
     TPL paragraphs_;
+    TStateTable states_;
+    TLinePool lines_;
+    TLayoutDamage damage_;
     std::vector<std::int32_t> starts_;      // ParagraphStart, parallel to paragraphs_
     // FirstLine, parallel to paragraphs_; exact for the first linesValid_
     // entries. Formatting changes line counts paragraph by paragraph, so the

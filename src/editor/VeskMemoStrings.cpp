@@ -94,10 +94,9 @@ std::pair<std::int32_t, std::int32_t> TVeskLinesStrings::LineRange(std::int32_t 
 {
     const std::int32_t p = editor_.ParagraphOfLine(i);
     const TParRecord& par = editor_.Paragraph(p);
-    const TLineRecord line = par.Line(i - editor_.FirstLine(p));
-    const std::int32_t before = par.Plain() ? line.start : store::CharsBetween(par.Data(), 0, line.start);
-    const std::int32_t chars = par.Plain() ? line.end - line.start
-                                           : store::CharsBetween(par.Data(), line.start, line.end);
+    const std::int32_t line = i - editor_.FirstLine(p);
+    const std::int32_t before = editor_.StoredLine(par, line).chars;
+    const std::int32_t chars = editor_.LineChars(par, line);
     const std::int32_t from = editor_.ParagraphStart(p) + before;
     return {from, from + chars};
 }

@@ -85,11 +85,10 @@ void TVeskNavigator::SetOffset(std::int32_t offset)
                 // Walk on from where we are: left-to-right scans stay linear.
                 const std::int32_t target = std::min(newPosition, par.length) - std::min(position_, par.length);
                 std::int32_t bi = byteIndex_;
-                store::WalkForward(par.Data(), bi, par.bytes, target, state_, style_);
+                store::WalkForward(par.Data(), bi, par.bytes, target, editor_->States(), state_, style_);
                 byteIndex_ = bi;
                 if (lineIndex_ != kNotComputed) {
-                    const std::int32_t lines = par.LineCount();
-                    while (lineIndex_ + 1 < lines && par.Line(lineIndex_).end <= byteIndex_)
+                    while (lineIndex_ + 1 < par.lineCount && editor_->StoredLine(par, lineIndex_).end <= byteIndex_)
                         ++lineIndex_;
                 }
             }
@@ -137,34 +136,31 @@ void TVeskNavigator::ComputeIndexes()
         return;
     Locate();
     const TParRecord& par = editor_->paragraphs_[paragraph_];
-    const TLineRecord first = par.Line(0);
-    state_ = first.state;
-    if (par.markCount == 0) {
-        byteIndex_ = store::ByteIndexOf(par, position_);
-    } else {
-        const char* data = par.Data();
-        std::int32_t bi = 0;
-        const std::int32_t target = std::min(position_, par.length);
-        for (std::int32_t count = 0; count < target && bi < par.bytes;) {
-            if (data[bi] == kMarkByte) {
-                std::memcpy(&state_, data + bi + 1, sizeof state_);
-                bi += kMarkSize;
-            } else {
-                bi += Utf8SequenceLength(static_cast<unsigned char>(data[bi]));
-                ++count;
-            }
-        }
-        byteIndex_ = position_ > par.length ? par.bytes : bi;
+    // Walk from the start of the display line that holds the position (line
+    // records know how many characters lie before them), so the cost is that
+    // of a line even in a very long paragraph.
+    const TStoredLine* lines = par.ownLines ? editor_->OwnLines(par) : nullptr;
+    TStoredLine from = editor_->StoredLine(par, 0);
+    if (lines && par.lineCount > 1) {
+        const TStoredLine* it = std::upper_bound(lines, lines + par.lineCount, std::min(position_, par.length),
+                                                 [](std::int32_t pos, const TStoredLine& l) { return pos < l.chars; });
+        if (it != lines)
+            from = it[-1];
     }
+    state_ = editor_->State(from.state);
+    style_ = from.style;
+    std::int32_t bi = from.start;
+    store::WalkForward(par.Data(), bi, par.bytes, std::min(position_, par.length) - from.chars, editor_->States(),
+                       state_, style_);
+    byteIndex_ = position_ > par.length ? par.bytes : bi;
     // The last line that starts at or before the byte index.
     lineIndex_ = 0;
-    if (par.lines.Count() > 1) {
-        const TLineRecord* begin = par.lines.begin();
-        const TLineRecord* it = std::upper_bound(begin, par.lines.end(), byteIndex_,
-                                                 [](std::int32_t b, const TLineRecord& l) { return b < l.start; });
-        lineIndex_ = std::max<std::int32_t>(0, std::int32_t(it - begin) - 1);
+    if (lines && par.lineCount > 1) {
+        const TStoredLine* it = std::upper_bound(lines, lines + par.lineCount, byteIndex_,
+                                                 [](std::int32_t b, const TStoredLine& l) { return b < l.start; });
+        lineIndex_ = std::max<std::int32_t>(0, std::int32_t(it - lines) - 1);
     }
-    const TLineRecord line = par.Line(lineIndex_);
+    const TStoredLine line = editor_->StoredLine(par, lineIndex_);
     style_ = std::uint8_t(line.style ^ store::CodeParity(par.Data(), line.start, std::max(line.start, byteIndex_)));
 }
 
@@ -194,13 +190,8 @@ std::int32_t TVeskNavigator::Column()
         return 0;
     ComputeIndexes();
     const TParRecord& par = editor_->paragraphs_[paragraph_];
-    const TLineRecord line = par.Line(lineIndex_);
-    std::int32_t column = par.Plain() ? byteIndex_ - line.start
-                                      : store::CharsBetween(par.Data(), line.start, byteIndex_);
-    // The break's LF sits one character past the CR.
-    if (position_ > par.length)
-        column += position_ - par.length;
-    return column;
+    // Positions past the length are the break's CR and LF, one character each.
+    return position_ - editor_->StoredLine(par, lineIndex_).chars;
 }
 
 void TVeskNavigator::GotoLine(std::int32_t n)
@@ -211,14 +202,14 @@ void TVeskNavigator::GotoLine(std::int32_t n)
     const std::int32_t p = editor_->ParagraphOfLine(n);
     const TParRecord& par = editor_->paragraphs_[p];
     const std::int32_t lineIndex = std::min(n - editor_->FirstLine(p), par.LineCount() - 1);
-    const TLineRecord line = par.Line(lineIndex);
+    const TStoredLine line = editor_->StoredLine(par, lineIndex);
     paragraph_ = p;
-    position_ = par.Plain() ? line.start : store::CharsBetween(par.Data(), 0, line.start);
+    position_ = line.chars;
     offset_ = editor_->starts_[std::size_t(p)] + position_;
     byteIndex_ = line.start;
     lineIndex_ = lineIndex;
     style_ = line.style;
-    state_ = line.state;
+    state_ = editor_->State(line.state);
 }
 
 void TVeskNavigator::MoveForward(std::int32_t n)
@@ -227,9 +218,9 @@ void TVeskNavigator::MoveForward(std::int32_t n)
         return;
     ComputeIndexes();
     const TParRecord& par = editor_->paragraphs_[paragraph_];
-    const std::int32_t lineEnd = std::min(par.Line(lineIndex_).end, par.bytes);
+    const std::int32_t lineEnd = std::min(editor_->StoredLine(par, lineIndex_).end, par.bytes);
     std::int32_t bi = byteIndex_;
-    const std::int32_t passed = store::WalkForward(par.Data(), bi, lineEnd, n, state_, style_);
+    const std::int32_t passed = store::WalkForward(par.Data(), bi, lineEnd, n, editor_->States(), state_, style_);
     byteIndex_ = bi;
     offset_ += passed;
     position_ += passed;
@@ -248,7 +239,7 @@ char32_t TVeskNavigator::CharAtPos()
     ComputeIndexes();
     std::int32_t bi = byteIndex_;
     while (bi < par.bytes && par.Data()[bi] == kMarkByte)
-        bi += kMarkSize;
+        bi += MarkSize(par.Data() + bi);
     return DecodeUtf8At(par.Data() + bi);
 }
 
@@ -273,27 +264,27 @@ void TVeskNavigator::SkipMarks()
     ComputeIndexes();
     const TParRecord& par = editor_->paragraphs_[paragraph_];
     while (byteIndex_ < par.bytes && par.Data()[byteIndex_] == kMarkByte) {
-        std::memcpy(&state_, par.Data() + byteIndex_ + 1, sizeof state_);
-        byteIndex_ += kMarkSize;
+        state_ = editor_->State(MarkState(par.Data() + byteIndex_));
+        byteIndex_ += MarkSize(par.Data() + byteIndex_);
     }
 }
 
 namespace {
 
 // Byte index and character count of the last mark at or before `limitByte`
-// in a buffer; false when there is none.
-bool LastMarkUpTo(const TParRecord& par, std::int32_t limitByte, std::int32_t& markByte, std::int32_t& markChars)
+// in bytes [fromByte, end) of a buffer, counting characters from
+// `fromChars`; false when there is none.
+bool LastMarkUpTo(const TParRecord& par, std::int32_t fromByte, std::int32_t fromChars, std::int32_t limitByte,
+                  std::int32_t& markByte, std::int32_t& markChars)
 {
-    if (par.markCount == 0)
-        return false;
     bool found = false;
-    std::int32_t chars = 0;
-    for (std::int32_t bi = 0; bi < par.bytes && bi <= limitByte;) {
+    std::int32_t chars = fromChars;
+    for (std::int32_t bi = fromByte; bi < par.bytes && bi <= limitByte;) {
         if (par.Data()[bi] == kMarkByte) {
             markByte = bi;
             markChars = chars;
             found = true;
-            bi += kMarkSize;
+            bi += MarkSize(par.Data() + bi);
         } else {
             bi += Utf8SequenceLength(static_cast<unsigned char>(par.Data()[bi]));
             ++chars;
@@ -302,20 +293,20 @@ bool LastMarkUpTo(const TParRecord& par, std::int32_t limitByte, std::int32_t& m
     return found;
 }
 
-// The first mark after `afterByte` (strictly), with its character count.
-bool FirstMarkAfter(const TParRecord& par, std::int32_t afterByte, std::int32_t& markByte, std::int32_t& markChars)
+// The first mark after `afterByte` (strictly) in bytes [fromByte, end), with
+// its character count counted from `fromChars`.
+bool FirstMarkAfter(const TParRecord& par, std::int32_t fromByte, std::int32_t fromChars, std::int32_t afterByte,
+                    std::int32_t& markByte, std::int32_t& markChars)
 {
-    if (par.markCount == 0)
-        return false;
-    std::int32_t chars = 0;
-    for (std::int32_t bi = 0; bi < par.bytes;) {
+    std::int32_t chars = fromChars;
+    for (std::int32_t bi = fromByte; bi < par.bytes;) {
         if (par.Data()[bi] == kMarkByte) {
             if (bi > afterByte) {
                 markByte = bi;
                 markChars = chars;
                 return true;
             }
-            bi += kMarkSize;
+            bi += MarkSize(par.Data() + bi);
         } else {
             bi += Utf8SequenceLength(static_cast<unsigned char>(par.Data()[bi]));
             ++chars;
@@ -326,6 +317,17 @@ bool FirstMarkAfter(const TParRecord& par, std::int32_t afterByte, std::int32_t&
 
 } // namespace
 
+void TVeskNavigator::PlaceOnMark(std::int32_t p, std::int32_t markByte, std::int32_t markChars)
+{
+    const TParRecord& par = editor_->paragraphs_[p];
+    paragraph_ = p;
+    position_ = markChars;
+    offset_ = editor_->starts_[std::size_t(p)] + markChars;
+    byteIndex_ = markByte;
+    lineIndex_ = kNotComputed;
+    state_ = editor_->State(MarkState(par.Data() + markByte));
+}
+
 bool TVeskNavigator::PreviousMark(std::int32_t limit)
 {
     if (!editor_)
@@ -333,22 +335,25 @@ bool TVeskNavigator::PreviousMark(std::int32_t limit)
     ComputeIndexes();
     std::int32_t p = paragraph_;
     std::int32_t limitByte = byteIndex_;
+    // The current display line is searched first: in a long paragraph the
+    // mark is usually near.
+    std::int32_t line = lineIndex_;
     for (;;) {
         const TParRecord& par = editor_->paragraphs_[p];
         std::int32_t markByte = 0, markChars = 0;
-        if (LastMarkUpTo(par, limitByte, markByte, markChars)) {
-            paragraph_ = p;
-            position_ = markChars;
-            offset_ = editor_->starts_[std::size_t(p)] + markChars;
-            byteIndex_ = markByte;
-            lineIndex_ = kNotComputed;
-            std::memcpy(&state_, par.Data() + markByte + 1, sizeof state_);
-            return true;
+        if (par.markCount > 0) {
+            const TStoredLine from = editor_->StoredLine(par, line);
+            if (LastMarkUpTo(par, from.start, from.chars, limitByte, markByte, markChars)
+                || (from.start > 0 && LastMarkUpTo(par, 0, 0, from.start - 1, markByte, markChars))) {
+                PlaceOnMark(p, markByte, markChars);
+                return true;
+            }
         }
         if (p == 0 || editor_->starts_[std::size_t(p - 1)] < limit)
             return false;
         --p;
         limitByte = editor_->paragraphs_[p].bytes;
+        line = editor_->paragraphs_[p].lineCount - 1;
     }
 }
 
@@ -359,26 +364,23 @@ bool TVeskNavigator::NextMark(std::int32_t limit)
     ComputeIndexes();
     std::int32_t p = paragraph_;
     std::int32_t afterByte = byteIndex_;
+    TStoredLine from = editor_->StoredLine(editor_->paragraphs_[p], lineIndex_);
     const std::int32_t count = editor_->ParagraphCount();
     for (;;) {
         const TParRecord& par = editor_->paragraphs_[p];
         std::int32_t markByte = 0, markChars = 0;
-        if (FirstMarkAfter(par, afterByte, markByte, markChars)) {
+        if (par.markCount > 0 && FirstMarkAfter(par, from.start, from.chars, afterByte, markByte, markChars)) {
             const std::int32_t offset = editor_->starts_[std::size_t(p)] + markChars;
             if (offset > limit)
                 return false;
-            paragraph_ = p;
-            position_ = markChars;
-            offset_ = offset;
-            byteIndex_ = markByte;
-            lineIndex_ = kNotComputed;
-            std::memcpy(&state_, par.Data() + markByte + 1, sizeof state_);
+            PlaceOnMark(p, markByte, markChars);
             return true;
         }
         if (p + 1 >= count || editor_->starts_[std::size_t(p + 1)] > limit)
             return false;
         ++p;
         afterByte = -1;
+        from = TStoredLine{};
     }
 }
 
@@ -387,26 +389,29 @@ void TVeskNavigator::InsertMark(const THighlightState& state)
     if (!editor_)
         return;
     ComputeIndexes();
+    const TStateId id = editor_->InternState(state);
+    const int size = MarkSizeFor(id);
     TParRecord& par = editor_->paragraphs_[paragraph_];
-    const std::int32_t need = par.bytes + kMarkSize;
+    const std::int32_t need = par.bytes + size;
     if (need > par.capacity)
         TVeskMemoStore::GrowBuffer(par, need);
     char* data = par.Data();
-    std::memmove(data + byteIndex_ + kMarkSize, data + byteIndex_, std::size_t(par.bytes - byteIndex_));
-    data[byteIndex_] = kMarkByte;
-    std::memcpy(data + byteIndex_ + 1, &state, sizeof state);
+    std::memmove(data + byteIndex_ + size, data + byteIndex_, std::size_t(par.bytes - byteIndex_));
+    WriteMark(data + byteIndex_, id);
     par.bytes = need;
     ++par.markCount;
-    if (par.lines.Count() > 0) {
-        par.lines[lineIndex_].end += kMarkSize;
-        for (std::int32_t k = lineIndex_ + 1; k < par.lines.Count(); ++k) {
-            par.lines[k].start += kMarkSize;
-            par.lines[k].end += kMarkSize;
+    if (par.ownLines) {
+        TStoredLine* lines = editor_->OwnLines(par);
+        lines[lineIndex_].end += size;
+        for (std::int32_t k = lineIndex_ + 1; k < par.lineCount; ++k) {
+            lines[k].start += size;
+            lines[k].end += size;
         }
     }
-    byteIndex_ += kMarkSize;
+    byteIndex_ += size;
     state_ = state;
     editor_->ForgetNavigatorsIn(paragraph_, this);
+    editor_->ReclaimStates();
 }
 
 void TVeskNavigator::DeleteMark()
@@ -418,16 +423,18 @@ void TVeskNavigator::DeleteMark()
     if (byteIndex_ >= par.bytes || par.Data()[byteIndex_] != kMarkByte)
         return;
     char* data = par.Data();
-    std::memmove(data + byteIndex_, data + byteIndex_ + kMarkSize, std::size_t(par.bytes - byteIndex_ - kMarkSize));
-    par.bytes -= kMarkSize;
+    const int size = MarkSize(data + byteIndex_);
+    std::memmove(data + byteIndex_, data + byteIndex_ + size, std::size_t(par.bytes - byteIndex_ - size));
+    par.bytes -= size;
     --par.markCount;
     // Line records are kept exact at once, so none is ever read stale.
-    if (par.lines.Count() > 0) {
-        for (TLineRecord& l : par.lines) {
-            if (l.start > byteIndex_)
-                l.start -= kMarkSize;
-            if (l.end > byteIndex_)
-                l.end -= kMarkSize;
+    if (par.ownLines) {
+        TStoredLine* lines = editor_->OwnLines(par);
+        for (std::int32_t k = 0; k < par.lineCount; ++k) {
+            if (lines[k].start > byteIndex_)
+                lines[k].start -= size;
+            if (lines[k].end > byteIndex_)
+                lines[k].end -= size;
         }
     }
     lineIndex_ = kNotComputed;

@@ -97,6 +97,7 @@ private:
     friend class TVeskMemoStore;
 
     void Locate();                // paragraph and position
+    void PlaceOnMark(std::int32_t paragraph, std::int32_t markByte, std::int32_t markChars);
     void ComputeIndexes();        // byte index, line index, style, state
     void EditorDestroyed();
 

@@ -260,7 +260,7 @@ TEST(MainWindow, TheFirstTabColoursItsFirstLineAfterAStartWithAFile)
     TVeskMemoFile* editor = f.window.Editor(0);
     EXPECT_TRUE(editor->Highlighting().StateAt(0).InContext());
     const TParRecord& par = editor->Paragraph(0);
-    EXPECT_EQ(par.Line(0).start, 0);
+    EXPECT_EQ(editor->Line(0, 0).start, 0);
     EXPECT_GT(par.markCount, 0);
     // And the painted first line shows the tag colour.
     QTest::qWait(50);

@@ -6,11 +6,13 @@
 
 #include <QHBoxLayout>
 #include <QImage>
+#include <QPaintEvent>
 #include <QTest>
 
 #include <algorithm>
 #include <memory>
 #include <vector>
+#include <string>
 
 namespace vesk {
 namespace {
@@ -79,7 +81,7 @@ TEST(Gutter, AWrappedParagraphGetsSeveralNumbers)
     EXPECT_EQ(p.gutter->BookmarkAt(last), 1);
     EXPECT_EQ(p.gutter->BookmarkOffset(1), 202);
     p.gutter->ToggleBookmark(1, 2);  // the wrapped paragraph's second line
-    EXPECT_EQ(p.gutter->BookmarkOffset(2), p.memo->ParagraphStart(0) + (p.memo->Paragraph(0).Line(1).start));
+    EXPECT_EQ(p.gutter->BookmarkOffset(2), p.memo->ParagraphStart(0) + (p.memo->Line(0, 1).start));
 }
 
 TEST(Gutter, PaintsNumbersAndImagesAndFollowsScrolling)
@@ -160,6 +162,50 @@ TEST(Gutter, RedrawsWhenTheLineCountChangesWithoutAnEditOrAScroll)
         ASSERT_FALSE(probe.painted.empty()) << wrap;
         EXPECT_EQ(probe.painted.back(), p.memo->LineCount());
     }
+}
+
+// What was painted since the log was last cleared.
+struct PaintLog : QObject {
+    QRegion painted;
+    explicit PaintLog(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+};
+
+// A keystroke repaints the line it changed and nothing else; a new line
+// repaints from there down, in the editor and in the gutter alike.
+TEST(Gutter, AKeystrokeRepaintsOnlyWhatItChanged)
+{
+    Page p;
+    std::string text;
+    for (int i = 0; i < 30; ++i)
+        text += "line " + std::to_string(i) + "\r\n";
+    p.memo->SetTextBuf(text);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p.page));
+    p.memo->SetSelStart(p.memo->ParagraphStart(5) + 2);
+    QTest::qWait(20);
+    PaintLog view(p.memo->viewport()), gutter(p.gutter);
+    const int h = p.memo->LineHeightPixels();
+
+    p.memo->TypeText("x");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(view.painted.isEmpty());
+    EXPECT_GE(view.painted.boundingRect().top(), 5 * h);
+    EXPECT_LE(view.painted.boundingRect().bottom(), 6 * h);
+    EXPECT_TRUE(gutter.painted.isEmpty());
+
+    view.painted = gutter.painted = QRegion();
+    p.memo->Enter();
+    QCoreApplication::processEvents();
+    EXPECT_GE(view.painted.boundingRect().top(), 5 * h);
+    EXPECT_GE(view.painted.boundingRect().bottom(), p.memo->viewport()->height() - 1);
+    const int gutterTop = p.memo->viewport()->mapTo(&p.page, QPoint()).y() - p.gutter->mapTo(&p.page, QPoint()).y();
+    EXPECT_GE(gutter.painted.boundingRect().top(), gutterTop + 5 * h);
+    EXPECT_GE(gutter.painted.boundingRect().bottom(), p.gutter->height() - 1);
 }
 
 TEST(Gutter, ForgetsADestroyedEditor)

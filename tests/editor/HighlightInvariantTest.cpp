@@ -5,6 +5,7 @@
 // start state changed.
 #include "editor/HighlightEngine.h"
 #include "editor/KeyLists.h"
+#include "editor/TextEncoding.h"
 #include "editor/VeskMemoStore.h"
 
 #include "EditorTestUtil.h"
@@ -32,6 +33,7 @@ enum class Rules {
     Html,                 // the two HTML keys only
     HtmlAndKeywords,      // plus overlapping keywords and a quote closed at paragraph ends
     AlternativesAndWords, // comments, alternatives, whole-word keys, nesting keywords
+    StartStopOnly,        // the keys of AlternativesAndWords without its keywords
 };
 
 void Configure(THighlightEngine& engine, Rules rules)
@@ -56,12 +58,15 @@ void Configure(THighlightEngine& engine, Rules rules)
         words.Add("\xE4\xB8\xAD\xF0\x9F\x98\x80", Look(0x090909, 10));  // 中😀
         break;
     case Rules::AlternativesAndWords:
+    case Rules::StartStopOnly:
         keys->Add("<!--", "-->", Look(0x00FF00, 2), false);
         AddHtmlStartStopKeys(*keys);
         keys->Add("[", "|", Look(0x0A0A0A, 3), false);
         keys->Add("[", "]", Look(0x0B0B0B, 4), false);
         keys->Add("rem", "end", Look(0x0C0C0C, 5, kKeyWholeWords), false);
         keys->Add("\"", "\"", Look(0x0D0D0D, 6), true);
+        if (rules == Rules::StartStopOnly)
+            break;
         words.nesting = true;
         words.Add("ab", Look(0x0E0E0E, 7));
         words.Add("b", Look(0x0F0F0F, 8));
@@ -173,11 +178,22 @@ void ExpectSameAsFresh(TVeskMemoStore& store, THighlightEngine& engine, Rules ru
     }
 }
 
-void RunRandomEdits(Rules rules, unsigned seed, int edits)
+// Text for paragraphs of a thousand characters and more: breaks dropped.
+std::string WithoutBreaks(std::string text)
+{
+    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+    return text;
+}
+
+void RunRandomEdits(Rules rules, unsigned seed, int edits, bool longParagraphs = false)
 {
     std::mt19937 rng(seed);
     TVeskMemoStore store;
-    store.ReplaceRange(0, 0, RandomText(rng, 1000));
+    std::string initial = RandomText(rng, 1000);
+    if (longParagraphs)
+        initial = WithoutBreaks(initial.substr(0, initial.size() / 2)) + "\r\n"
+            + WithoutBreaks(initial.substr(initial.size() / 2));
+    store.ReplaceRange(0, 0, initial);
     THighlightEngine engine(store);
     Configure(engine, rules);
     auto uniform = [&rng](std::int32_t lo, std::int32_t hi) {
@@ -207,6 +223,8 @@ void RunRandomEdits(Rules rules, unsigned seed, int edits)
             length = std::max(length, 40);
             inserted.clear();
         }
+        if (longParagraphs && uniform(0, 30) != 0)
+            inserted = WithoutBreaks(inserted);
         ASSERT_TRUE(store.ReplaceRange(from, from + length, inserted).has_value()) << "edit " << step;
 
         switch (uniform(0, 5)) {
@@ -243,6 +261,77 @@ TEST(HighlightInvariantTest, RandomEditsWithKeywordsAndParagraphEndKeys)
 TEST(HighlightInvariantTest, RandomEditsWithAlternativesAndWholeWordKeys)
 {
     RunRandomEdits(Rules::AlternativesAndWords, 9090u, 4000);
+}
+
+// With start/stop keys only, an edit re-parses a stretch around itself
+// rather than its whole paragraph: long paragraphs test where it starts and ends.
+TEST(HighlightInvariantTest, RandomEditsInLongParagraphsWithStartStopKeysOnly)
+{
+    RunRandomEdits(Rules::StartStopOnly, 4242u, 1200, true);
+    RunRandomEdits(Rules::Html, 515u, 1200, true);
+}
+
+// The marks of paragraph i as positions and states.
+std::vector<std::pair<std::int32_t, std::string>> MarksOf(const TVeskMemoStore& store, std::int32_t i)
+{
+    std::vector<std::pair<std::int32_t, std::string>> out;
+    const TParRecord& par = store.Paragraph(i);
+    std::int32_t chars = 0;
+    for (std::int32_t bi = 0; bi < par.bytes;) {
+        if (par.Data()[bi] == kMarkByte) {
+            out.emplace_back(chars, Key(store.State(MarkState(par.Data() + bi))));
+            bi += MarkSize(par.Data() + bi);
+        } else {
+            bi += Utf8SequenceLength(static_cast<unsigned char>(par.Data()[bi]));
+            ++chars;
+        }
+    }
+    return out;
+}
+
+// Edits whose effect reaches thousands of characters on: the re-parse must
+// read on until it meets the old marks again, or to the paragraph's end.
+TEST(HighlightInvariantTest, EditsThatReachFarInALongParagraph)
+{
+    struct Edit {
+        const char* what;
+        std::int32_t from, to;
+        const char* text;
+    };
+    std::string text = "<p>";
+    for (int i = 0; i < 3000; ++i)
+        text += i % 50 == 49 ? "word <b> " : "word ";
+    text += "</p> and \"the end\r\nsecond <a> paragraph";
+    const Edit edits[] = {
+        {"a tag opened near the start runs to the next >", 20, 20, "<"},
+        {"and is closed again", 21, 21, ">"},
+        {"a > taken away joins two tags", 250, 254, ""},
+        {"a comment opened near the start has no end", 10, 10, "<!--"},
+        {"typing in the middle of it", 9000, 9000, "x"},
+        {"the comment closes far on", 14000, 14000, "-->"},
+        {"a quote opened at the very start", 0, 0, "\""},
+        {"the quote is taken away", 0, 1, ""},
+        {"a break in the middle of the long one", 7000, 7000, "\r\n"},
+    };
+    TVeskMemoStore store;
+    store.ReplaceRange(0, 0, text);
+    THighlightEngine engine(store);
+    Configure(engine, Rules::StartStopOnly);
+    engine.EnsureParsedAll();
+    for (const Edit& e : edits) {
+        ASSERT_TRUE(store.ReplaceRange(e.from, e.to, e.text).has_value()) << e.what;
+        engine.EnsureParsedAll();
+        TVeskMemoStore fresh;
+        fresh.ReplaceRange(0, 0, store.GetTextPart(0, store.CharCount()));
+        THighlightEngine reference(fresh);
+        Configure(reference, Rules::StartStopOnly);
+        reference.EnsureParsedAll();
+        ASSERT_EQ(store.ParagraphCount(), fresh.ParagraphCount());
+        for (std::int32_t i = 0; i < store.ParagraphCount(); ++i) {
+            EXPECT_EQ(Key(store.ParagraphStartState(i)), Key(fresh.ParagraphStartState(i))) << e.what;
+            EXPECT_EQ(MarksOf(store, i), MarksOf(fresh, i)) << e.what << ", paragraph " << i;
+        }
+    }
 }
 
 // Switching a pass off or the separators over, then re-applying, gives what

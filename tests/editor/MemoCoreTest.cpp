@@ -540,7 +540,7 @@ TEST(MemoCoreIntegrity, ReportsCorruptLineRecords)
     };
 
     // A gap between the two lines of paragraph 0.
-    TLineRecord lines[2] = {core.Paragraph(0).Line(0), core.Paragraph(0).Line(1)};
+    TLineRecord lines[2] = {core.Line(0, 0), core.Line(0, 1)};
     lines[1].start += 1;
     core.SetParagraphLines(0, lines, 2);
     expectError();

@@ -200,7 +200,7 @@ TEST_F(TextLayoutTest, AnEmptyParagraphIsOneEmptyLine)
     MarkAt(store, 0, Context(0x81, 7));
     lines = FormatParagraph(store, 0, measurer, Wrap(100));
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].end, kMarkSize);
+    EXPECT_EQ(lines[0].end, MarkSizeFor(store.InternState(Context(0x81, 7))));
     EXPECT_EQ(lines[0].width, 0);
 }
 
@@ -310,8 +310,9 @@ TEST_F(TextLayoutTest, MarksTakeNoRoomAndAMarkAtABreakStartsTheNextLine)
     // Line 1 starts at the mark, whose state is not yet in force there.
     const char* data = store.Paragraph(0).Data();
     EXPECT_EQ(lines[0].start, 0);
-    EXPECT_EQ(lines[0].end, 4 + kMarkSize);
-    EXPECT_EQ(lines[1].start, 4 + kMarkSize);
+    const int markSize = MarkSizeFor(store.InternState(second));
+    EXPECT_EQ(lines[0].end, 4 + markSize);
+    EXPECT_EQ(lines[1].start, 4 + markSize);
     EXPECT_EQ(data[lines[1].start], kMarkByte);
     EXPECT_TRUE(SameBytes(lines[0].state, THighlightState()));
     EXPECT_TRUE(SameBytes(lines[1].state, first));
@@ -391,7 +392,7 @@ std::int32_t VisibleChars(const char* data, std::int32_t from, std::int32_t to)
     for (std::int32_t bi = from; bi < to;) {
         const auto c = static_cast<unsigned char>(data[bi]);
         if (c == 5) {
-            bi += kMarkSize;
+            bi += MarkSize(data + bi);
             continue;
         }
         if ((c & 0xC0) != 0x80 && StyleBitOf(c) == 0)
@@ -402,13 +403,14 @@ std::int32_t VisibleChars(const char* data, std::int32_t from, std::int32_t to)
 }
 
 // The state of the last mark before byte `to`, or `start`.
-THighlightState StateBefore(const char* data, std::int32_t to, const THighlightState& start)
+THighlightState StateBefore(const TVeskMemoStore& store, const char* data, std::int32_t to,
+                            const THighlightState& start)
 {
     THighlightState s = start;
     for (std::int32_t bi = 0; bi < to;) {
         if (data[bi] == 5) {
-            std::memcpy(&s, data + bi + 1, sizeof s);
-            bi += kMarkSize;
+            s = store.State(MarkState(data + bi));
+            bi += MarkSize(data + bi);
         } else {
             ++bi;
         }
@@ -449,7 +451,7 @@ TEST_F(TextLayoutTest, LinesCoverTheBufferAndAgreeWithColumnPositions)
                     EXPECT_GT(VisibleChars(par.Data(), l.start, l.end), 0);
                 }
                 EXPECT_EQ(l.style, std::uint8_t(par.startStyle ^ store::CodeParity(par.Data(), 0, l.start)));
-                EXPECT_TRUE(SameBytes(l.state, StateBefore(par.Data(), l.start, THighlightState())));
+                EXPECT_TRUE(SameBytes(l.state, StateBefore(store, par.Data(), l.start, THighlightState())));
                 // A line whose last character is not blank fits the width (16 at least).
                 const std::string t = StripMarks(par.Data() + l.start, l.end - l.start);
                 const std::size_t last = t.find_last_not_of(kBold + kItalic + kAlt);
@@ -612,6 +614,61 @@ TEST_F(TextLayoutTest, InstalledLinesAgreeWithTheNavigator)
 }
 
 // ---- the Qt font measurer -----------------------------------------------------------------
+
+// ---- a line as runs to paint ------------------------------------------------------------
+
+// A run as text, x, column and what decides its look.
+std::string RunKey(const TVeskMemoStore& store, const TLineRun& r)
+{
+    return StripMarks(store.Paragraph(0).Data() + r.begin, r.end - r.begin) + "@" + std::to_string(r.x) + "c"
+        + std::to_string(r.column) + "s" + std::to_string(r.style) + (r.inContext ? "k" + std::to_string(r.background) : "");
+}
+
+TEST_F(TextLayoutTest, ALineIsCutIntoRunsWhereItsLookOrTheSelectionChanges)
+{
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<std::int32_t> cuts;
+        std::vector<std::string> runs;
+        std::vector<int> cutX;
+    };
+    const Case cases[] = {
+        {"one run", "ab cd", {}, {"ab cd@0c0s0"}, {}},
+        {"a code switches the font", "ab" + kBold + "cd", {}, {"ab@0c0s0", "cd@20c3s1"}, {}},
+        {"a tab ends a run and moves to the next stop", "ab\tcd", {}, {"ab@0c0s0", "cd@40c3s0"}, {}},
+        {"selection ends cut runs, also inside words", "abcdef", {2, 4}, {"ab@0c0s0", "cd@20c2s0", "ef@40c4s0"}, {20, 40}},
+        {"a cut at a code takes the x before it", "ab" + kBold + "cd", {2, 3}, {"ab@0c0s0", "cd@20c3s1"}, {20, 20}},
+        {"a cut past the end gives the end", "abc", {9}, {"abc@0c0s0"}, {30}},
+    };
+    TLayoutOptions options = Wrap(1000, 4);
+    for (const Case& c : cases) {
+        store.SetParagraphText(0, c.text);
+        Install(0, options);
+        const TLineRuns runs = LineToRuns(store, 0, 0, measurer, options, c.cuts);
+        std::vector<std::string> got;
+        for (const TLineRun& r : runs.runs)
+            got.push_back(RunKey(store, r));
+        EXPECT_EQ(got, c.runs) << c.what;
+        for (std::size_t k = 0; k < c.cutX.size(); ++k) {
+            EXPECT_EQ(runs.cuts[k].first, c.cutX[k]) << c.what << ", cut " << k;
+            EXPECT_EQ(runs.cuts[k].first, XOfColumn(store, 0, 0, c.cuts[k], measurer, options)) << c.what;
+        }
+    }
+    // A context mark starts a run in the context's look; inner spaces are
+    // counted for justification, trailing ones not.
+    store.SetParagraphText(0, "ab cd  ");
+    MarkAt(store, 3, Context(0x80 | kStyleBold, 9));
+    Install(0, options);
+    const TLineRuns runs = LineToRuns(store, 0, 0, measurer, options, {});
+    std::vector<std::string> got;
+    for (const TLineRun& r : runs.runs)
+        got.push_back(RunKey(store, r));
+    EXPECT_EQ(got, (std::vector<std::string>{"ab @0c0s0", "cd  @30c3s1k9"}));
+    EXPECT_EQ(runs.innerSpaces, 1);
+    EXPECT_EQ(runs.runs[1].spacesBefore, 1);
+    EXPECT_EQ(runs.width, 30 + 2 * 12 + 2 * 12);
+}
 
 TEST(FontMeasurerTest, MeasuresWithTheFontsOfEachStyle)
 {
