@@ -1,8 +1,10 @@
 // Spell checker speed: dictionary loading, the check loop on 10 MB of prose
 // with markup, and suggestions for 1000 misspellings (the first list and the
-// whole background list). Run by hand: ./build/bench/bench_spell
+// whole background list); the thesaurus's loading (each time its dialog
+// opens) and look-ups. Run by hand: ./build/bench/bench_spell
 #include "editor/VeskMemoCore.h"
 #include "spell/SpellChecker.h"
+#include "spell/ThesaurusFile.h"
 #include "spell/VeskMemoParser.h"
 
 #include <QDir>
@@ -102,6 +104,40 @@ void BM_DictionaryLoad(benchmark::State& state)
     }
 }
 BENCHMARK(BM_DictionaryLoad)->Unit(benchmark::kMillisecond);
+
+const QString kThesaurus = QStringLiteral(VESK_GENERATED_DATA_DIR "/THESAUR.THR");
+
+void BM_ThesaurusLoad(benchmark::State& state)
+{
+    for (auto _ : state) {
+        TThesaurusFile f;
+        if (f.Open(kThesaurus))
+            state.SkipWithError("THESAUR.THR cannot be opened");
+        benchmark::DoNotOptimize(f.EntryCount());
+    }
+}
+BENCHMARK(BM_ThesaurusLoad)->Unit(benchmark::kMillisecond);
+
+// Every word of the file looked up and its meanings named, as the dialog
+// fills its meanings list.
+void BM_ThesaurusLookups(benchmark::State& state)
+{
+    TThesaurusFile f;
+    if (f.Open(kThesaurus)) {
+        state.SkipWithError("THESAUR.THR cannot be opened");
+        return;
+    }
+    std::vector<std::string> words;
+    for (std::size_t n = 0; n < f.NodeCount(); ++n)
+        if (!f.Links(int(n)).empty())
+            words.push_back(f.WordOf(int(n)));
+    for (auto _ : state)
+        for (const std::string& w : words)
+            for (const TThesLink& link : f.Links(*f.Lookup(w)))
+                benchmark::DoNotOptimize(f.WordOf(f.Master(link.entry)));
+    state.SetItemsProcessed(state.iterations() * std::int64_t(words.size()));
+}
+BENCHMARK(BM_ThesaurusLookups)->Unit(benchmark::kMillisecond);
 
 void BM_CheckLoop10MB(benchmark::State& state)
 {

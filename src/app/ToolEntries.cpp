@@ -13,6 +13,8 @@
 #include "app/PreferencesForm.h"
 #include "app/QuickCodesEntry.h"
 #include "app/ScriptFolderEntry.h"
+#include "app/SpellEntry.h"
+#include "app/ThesaurusEntry.h"
 #include "app/ValidatorEntry.h"
 #include "app/WizardEntry.h"
 
@@ -38,6 +40,8 @@ std::vector<std::unique_ptr<TToolEntry>> CreateToolEntries(TToolHost& host)
     entries.push_back(std::make_unique<TAboutEntry>(host));
     entries.push_back(std::make_unique<TScriptFolderEntry>(host));
     entries.push_back(std::make_unique<TValidatorEntry>(host));
+    entries.push_back(std::make_unique<TSpellEntry>(host));
+    entries.push_back(std::make_unique<TThesaurusEntry>(host));
     entries.push_back(std::make_unique<TDateUpdaterEntry>(host));
     entries.push_back(std::make_unique<THelpEntry>(host));
     entries.push_back(std::make_unique<TAdvancedFtpEntry>(host, prefs));

@@ -286,17 +286,34 @@ void TVeskMemo::ScrollInView()
     viewport()->update();
 }
 
+QPoint TVeskMemo::PositionOf(TVeskNavigator& at, int virtualSpaces) const
+{
+    auto* self = const_cast<TVeskMemo*>(this);
+    self->EnsureFormatted(at.ParagraphIndex());
+    const std::int32_t p = at.ParagraphIndex();
+    const std::int32_t line = at.LineIndex();
+    const int x = XOfColumn(*this, p, line, at.Column(), Measurer(), layout_)
+        + virtualSpaces * Measurer().SpaceWidth();
+    const int y = (at.DisplayLine() - TopLine()) * LineHeightPixels();
+    return {LineX(StoredLine(Paragraph(p), line).width) + x, y};
+}
+
 QPoint TVeskMemo::CaretPosition() const
 {
     auto* self = const_cast<TVeskMemo*>(this);
-    TVeskNavigator& caret = self->caretAtEnd_ ? self->selEnd_ : self->selStart_;
-    self->EnsureFormatted(caret.ParagraphIndex());
-    const std::int32_t p = caret.ParagraphIndex();
-    const std::int32_t line = caret.LineIndex();
-    const int x = XOfColumn(*this, p, line, caret.Column(), Measurer(), layout_)
-        + VirtualSpaces() * Measurer().SpaceWidth();
-    const int y = (caret.DisplayLine() - TopLine()) * LineHeightPixels();
-    return {LineX(StoredLine(Paragraph(p), line).width) + x, y};
+    return PositionOf(self->caretAtEnd_ ? self->selEnd_ : self->selStart_, VirtualSpaces());
+}
+
+QRect TVeskMemo::SelectionRect() const
+{
+    auto* self = const_cast<TVeskMemo*>(this);
+    const QPoint from = PositionOf(self->selStart_, 0);
+    const QPoint to = PositionOf(self->selEnd_, 0);
+    const int height = LineHeightPixels();
+    if (from.y() == to.y())
+        return QRect(QPoint(from.x(), from.y()), QPoint(std::max(from.x(), to.x() - 1), from.y() + height - 1));
+    // Over several display lines: the band of those lines, across the view.
+    return QRect(QPoint(0, from.y()), QPoint(std::max(0, viewport()->width() - 1), to.y() + height - 1));
 }
 
 std::int32_t TVeskMemo::OffsetAt(const QPoint& point)

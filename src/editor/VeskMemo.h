@@ -71,6 +71,10 @@ public:
     void SetTopLine(std::int32_t line) override;
     // The caret's top-left in viewport coordinates.
     QPoint CaretPosition() const;
+    // The selection's rectangle in viewport coordinates, one line high at the
+    // caret when nothing is selected; a selection over several display lines
+    // gives the band of those lines across the view.
+    QRect SelectionRect() const;
     // The offset of the character under a viewport point (nearest boundary).
     std::int32_t OffsetAt(const QPoint& p);
 
@@ -134,6 +138,8 @@ private:
     void PastePrimarySelection(const QPoint& at);
     bool AcceptsDrop(const QMimeData* data) const;
 
+    // Top-left of a position in viewport coordinates.
+    QPoint PositionOf(TVeskNavigator& at, int virtualSpaces) const;
     void RebuildMeasurer();
     void Relayout();
     void UpdateScrollBars();

@@ -3,8 +3,8 @@
 
 #include "spell/SpellChecker.h"
 #include "spell/SpellStrings.h"
+#include "spell/StandardDialogs.h"
 
-#include <QMessageBox>
 #include <QPointer>
 
 namespace vesk {
@@ -17,13 +17,13 @@ void UseStandardMessageBoxes(TSpellChecker& engine, QWidget* parent)
         const QString title = QString::fromStdString(SpellString(ssSpellCheck));
         switch (kind) {
         case TSpellMessage::Information:
-            QMessageBox::information(owner, title, shown, QMessageBox::Ok);
+            StandardMessage(owner, QMessageBox::Information, title, shown, QMessageBox::Ok);
             return false;
         case TSpellMessage::Abort:
-            QMessageBox::information(owner, title, shown, QMessageBox::Abort);
+            StandardMessage(owner, QMessageBox::Information, title, shown, QMessageBox::Abort);
             return false;
         case TSpellMessage::YesNo:
-            return QMessageBox::information(owner, title, shown, QMessageBox::Yes | QMessageBox::No)
+            return StandardMessage(owner, QMessageBox::Information, title, shown, QMessageBox::Yes | QMessageBox::No)
                    == QMessageBox::Yes;
         }
         return false;

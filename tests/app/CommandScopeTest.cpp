@@ -172,9 +172,9 @@ TEST(CommandErrors, AnUnwritableSettingsFileNeitherStopsOpeningNorKeepsDocuments
     // Closing: the switches read as their defaults (every question asked);
     // the untitled document is saved; the settings are reported, not written.
     window.Files().saveFileDialog = [&](const QString&) { return dir.file("typed.htm"); };
-    for (int answer : {kMrNo, kMrNo, kMrYes, kMrOk, kMrNo,  // dates, validate, save (Yes), the recent files, upload bin
-                       kMrNo, kMrNo, kMrNo,                 // the opened page: dates, validate, upload bin
-                       kMrOk})                              // the settings
+    for (int answer : {kMrNo, kMrNo, kMrNo, kMrYes, kMrOk, kMrNo,  // dates, spelling, validate, save (Yes), the recent files, upload bin
+                       kMrNo, kMrNo, kMrNo, kMrNo,                 // the opened page: dates, spelling, validate, upload bin
+                       kMrOk})                                     // the settings
         MsgBoxScript::Push(answer);
     EXPECT_TRUE(window.CloseAllowed());
     EXPECT_EQ(ReadFileBytes(dir.file("typed.htm")), "typed");

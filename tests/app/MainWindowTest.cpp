@@ -152,8 +152,9 @@ TEST(MainWindow, StepsWhoseToolIsNotThereAreNotAsked)
     Fixture f;
     TVeskMemoFile* editor = f.window.CurrentEditor();
     editor->SetTextBuf("text");
-    // As if the date updater and the validator were not part of the program.
+    // As if the date updater, the spell checker and the validator were not part of the program.
     f.window.SavePromptSteps().Remove(kStepUpdateDates);
+    f.window.SavePromptSteps().Remove(kStepCheckSpelling);
     f.window.SavePromptSteps().Remove(kStepValidate);
     f.window.SavePromptSteps().Remove(kStepAddToUploadBin);
     MsgBoxScript::Push(kMrNo);  // the only question: save changes
