@@ -8,6 +8,7 @@
 #include "app/DateUpdaterEntry.h"
 #include "app/FindReplaceEntry.h"
 #include "app/HelpEntry.h"
+#include "app/PrintEntry.h"
 #include "app/QuickCodesEntry.h"
 #include "app/ValidatorEntry.h"
 
@@ -24,6 +25,7 @@ std::vector<std::unique_ptr<TToolEntry>> CreateToolEntries(TToolHost& host)
     entries.push_back(std::make_unique<TValidatorEntry>(host));
     entries.push_back(std::make_unique<TDateUpdaterEntry>(host));
     entries.push_back(std::make_unique<THelpEntry>(host));
+    entries.push_back(std::make_unique<TPrintEntry>(host));
     return entries;
 }
 
