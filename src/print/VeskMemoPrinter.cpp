@@ -11,6 +11,7 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <utility>
 
 namespace vesk {
 
@@ -90,6 +91,37 @@ void TVeskMemoPrinter::SetLineSpacing(float spacing)
 void TVeskMemoPrinter::PrinterChanged()
 {
     formatted_ = false;
+}
+
+void TVeskMemoPrinter::ReplacePrinter()
+{
+    // A printer whose output failed once keeps failing (its stream stays in
+    // error), so the next job gets a new one with the same choices.
+    const QPrinter& old = *printer_;
+    auto fresh = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (old.outputFormat() == QPrinter::NativeFormat)
+        fresh->setPrinterName(old.printerName());
+    else
+        fresh->setOutputFormat(old.outputFormat());
+    fresh->setOutputFileName(old.outputFileName());
+    fresh->setResolution(old.resolution());
+    fresh->setPageLayout(old.pageLayout());
+    fresh->setFullPage(old.fullPage());
+    fresh->setCopyCount(old.copyCount());
+    fresh->setCollateCopies(old.collateCopies());
+    fresh->setColorMode(old.colorMode());
+    fresh->setDuplex(old.duplex());
+    fresh->setPageOrder(old.pageOrder());
+    fresh->setPrintRange(old.printRange());
+    fresh->setFromTo(old.fromPage(), old.toPage());
+    fresh->setDocName(old.docName());
+    fresh->setCreator(old.creator());
+    fresh->setPdfVersion(old.pdfVersion());
+    // The copy was measured on the old printer: wrap it for the new one
+    // before the old one goes.
+    std::unique_ptr<QPrinter> retired = std::exchange(printer_, std::move(fresh));
+    formatted_ = false;
+    Prepare();
 }
 
 void TVeskMemoPrinter::DiscardCopy()
@@ -217,9 +249,15 @@ void TVeskMemoPrinter::Print()
         return;
     Prepare();
     QPainter painter;
-    auto endJob = [&]() {
+    auto endJob = [&](bool failed) {
+        // A job that failed is aborted, so the printer lets go of its output
+        // and the next job starts afresh.
+        if (failed && painter.isActive())
+            printer_->abort();
         if (painter.isActive())
             painter.end();
+        if (failed)
+            ReplacePrinter();
         currentPage_ = -1;
         if (OnProgress)
             OnProgress(this);
@@ -256,10 +294,10 @@ void TVeskMemoPrinter::Print()
         if (!painter.end() || printer_->printerState() == QPrinter::Error)
             throw EPrinterError("The printer could not finish the job.");
     } catch (...) {
-        endJob();
+        endJob(true);
         throw;
     }
-    endJob();
+    endJob(false);
 }
 
 void TVeskMemoPrinter::Preview(QWidget* parent)

@@ -96,7 +96,9 @@ public:
     void SetCancel(bool on) { cancel_ = on; }
 
     // The printer jobs go to (owned). After changing its page or printer,
-    // call PrinterChanged so the copy is wrapped again.
+    // call PrinterChanged so the copy is wrapped again. A failed job
+    // replaces it by a new printer with the same settings (a printer whose
+    // output failed stays unusable), so take it afresh after Print.
     QPrinter& Printer() { return *printer_; }
     void PrinterChanged();
 
@@ -126,6 +128,7 @@ private:
     void DiscardCopy();
     void BuildCopy();
     void ReadDevice();
+    void ReplacePrinter();
     void DrawPageLine(QPainter& painter, const QString& text, TPrintAlign align, int y, int page);
 
     TVeskMemo* memo_ = nullptr;  // cleared when it is destroyed

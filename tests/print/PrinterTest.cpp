@@ -208,21 +208,37 @@ TEST(Printer, BadInputEndsWithASensiblePageCount)
 
 TEST(Printer, AFailingJobEndsReportsAndLeavesTheDocument)
 {
-    PdfJob job(Numbered(100));
-    const std::string before = job.memo->GetTextPart(0, job.memo->CharCount());
-    job.printer.Printer().setOutputFileName(job.dir.file(QStringLiteral("missing/folder/out.pdf")));
-    std::vector<int> progress;
-    job.printer.OnProgress = [&](TVeskMemoPrinter* p) { progress.push_back(p->CurrentPage()); };
-    EXPECT_THROW(job.printer.Print(), EPrinterError);
-    EXPECT_EQ(job.printer.CurrentPage(), -1);
-    ASSERT_FALSE(progress.empty());
-    EXPECT_EQ(progress.back(), -1);
-    EXPECT_EQ(job.memo->GetTextPart(0, job.memo->CharCount()), before);
-    EXPECT_FALSE(job.memo->Modified());
-    // The next job on a good file prints.
-    job.printer.Printer().setOutputFileName(job.pdf);
-    job.printer.Print();
-    EXPECT_EQ(PdfPages(job.pdf), job.printer.PageCount());
+    struct Row {
+        const char* output;
+        int pagesStarted;  // before the failure
+    } rows[] = {
+        {"missing/folder/out.pdf", 0},  // refused at the start
+        {"/dev/full", 2},               // the device fills up in the middle of the job
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.output);
+        PdfJob job(Numbered(3000));
+        job.memo->SetSelStart(5);
+        const std::string before = job.memo->GetTextPart(0, job.memo->CharCount());
+        const QString output = QString::fromLatin1(r.output);
+        job.printer.Printer().setOutputFileName(output.startsWith(QLatin1Char('/')) ? output : job.dir.file(output));
+        std::vector<int> progress;
+        job.printer.OnProgress = [&](TVeskMemoPrinter* p) { progress.push_back(p->CurrentPage()); };
+        EXPECT_THROW(job.printer.Print(), EPrinterError);
+        EXPECT_EQ(job.printer.CurrentPage(), -1);
+        ASSERT_FALSE(progress.empty());
+        EXPECT_EQ(progress.back(), -1);
+        EXPECT_GE(int(progress.size()) - 1, r.pagesStarted);
+        EXPECT_LT(int(progress.size()) - 1, job.printer.PageCount());
+        EXPECT_EQ(job.memo->GetTextPart(0, job.memo->CharCount()), before);
+        EXPECT_FALSE(job.memo->Modified());
+        EXPECT_EQ(job.memo->SelStart(), 5);
+        // The next job on a good file prints, with the same page.
+        EXPECT_EQ(job.printer.Printer().pageLayout().pageSize().id(), QPageSize::Letter);
+        job.printer.Printer().setOutputFileName(job.pdf);
+        job.printer.Print();
+        EXPECT_EQ(PdfPages(job.pdf), job.printer.PageCount());
+    }
 }
 
 TEST(Printer, ProgressAndCancel)
