@@ -55,22 +55,13 @@ TEST(PrintPreview, PagesThroughTheDocument)
     auto* label = f.Child<QLabel>("PageLabel");
     auto* next = f.Child<QPushButton>("NextBtn");
     auto* prev = f.Child<QPushButton>("PrevBtn");
-    struct Step {
-        QPushButton* click;
-        const char* label;
-        bool prevOn, nextOn;
-    } steps[] = {
-        {nullptr, "Page 1/3", false, true},
-        {next, "Page 2/3", true, true},
-        {next, "Page 3/3", true, false},
-        {prev, "Page 2/3", true, true},
-    };
-    for (const Step& s : steps) {
-        if (s.click)
-            QTest::mouseClick(s.click, Qt::LeftButton);
-        EXPECT_EQ(label->text(), QString::fromLatin1(s.label));
-        EXPECT_EQ(prev->isEnabled(), s.prevOn) << s.label;
-        EXPECT_EQ(next->isEnabled(), s.nextOn) << s.label;
+    const char* labels[] = {"Page 1/3", "Page 2/3", "Page 3/3", "Page 2/3"};
+    for (int step = 0; step < 4; ++step) {
+        if (step > 0)
+            QTest::mouseClick(step < 3 ? next : prev, Qt::LeftButton);
+        EXPECT_EQ(label->text(), QString::fromLatin1(labels[step]));
+        EXPECT_EQ(prev->isEnabled(), step > 0) << step;
+        EXPECT_EQ(next->isEnabled(), step != 2) << step;
     }
     // Fewer pages after a spacing change: the page index is clamped.
     f.preview->SetPage(2);
