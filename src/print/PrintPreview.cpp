@@ -80,8 +80,9 @@ TFrmPrintPreview::TFrmPrintPreview(TVeskMemoPrinter& printer, QWidget* parent)
     connect(nextBtn_, &QPushButton::clicked, this, [this]() { NextPage(); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
-    ChoosePrinter = [](QPrinter& p, QWidget* owner) {
+    ChoosePrinter = [this](QPrinter& p, QWidget* owner) {
         QPrintDialog dialog(&p, owner);
+        dialog.setMinMax(1, std::max(1, printer_.PageCount()));
         return dialog.exec() == QDialog::Accepted;
     };
     ReportError = [this](const QString& message) { QMessageBox::critical(this, windowTitle(), message); };

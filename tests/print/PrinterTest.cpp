@@ -226,19 +226,37 @@ TEST(Printer, AFailingJobEndsReportsAndLeavesTheDocument)
     }
 }
 
-TEST(Printer, ProgressAndCancel)
+TEST(Printer, PageRangeCopiesAndCancel)
 {
-    PdfJob job(Numbered(200));
-    job.printer.SetLineSpacing(0.25f);
-    std::vector<int> progress;
-    job.printer.OnProgress = [&](TVeskMemoPrinter* p) {
-        progress.push_back(p->CurrentPage());
-        if (p->CurrentPage() == 1)
-            p->SetCancel(true);  // stops before page 2 is started
+    // 200 lines: 6 pages of 38; "stop" cancels when that page comes up.
+    struct Row {
+        int from, to, copies, stop;
+        std::vector<int> progress;
+        QString firstLine;
+    } rows[] = {
+        {0, 0, 1, 1, {0, 1, -1}, QStringLiteral("L1")},
+        {2, 3, 1, -1, {1, 2, -1}, QStringLiteral("L39")},
+        {5, 9, 2, -1, {4, 5, 4, 5, -1}, QStringLiteral("L153")},  // a range past the end stops at the last page
     };
-    job.printer.Print();
-    EXPECT_EQ(progress, (std::vector<int>{0, 1, -1}));
-    EXPECT_EQ(PdfPages(job.pdf), 1);
+    for (const Row& r : rows) {
+        PdfJob job(Numbered(200));
+        job.printer.SetLineSpacing(0.25f);
+        if (r.from) {
+            job.printer.Printer().setPrintRange(QPrinter::PageRange);
+            job.printer.Printer().setFromTo(r.from, r.to);
+        }
+        job.printer.Printer().setCopyCount(r.copies);
+        std::vector<int> progress;
+        job.printer.OnProgress = [&](TVeskMemoPrinter* p) {
+            progress.push_back(p->CurrentPage());
+            if (p->CurrentPage() == r.stop)
+                p->SetCancel(true);
+        };
+        job.printer.Print();
+        EXPECT_EQ(progress, r.progress) << r.from;
+        EXPECT_EQ(PdfPages(job.pdf), int(r.progress.size()) - (r.stop >= 0 ? 2 : 1)) << r.from;
+        EXPECT_EQ(PdfLines(job.pdf, 1).value(0), r.firstLine) << r.from;
+    }
 }
 
 TEST(Printer, ForgetsAnEditorThatGoes)
