@@ -259,6 +259,25 @@ TEST(Printer, PageRangeCopiesAndCancel)
     }
 }
 
+TEST(Printer, OnFormatPrintChangesOnlyTheCopy)
+{
+    PdfJob job(Numbered(300));
+    job.printer.Prepare();
+    const int before = job.printer.LinesPerPage();
+    TVeskMemo* seen = nullptr;
+    job.printer.OnFormatPrint = [&](TVeskMemoPrinter*, TVeskMemo* copy) {
+        seen = copy;
+        QFont big = copy->Font();
+        big.setPointSize(20);
+        copy->SetFont(big);
+    };
+    job.printer.SetMarginRight(1.0f);  // the copy is wrapped again
+    job.printer.Prepare();
+    EXPECT_EQ(seen, job.printer.PrintCopy());
+    EXPECT_LT(job.printer.LinesPerPage(), before * 2 / 3);  // "A" is twice as high now
+    EXPECT_EQ(job.memo->Font().pointSize(), 10);
+}
+
 TEST(Printer, ForgetsAnEditorThatGoes)
 {
     PdfJob job(Numbered(10));
