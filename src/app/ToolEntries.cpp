@@ -11,6 +11,7 @@
 #include "app/HelpEntry.h"
 #include "app/PreferencesEntry.h"
 #include "app/PreferencesForm.h"
+#include "app/PrintEntry.h"
 #include "app/QuickCodesEntry.h"
 #include "app/ScriptFolderEntry.h"
 #include "app/SpellEntry.h"
@@ -45,6 +46,7 @@ std::vector<std::unique_ptr<TToolEntry>> CreateToolEntries(TToolHost& host)
     entries.push_back(std::make_unique<TDateUpdaterEntry>(host));
     entries.push_back(std::make_unique<THelpEntry>(host));
     entries.push_back(std::make_unique<TAdvancedFtpEntry>(host, prefs));
+    entries.push_back(std::make_unique<TPrintEntry>(host));
     return entries;
 }
 

@@ -136,7 +136,22 @@ void TVeskMemo::DrawRuns(QPainter& painter, const TParRecord& par, const TLineRu
 {
     const int height = Measurer().LineHeight();
     const int baseline = y + Measurer().Ascent();
-    const int clipRight = painter.device() ? painter.device()->width() : INT_MAX;
+    // The device's right edge in the painter's coordinates (a preview paints
+    // printer pixels through a scale).
+    int clipRight = INT_MAX;
+    if (QPaintDevice* device = painter.device()) {
+        bool invertible = false;
+        const QTransform back = painter.worldTransform().inverted(&invertible);
+        if (invertible)
+            clipRight = int(std::min(double(INT_MAX / 2), back.mapRect(QRectF(0, 0, device->width(), 1)).right()));
+    }
+    // Fonts laid out for the printer keep the printer's size when painted on
+    // another device (the preview): their point size is rescaled so that
+    // glyphs cover the same printer pixels as the measured positions.
+    double fontScale = 1;
+    if (printMeasurer_ && printMeasurer_->Device() && painter.device()
+        && painter.device()->logicalDpiY() != printMeasurer_->Device()->logicalDpiY())
+        fontScale = double(printMeasurer_->Device()->logicalDpiY()) / std::max(1, painter.device()->logicalDpiY());
     for (const TLineRun& run : runs.runs) {
         const std::string_view text(par.Data() + run.begin, std::size_t(run.end - run.begin));
         const int spaces = wordSpacing > 0 ? int(std::count(text.begin(), text.end(), ' ')) : 0;
@@ -157,6 +172,8 @@ void TVeskMemo::DrawRuns(QPainter& painter, const TParRecord& par, const TLineRu
         }
         QFont font = printMeasurer_ ? printMeasurer_->FontFor(run.style)
                                     : (measurer_ ? measurer_->FontFor(run.style) : QAbstractScrollArea::font());
+        if (fontScale != 1 && font.pointSizeF() > 0)
+            font.setPointSizeF(font.pointSizeF() * fontScale);
         if (wordSpacing > 0)
             font.setWordSpacing(wordSpacing);
         if (bg.isValid())

@@ -63,6 +63,8 @@ public:
     int Ascent() const override { return ascent_; }
     // The font a style selects.
     QFont FontFor(std::uint8_t style) const;
+    // The device measured on (null: the screen).
+    QPaintDevice* Device() const { return device_; }
 
 private:
     QFont font_, altFont_;
