@@ -1,4 +1,5 @@
 // Publishing from the command line: bad usage in process, real uploads as the real program against real servers.
+#include "FtpScript.h"
 #include "FtpServers.h"
 
 #include "settings/FileLists.h"
@@ -165,4 +166,33 @@ TEST(CommandLineUploadTest, PublishesToVsftpd)
     if (!server->process->Started())
         GTEST_SKIP() << server->process->Failure().toStdString();
     Publish(*server);
+}
+
+TEST(CommandLineUploadTest, ASessionDroppedMidwayReportsTheRestAsNotUploaded)
+{
+    FtpScript script({"S 220 Ready", "C USER bob", "S 331 Password please", "C PASS secret", "S 230 Welcome",
+                      "C CWD www", "S 250 OK", "C TYPE I", "S 200 Binary", "C PASV",
+                      "S 227 Entering Passive Mode ({pasv})", "C STOR logo.gif", "ACCEPT", "S 150 Go ahead",
+                      "DRECV", "S 226 Stored", "C TYPE A", "CLOSE"});
+    TempDir dir;
+    WriteFileBytes(dir.file("logo.gif"), Bytes(5000));
+    WriteFileBytes(dir.file("a.htm"), "<p>a</p>\n");
+    WriteFileBytes(dir.file("b.htm"), "<p>b</p>\n");
+    const SettingsFile settings(dir.fileStd("orla.ini"));
+    WriteSite(0, FtpSite{"Script", "127.0.0.1:" + QString::number(script.port()), "bob", "secret", "www", false},
+              settings);
+    WriteSelectedSite(0, settings);
+    WriteAdvancedFtp({10, 1, true, true}, settings);
+    WriteUploadFiles({dir.file("logo.gif"), dir.file("a.htm"), dir.file("b.htm")}, settings);
+
+    std::ostringstream err;
+    EXPECT_EQ(UploadFromCommandLine({"--upload-bin"}, err, settings), 1);
+    script.Finish();
+    EXPECT_TRUE(script.Failures().isEmpty()) << script.Failures().join('\n').toStdString();
+    EXPECT_EQ(script.Uploaded(), Bytes(5000));
+    const QStringList lines = QString::fromStdString(err.str()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << err.str();
+    EXPECT_EQ(lines[0], "htmlvesk: uploaded logo.gif (5000 bytes, binary)");
+    EXPECT_TRUE(lines[1].startsWith("htmlvesk: not uploaded: " + dir.file("a.htm"))) << err.str();
+    EXPECT_EQ(lines[2], "htmlvesk: not uploaded: " + dir.file("b.htm") + ": the server closed the session");
 }
