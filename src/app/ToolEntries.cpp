@@ -15,6 +15,7 @@
 #include "app/ScriptFolderEntry.h"
 #include "app/SpellEntry.h"
 #include "app/ThesaurusEntry.h"
+#include "app/UploaderEntry.h"
 #include "app/ValidatorEntry.h"
 #include "app/WizardEntry.h"
 
@@ -44,6 +45,7 @@ std::vector<std::unique_ptr<TToolEntry>> CreateToolEntries(TToolHost& host)
     entries.push_back(std::make_unique<TThesaurusEntry>(host));
     entries.push_back(std::make_unique<TDateUpdaterEntry>(host));
     entries.push_back(std::make_unique<THelpEntry>(host));
+    entries.push_back(std::make_unique<TUploaderEntry>(host));
     entries.push_back(std::make_unique<TAdvancedFtpEntry>(host, prefs));
     return entries;
 }

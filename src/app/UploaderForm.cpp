@@ -1,0 +1,467 @@
+// TForm4, "HTML Vesk FTP Uploader": the remote list of an FTP site over the local list of this computer.
+#include "app/UploaderForm.h"
+
+#include "app/MsgBox.h"
+#include "controls/Placed.h"
+#include "platform/HelpWindow.h"
+#include "settings/FileLists.h"
+#include "upload/LocalFileListView.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <climits>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+
+namespace vesk {
+
+namespace {
+
+constexpr int kHelpTopic = 30;
+constexpr int kKindRole = Qt::UserRole;
+constexpr int kTextRole = Qt::UserRole + 1;
+
+QToolButton* SmallButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap icon,
+                         const QRect& rect)
+{
+    auto* button = Placed<QToolButton>(parent, name, QString(), rect);
+    button->setToolTip(hint);
+    button->setIcon(parent->style()->standardIcon(icon));
+    return button;
+}
+
+// Hourglass for the length of an operation, restored on every way out.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+TForm4::TForm4(QWidget* parent, SettingsFile settings) : QDialog(parent), settings_(std::move(settings))
+{
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("HTML Vesk FTP Uploader"));
+    resize(470, 560);
+
+    sites_ = Placed<QComboBox>(this, "SiteBox", QString(), {8, 8, 200, 24});
+    connect_ = Placed<QPushButton>(this, "ConnectBtn", QStringLiteral("&Connect"), {214, 8, 75, 25});
+    connect_->setToolTip(QStringLiteral("Go to the Selected FTP Site"));
+    settingsButton_ = Placed<QPushButton>(this, "SettingsBtn", QStringLiteral("&Settings"), {294, 8, 75, 25});
+    settingsButton_->setToolTip(QStringLiteral("Change Uploader Settings"));
+    auto* help = Placed<QPushButton>(this, "HelpBtn", QStringLiteral("&Help"), {374, 8, 60, 25});
+
+    const int y = 40;
+    remoteUp_ = SmallButton(this, "RemoteUp", QStringLiteral("Up One Level"), QStyle::SP_FileDialogToParent, {8, y, 26, 24});
+    remoteNewDir_ = SmallButton(this, "RemoteNewDir", QStringLiteral("New Directory"), QStyle::SP_FileDialogNewFolder, {36, y, 26, 24});
+    remoteRename_ = SmallButton(this, "RemoteRename", QStringLiteral("Rename"), QStyle::SP_FileDialogDetailedView, {64, y, 26, 24});
+    remoteDelete_ = SmallButton(this, "RemoteDelete", QStringLiteral("Delete File"), QStyle::SP_TrashIcon, {92, y, 26, 24});
+    remoteRefresh_ = SmallButton(this, "RemoteRefresh", QStringLiteral("Refresh"), QStyle::SP_BrowserReload, {120, y, 26, 24});
+    download_ = SmallButton(this, "Download", QStringLiteral("Download"), QStyle::SP_ArrowDown, {148, y, 26, 24});
+    uploadBin_ = Placed<QPushButton>(this, "UploadBinBtn", QStringLiteral("&Upload Bin"), {344, y, 90, 25});
+    uploadBin_->setToolTip(QStringLiteral("Upload the contents of the Upload Bin"));
+    remoteList_ = Placed<QListWidget>(this, "RemoteList", QString(), {8, 68, 454, 200});
+    remoteList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+
+    folderLabel_ = Placed<QLabel>(this, "FolderLabel", QStringLiteral("Your Computer"), {8, 274, 454, 18});
+    const int ly = 294;
+    upload_ = SmallButton(this, "Upload", QStringLiteral("Upload"), QStyle::SP_ArrowUp, {8, ly, 26, 24});
+    localUp_ = SmallButton(this, "LocalUp", QStringLiteral("Up One Level"), QStyle::SP_FileDialogToParent, {36, ly, 26, 24});
+    localNewDir_ = SmallButton(this, "LocalNewDir", QStringLiteral("New Directory"), QStyle::SP_FileDialogNewFolder, {64, ly, 26, 24});
+    localRename_ = SmallButton(this, "LocalRename", QStringLiteral("Rename"), QStyle::SP_FileDialogDetailedView, {92, ly, 26, 24});
+    localDelete_ = SmallButton(this, "LocalDelete", QStringLiteral("Delete File"), QStyle::SP_TrashIcon, {120, ly, 26, 24});
+    localRefresh_ = SmallButton(this, "LocalRefresh", QStringLiteral("Refresh"), QStyle::SP_BrowserReload, {148, ly, 26, 24});
+    localList_ = new TLocalFileListView(this);
+    localList_->setObjectName(QStringLiteral("LocalList"));
+    localList_->setGeometry(8, 322, 454, 190);
+
+    status_ = Placed<QLabel>(this, "StatusLabel", QStringLiteral("Connection Status"), {8, 518, 300, 18});
+    progress_ = Placed<QProgressBar>(this, "ProgressBar", QString(), {8, 536, 454, 16});
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+
+    session_.OnStatus = [this](const QString& text) { Status(text); };
+    session_.OnFtpError = [this](const QString& message) {
+        MsgBox(message, QStringLiteral("FTP Error"), kMbOk, kSoundError);
+        progress_->setValue(0);
+        Status(QStringLiteral("Session Closed"));
+    };
+    session_.OnProgress = [this](qint64 position, qint64 maximum) {
+        // Sizes beyond an int are shown in kilobytes so the bar still moves.
+        const int shift = maximum > INT_MAX ? 10 : 0;
+        progress_->setMaximum(int(std::max<qint64>(maximum >> shift, 1)));
+        progress_->setValue(int(std::min<qint64>(position >> shift, progress_->maximum())));
+        if (!progressVerb_.isEmpty())
+            Status(QStringLiteral("%1%2 - %3: %4").arg(progressVerb_, session_.Client().HostFileName())
+                       .arg(maximum).arg(position));
+    };
+    session_.AskOverwrite = [](const QString& name) {
+        return MsgBox(name + " already exists on your harddrive.  Click on Yes if you want to overwrite it.  "
+                             "Click on No if you want to add to it.",
+                      QStringLiteral("Overwrite File?"), kMbYesNo, kSoundError) == kMrYes;
+    };
+
+    connect(connect_, &QPushButton::clicked, this, &TForm4::ConnectClick);
+    connect(uploadBin_, &QPushButton::clicked, this, &TForm4::UploadBinClick);
+    connect(help, &QPushButton::clicked, this, [] { ShowHelpTopic(kHelpTopic); });
+    connect(remoteUp_, &QToolButton::clicked, this, &TForm4::RemoteUpOneLevel);
+    connect(remoteNewDir_, &QToolButton::clicked, this, &TForm4::RemoteNewDir);
+    connect(remoteDelete_, &QToolButton::clicked, this, &TForm4::RemoteDelete);
+    connect(remoteRefresh_, &QToolButton::clicked, this, [this] {
+        if (!Connected()) {
+            MsgBox(QStringLiteral("Please connect to a FTP site first."), QStringLiteral("Not Connected Error"),
+                   kMbOk, kSoundError);
+            return;
+        }
+        RemoteRefresh();
+    });
+    connect(download_, &QToolButton::clicked, this, [this] {
+        if (Guard() && !SelectedRemote().empty())
+            DownloadSelected();
+    });
+    connect(upload_, &QToolButton::clicked, this, &TForm4::UploadSelected);
+    connect(localUp_, &QToolButton::clicked, localList_, &TLocalFileListView::UpOneLevel);
+    connect(localRefresh_, &QToolButton::clicked, localList_, &TLocalFileListView::Refresh);
+    connect(localNewDir_, &QToolButton::clicked, this, &TForm4::LocalNewDir);
+    connect(localDelete_, &QToolButton::clicked, this, &TForm4::LocalDelete);
+    connect(remoteList_, &QListWidget::itemSelectionChanged, this, [this] { ApplyRules(); });
+    connect(remoteList_, &QListWidget::itemDoubleClicked, this, [this] { DownloadSelected(); });
+    connect(localList_, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!localList_->Updating())
+            ApplyRules(true);
+    });
+    connect(sites_, &QComboBox::currentIndexChanged, this, [this] { ApplyRules(); });
+    localList_->SetDirLabel(folderLabel_);
+    localList_->OnExecute = [this](TLocalFileListView*, const QString&) { UploadSelected(); };
+    FillSites();
+    ApplyRules();
+}
+
+QString TForm4::StatusText() const
+{
+    return status_->text();
+}
+
+void TForm4::Status(const QString& text)
+{
+    status_->setText(text);
+}
+
+void TForm4::FillSites()
+{
+    const QSignalBlocker block(sites_);
+    sites_->clear();
+    for (const FtpSite& site : ReadSites(settings_))
+        sites_->addItem(site.siteLabel);
+    const int selected = ReadSelectedSite(settings_);
+    sites_->setCurrentIndex(selected < sites_->count() ? selected : -1);
+}
+
+void TForm4::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    session_.Abort();
+    Status(QStringLiteral("Session Closed"));
+    busy_ = false;
+    if (localList_->Directory().isEmpty())
+        localList_->SetDirectory(QDir::currentPath());
+    remoteList_->clear();
+    FillSites();
+    ApplyRules();
+}
+
+void TForm4::closeEvent(QCloseEvent* event)
+{
+    if (Connected())
+        session_.Abort();
+    QDialog::closeEvent(event);
+}
+
+void TForm4::ApplyRules(bool localChange)
+{
+    const bool connected = Connected();
+    const int r = int(remoteList_->selectedItems().size());
+    const int l = int(localList_->selectedItems().size());
+    const int n = int(ReadUploadFiles(settings_).size());
+    connect_->setEnabled(!busy_ && sites_->currentIndex() >= 0);
+    localUp_->setEnabled(!localList_->ShowsVolumes());
+    localRename_->setEnabled(l == 1);
+    localDelete_->setEnabled(l >= 1);
+    if (busy_) {
+        for (QWidget* w : std::initializer_list<QWidget*>{remoteUp_, remoteNewDir_, remoteDelete_, remoteRename_,
+                                                          remoteRefresh_, download_, upload_, uploadBin_})
+            w->setEnabled(false);
+        return;
+    }
+    remoteUp_->setEnabled(connected);
+    remoteNewDir_->setEnabled(connected);
+    remoteRefresh_->setEnabled(connected);
+    remoteDelete_->setEnabled(connected && r >= 1);
+    download_->setEnabled(connected && r >= 1);
+    remoteRename_->setEnabled(connected && r == 1);
+    upload_->setEnabled(localChange ? connected && l >= 1 : connected);
+    uploadBin_->setEnabled(connected && n >= 1);
+}
+
+void TForm4::SetBusy(bool on)
+{
+    busy_ = on;
+    ApplyRules();
+}
+
+bool TForm4::BusyGuard()
+{
+    if (!busy_)
+        return true;
+    MsgBox(QStringLiteral("Please wait until I am not busy."), QStringLiteral("Busy Error"), kMbOk, kSoundError);
+    return false;
+}
+
+bool TForm4::Guard()
+{
+    if (!Connected()) {
+        MsgBox(QStringLiteral("Please connect to a FTP site first."), QStringLiteral("Not Connected Error"), kMbOk,
+               kSoundError);
+        return false;
+    }
+    return BusyGuard();
+}
+
+void TForm4::ConnectClick()
+{
+    if (Connected()) {
+        session_.Abort();
+    } else if (MsgBox(QStringLiteral("If you are not connected to the internet, please do so now and then press OK."),
+                      QStringLiteral("Please Connect Now"), kMbOkCancel, kSoundWarning) != kMrOk) {
+        return;
+    }
+    WaitCursor wait;
+    SetBusy(true);
+    const int index = sites_->currentIndex();
+    FtpSite defaults;
+    defaults.loginName = QString::fromLatin1(kDefaultSiteLogin);
+    defaults.password = QString::fromLatin1(kDefaultSitePassword);
+    const FtpSite site = index >= 0 ? ReadSite(index, defaults, settings_) : FtpSite();
+    QString error;
+    if (session_.Connect(site, ReadAdvancedFtp(settings_), &error)) {
+        SetBusy(false);
+        RemoteRefresh();
+    } else if (!error.isEmpty()) {
+        MsgBox(error, QStringLiteral("Error"), kMbOk, kSoundError);
+    }
+    SetBusy(false);
+    Status(QStringLiteral("Ready"));
+}
+
+void TForm4::RemoteRefresh()
+{
+    WaitCursor wait;
+    SetBusy(true);
+    progressVerb_.clear();
+    remoteList_->clear();
+    session_.RefreshRemote();
+    FillRemote();
+    SetBusy(false);
+    Status(QStringLiteral("List Complete"));
+}
+
+void TForm4::FillRemote()
+{
+    remoteList_->clear();
+    const QIcon icons[] = {style()->standardIcon(QStyle::SP_DirIcon), style()->standardIcon(QStyle::SP_FileIcon),
+                           style()->standardIcon(QStyle::SP_FileLinkIcon)};
+    for (const TRemoteEntry& entry : session_.RemoteEntries()) {
+        auto* item = new QListWidgetItem(icons[int(entry.kind)], entry.Caption());
+        item->setData(kKindRole, int(entry.kind));
+        item->setData(kTextRole, entry.text);
+        remoteList_->addItem(item);
+    }
+}
+
+QStringList TForm4::RemoteCaptions() const
+{
+    QStringList captions;
+    for (int row = 0; row < remoteList_->count(); ++row)
+        captions << remoteList_->item(row)->data(kTextRole).toString();
+    return captions;
+}
+
+std::vector<TRemoteEntry> TForm4::SelectedRemote() const
+{
+    std::vector<TRemoteEntry> entries;
+    for (int row = 0; row < remoteList_->count(); ++row) {
+        const QListWidgetItem* item = remoteList_->item(row);
+        if (item->isSelected())
+            entries.push_back({item->data(kTextRole).toString(), TRemoteKind(item->data(kKindRole).toInt())});
+    }
+    return entries;
+}
+
+void TForm4::UploadBinClick()
+{
+    if (!BusyGuard())
+        return;
+    SetBusy(true);
+    progressVerb_ = QStringLiteral("Uploading ");
+    session_.UploadFiles(ReadUploadFiles(settings_));
+    progress_->setValue(0);
+    RemoteRefresh();
+    SetBusy(false);
+    if (MsgBox(QStringLiteral("The Upload Bin has been uploaded.  Do you want to empty the Upload Bin?"),
+               QStringLiteral("Empty Upload Bin?"), kMbYesNo, kSoundQuestion) == kMrYes) {
+        WriteUploadFiles({}, settings_);
+        ApplyRules();
+    }
+}
+
+void TForm4::UploadSelected()
+{
+    if (!Guard())
+        return;
+    WaitCursor wait;
+    SetBusy(true);
+    QStringList files;
+    for (const TLocalEntry& entry : localList_->SelectedEntries()) {
+        if (entry.kind == TLocalKind::File)
+            files << entry.path;
+    }
+    progressVerb_ = QStringLiteral("Uploading ");
+    session_.UploadFiles(files);
+    progress_->setValue(0);
+    RemoteRefresh();
+    SetBusy(false);
+    Status(QStringLiteral("Ready"));
+}
+
+void TForm4::DownloadSelected()
+{
+    const std::vector<TRemoteEntry> selected = SelectedRemote();
+    SetBusy(true);
+    progressVerb_ = QStringLiteral("Downloading ");
+    if (!selected.empty() && !localList_->ShowsVolumes()) {
+        const TRemoteEntry& first = selected.front();
+        const QString name = first.LocalName();
+        // A name with an extension is fetched, one without is entered.
+        const bool isFile = name.contains(u'.');
+        QStringList refused;
+        QString why;
+        if (isFile) {
+            if (!session_.Download(first, localList_->Directory(), &why) && !why.isEmpty())
+                refused << why;
+        } else if (selected.size() == 1) {
+            session_.ChangeDir(name);
+        }
+        for (size_t i = 1; i < selected.size() && Connected(); ++i) {
+            if (selected[i].kind != TRemoteKind::File)
+                continue;
+            why.clear();
+            if (!session_.Download(selected[i], localList_->Directory(), &why) && !why.isEmpty())
+                refused << why;
+        }
+        if (!refused.isEmpty())
+            MsgBox(refused.join(u'\r'), QStringLiteral("Download Refused"), kMbOk, kSoundError);
+        progress_->setValue(0);
+        if (isFile)
+            localList_->Refresh();
+        else
+            RemoteRefresh();
+    }
+    SetBusy(false);
+    Status(QStringLiteral("Ready"));
+}
+
+void TForm4::RemoteUpOneLevel()
+{
+    if (!Guard())
+        return;
+    WaitCursor wait;
+    SetBusy(true);
+    if (session_.ParentDir())
+        RemoteRefresh();
+    SetBusy(false);
+    Status(QStringLiteral("Ready"));
+}
+
+void TForm4::RemoteNewDir()
+{
+    if (!Guard())
+        return;
+    QString name = NewDirProposal(RemoteCaptions());
+    if (MsgBox(name, QStringLiteral("New Directory"), kMbInput, kSoundQuestion, &name) != kMrOk)
+        return;
+    WaitCursor wait;
+    SetBusy(true);
+    if (session_.MakeDir(name))
+        RemoteRefresh();
+    SetBusy(false);
+    Status(QStringLiteral("Ready"));
+}
+
+void TForm4::RemoteDelete()
+{
+    if (!BusyGuard())
+        return;
+    if (!Connected()) {
+        Guard();
+        return;
+    }
+    WaitCursor wait;
+    SetBusy(true);
+    for (const TRemoteEntry& entry : SelectedRemote()) {
+        if (!session_.Delete(entry))
+            break;
+    }
+    RemoteRefresh();
+    SetBusy(false);
+    Status(QStringLiteral("Ready"));
+}
+
+void TForm4::LocalNewDir()
+{
+    if (localList_->ShowsVolumes())
+        return;
+    QStringList captions;
+    for (int row = 0; row < localList_->count(); ++row)
+        captions << localList_->item(row)->text();
+    QString name = NewDirProposal(captions);
+    if (MsgBox(name, QStringLiteral("New Directory"), kMbInput, kSoundQuestion, &name) != kMrOk)
+        return;
+    if (IsSafeLocalName(name) && QDir(localList_->Directory()).mkdir(name))
+        localList_->Refresh();
+    else
+        MsgBox(QStringLiteral("Could not create new directory."), QStringLiteral("Error"), kMbOk, kSoundError);
+}
+
+void TForm4::LocalDelete()
+{
+    const std::vector<TLocalEntry> selected = localList_->SelectedEntries();
+    if (selected.empty())
+        return;
+    WaitCursor wait;
+    // Deleted files go to the desktop's trash where there is one, so a slip
+    // of the mouse loses nothing; only an empty folder is removed.
+    auto remove = [](const QString& path) { return QFile::moveToTrash(path) || QFile::remove(path); };
+    const TLocalEntry& first = selected.front();
+    if (first.kind == TLocalKind::Directory) {
+        if (!QDir(first.path).isEmpty() || !QDir().rmdir(first.path))
+            MsgBox(QStringLiteral("The directory must be empty before it can be deleted"),
+                   QStringLiteral("Directory Could Not Be Removed Error"), kMbOk, kSoundError);
+    } else if (first.kind == TLocalKind::File) {
+        remove(first.path);
+    }
+    for (size_t i = 1; i < selected.size(); ++i) {
+        if (selected[i].kind == TLocalKind::File)
+            remove(selected[i].path);
+    }
+    localList_->Refresh();
+}
+
+} // namespace vesk

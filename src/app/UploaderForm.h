@@ -1,0 +1,98 @@
+// TForm4, "HTML Vesk FTP Uploader": the remote list of an FTP site over the local list of this computer.
+//
+// A thin window over TUploadSession (upload/UploadSession.h): it asks the
+// questions and shows the texts through MsgBox, and applies the enabling
+// rules after every change. Sites, the selected site, the upload bin and
+// the advanced settings are read from the settings file at each connect.
+//
+// Not there yet: in-place rename, drag and drop, the pop-up menu, the
+// Settings button's hand-over to the preferences, the busy animation.
+#pragma once
+
+#include "settings/Settings.h"
+#include "upload/UploadSession.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+
+namespace vesk {
+
+class TLocalFileListView;
+
+class TForm4 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm4(QWidget* parent = nullptr, SettingsFile settings = SettingsFile());
+
+    // --- Operations of the buttons (public for the tests and the entry).
+    void ConnectClick();
+    void RemoteRefresh();
+    void UploadBinClick();
+    void UploadSelected();
+    void DownloadSelected();
+    void RemoteUpOneLevel();
+    void RemoteNewDir();
+    void RemoteDelete();
+    void LocalNewDir();
+    void LocalDelete();
+    // Fills the site chooser from the settings and selects the selected site.
+    void FillSites();
+
+    bool Connected() const { return session_.Connected(); }
+    bool Busy() const { return busy_; }
+    TUploadSession& Session() { return session_; }
+    QListWidget* RemoteList() const { return remoteList_; }
+    TLocalFileListView* LocalList() const { return localList_; }
+    QString StatusText() const;
+    // The enabling rules; `localChange` for the local list's own changes.
+    void ApplyRules(bool localChange = false);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void SetBusy(bool on);
+    // The connected/busy guard: false (after its box) when the operation may not run.
+    bool Guard();
+    bool BusyGuard();
+    void Status(const QString& text);
+    void FillRemote();
+    QStringList RemoteCaptions() const;
+    std::vector<TRemoteEntry> SelectedRemote() const;
+
+    SettingsFile settings_;
+    TUploadSession session_;
+    bool busy_ = false;
+    QString progressVerb_;  // "Uploading " or "Downloading "; empty while listing
+
+    QListWidget* remoteList_;
+    TLocalFileListView* localList_;
+    QLabel* folderLabel_;
+    QLabel* status_;
+    QProgressBar* progress_;
+    QComboBox* sites_;
+    QToolButton* remoteUp_;
+    QToolButton* remoteNewDir_;
+    QToolButton* remoteRename_;
+    QToolButton* remoteDelete_;
+    QToolButton* remoteRefresh_;
+    QToolButton* download_;
+    QToolButton* upload_;
+    QToolButton* localUp_;
+    QToolButton* localNewDir_;
+    QToolButton* localRename_;
+    QToolButton* localDelete_;
+    QToolButton* localRefresh_;
+    QPushButton* uploadBin_;
+    QPushButton* settingsButton_;
+    QPushButton* connect_;
+};
+
+} // namespace vesk

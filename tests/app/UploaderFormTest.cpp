@@ -1,0 +1,111 @@
+// The uploader window against a real pyftpdlib started here: connect, list, send, the bin, the rules, an FTP Error.
+#include "FtpServers.h"
+
+#include "app/MsgBox.h"
+#include "app/UploaderForm.h"
+#include "settings/FileLists.h"
+#include "support/TempDir.h"
+#include "upload/LocalFileListView.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace vesk;
+using namespace vesk::test;
+
+namespace {
+
+QStringList Captions(const QListWidget& list)
+{
+    QStringList out;
+    for (int row = 0; row < list.count(); ++row)
+        out << list.item(row)->text();
+    return out;
+}
+
+bool Enabled(const TForm4& form, const char* name)
+{
+    const QWidget* w = form.findChild<QWidget*>(QString::fromLatin1(name));
+    return w && w->isEnabled();
+}
+
+void Select(QListWidget& list, const QString& caption)
+{
+    list.clearSelection();
+    const QList<QListWidgetItem*> found = list.findItems(caption, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << caption.toStdString();
+    found[0]->setSelected(true);
+}
+
+} // namespace
+
+TEST(UploaderFormTest, ConnectsListsSendsAndFollowsTheRules)
+{
+    auto server = StartPyftpdlib();
+    if (!server->process->Started())
+        GTEST_SKIP() << server->process->Failure().toStdString() << " (Debian package python3-pyftpdlib)";
+    TempDir home, local;
+    WriteFileBytes(local.file("index.htm"), "<p>index</p>\n");
+    WriteFileBytes(local.file("about.htm"), "<p>about</p>\n");
+    const SettingsFile settings(home.fileStd("orla.ini"));
+    WriteSite(0, FtpSite{"Test", "127.0.0.1:" + QString::number(server->port), server->user, server->password,
+                         "pub", false}, settings);
+    WriteSelectedSite(0, settings);
+    WriteAdvancedFtp({10, 1, true, true}, settings);
+    WriteUploadFiles({local.file("about.htm")}, settings);
+
+    MsgBoxScript::Scope scope;
+    TForm4 form(nullptr, settings);
+    form.show();
+    EXPECT_EQ(form.windowTitle(), "HTML Vesk FTP Uploader");
+    EXPECT_TRUE(Enabled(form, "ConnectBtn"));
+    for (const char* name : {"RemoteUp", "RemoteRefresh", "Download", "Upload", "UploadBinBtn"})
+        EXPECT_FALSE(Enabled(form, name)) << name;
+
+    MsgBoxScript::Push(kMrOk);
+    form.ConnectClick();
+    ASSERT_TRUE(form.Connected()) << (MsgBoxScript::Calls().isEmpty() ? "" : MsgBoxScript::Calls().back().text.toStdString());
+    EXPECT_EQ(MsgBoxScript::Calls().size(), 1);
+    EXPECT_EQ(form.StatusText(), "Ready");
+    for (const char* name : {"RemoteUp", "RemoteRefresh", "Upload", "UploadBinBtn"})
+        EXPECT_TRUE(Enabled(form, name)) << name;
+    EXPECT_FALSE(Enabled(form, "Download"));
+
+    ASSERT_TRUE(form.LocalList()->SetDirectory(local.path()));
+    Select(*form.LocalList(), "index.htm");
+    form.UploadSelected();
+    EXPECT_EQ(ReadFileBytes(server->root->file("pub/index.htm")), "<p>index</p>\n");
+    EXPECT_EQ(Captions(*form.RemoteList()), QStringList{"index.htm"});
+    Select(*form.RemoteList(), "index.htm");
+    EXPECT_TRUE(Enabled(form, "Download"));
+    EXPECT_TRUE(Enabled(form, "RemoteRename"));
+
+    // The bin goes up; Yes empties it and its button follows.
+    MsgBoxScript::Push(kMrYes);
+    form.UploadBinClick();
+    EXPECT_EQ(Captions(*form.RemoteList()), QStringList({"about.htm", "index.htm"}));
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Empty Upload Bin?");
+    EXPECT_TRUE(ReadUploadFiles(settings).isEmpty());
+    EXPECT_FALSE(Enabled(form, "UploadBinBtn"));
+
+    // The proposal skips the taken name; the folder comes first.
+    MsgBoxScript::Push(kMrOk);
+    form.RemoteNewDir();
+    EXPECT_EQ(MsgBoxScript::Calls().back().text, "NewDir");
+    EXPECT_EQ(Captions(*form.RemoteList()), QStringList({"NewDir", "about.htm", "index.htm"}));
+
+    // An entry gone behind the window's back: one FTP Error, the session ends.
+    QFile::remove(server->root->file("pub/about.htm"));
+    Select(*form.RemoteList(), "about.htm");
+    form.RemoteDelete();
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "FTP Error");
+    EXPECT_TRUE(MsgBoxScript::Calls().back().text.endsWith("\r\rYou will need to Reconnect."));
+    EXPECT_FALSE(form.Connected());
+    EXPECT_FALSE(Enabled(form, "Download"));
+    EXPECT_FALSE(Enabled(form, "RemoteRefresh"));
+    EXPECT_TRUE(Enabled(form, "ConnectBtn"));
+    form.close();
+}
