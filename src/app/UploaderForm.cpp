@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
@@ -139,6 +140,14 @@ TForm4::TForm4(QWidget* parent, SettingsFile settings) : QDialog(parent), settin
             ApplyRules(true);
     });
     connect(sites_, &QComboBox::currentIndexChanged, this, [this] { ApplyRules(); });
+    connect(remoteRename_, &QToolButton::clicked, this, &TForm4::RemoteRenameClick);
+    connect(localRename_, &QToolButton::clicked, this, &TForm4::LocalRenameClick);
+    connect(remoteList_, &QListWidget::itemChanged, this, &TForm4::RemoteEdited);
+    connect(localList_, &QListWidget::itemChanged, this, &TForm4::LocalEdited);
+    for (QListWidget* list : {remoteList_, static_cast<QListWidget*>(localList_)}) {
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) { PopUp(list, at); });
+    }
     localList_->SetDirLabel(folderLabel_);
     localList_->OnExecute = [this](TLocalFileListView*, const QString&) { UploadSelected(); };
     FillSites();
@@ -173,7 +182,10 @@ void TForm4::showEvent(QShowEvent* event)
     busy_ = false;
     if (localList_->Directory().isEmpty())
         localList_->SetDirectory(QDir::currentPath());
-    remoteList_->clear();
+    {
+        const QSignalBlocker quiet(remoteList_);
+        remoteList_->clear();
+    }
     FillSites();
     ApplyRules();
 }
@@ -266,7 +278,6 @@ void TForm4::RemoteRefresh()
     WaitCursor wait;
     SetBusy(true);
     progressVerb_.clear();
-    remoteList_->clear();
     session_.RefreshRemote();
     FillRemote();
     SetBusy(false);
@@ -275,6 +286,7 @@ void TForm4::RemoteRefresh()
 
 void TForm4::FillRemote()
 {
+    const QSignalBlocker quiet(remoteList_);  // filling is not editing
     remoteList_->clear();
     const QIcon icons[] = {style()->standardIcon(QStyle::SP_DirIcon), style()->standardIcon(QStyle::SP_FileIcon),
                            style()->standardIcon(QStyle::SP_FileLinkIcon)};
@@ -282,6 +294,7 @@ void TForm4::FillRemote()
         auto* item = new QListWidgetItem(icons[int(entry.kind)], entry.Caption());
         item->setData(kKindRole, int(entry.kind));
         item->setData(kTextRole, entry.text);
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
         remoteList_->addItem(item);
     }
 }
@@ -462,6 +475,123 @@ void TForm4::LocalDelete()
             remove(selected[i].path);
     }
     localList_->Refresh();
+}
+
+void TForm4::RemoteRenameClick()
+{
+    if (!BusyGuard())
+        return;
+    const QList<QListWidgetItem*> selected = remoteList_->selectedItems();
+    if (selected.size() != 1) {
+        MsgBox(QStringLiteral("Please select an item to rename first."), QStringLiteral("Select Item"), kMbOk,
+               kSoundError);
+        return;
+    }
+    remoteList_->editItem(selected.front());
+}
+
+void TForm4::RemoteEdited(QListWidgetItem* item)
+{
+    const QString old = item->data(kTextRole).toString();
+    const QString name = item->text();
+    if (name == TRemoteEntry{old, TRemoteKind::File}.Caption())
+        return;
+    const QSignalBlocker quiet(remoteList_);
+    // Folders and links change only in the list: the server keeps their names.
+    if (TRemoteKind(item->data(kKindRole).toInt()) != TRemoteKind::File) {
+        item->setData(kTextRole, name);
+        return;
+    }
+    if (NameTaken(RemoteCaptions(), name, remoteList_->row(item))) {
+        MsgBox(QStringLiteral("The name you specified already exists.  Please specify a different filename."),
+               QStringLiteral("Error Renaming File"), kMbOk, kSoundError);
+        item->setText(TRemoteEntry{old, TRemoteKind::File}.Caption());
+        return;
+    }
+    SetBusy(true);
+    if (session_.Rename(old, name)) {
+        item->setData(kTextRole, name);
+        Status(QStringLiteral("Ready"));
+    } else {
+        item->setText(TRemoteEntry{old, TRemoteKind::File}.Caption());
+    }
+    SetBusy(false);
+}
+
+void TForm4::LocalRenameClick()
+{
+    const std::vector<TLocalEntry> selected = localList_->SelectedEntries();
+    // Only files are renamed here; folders keep their names.
+    if (selected.size() != 1 || selected.front().kind != TLocalKind::File)
+        return;
+    localList_->editItem(localList_->selectedItems().front());
+}
+
+void TForm4::LocalEdited(QListWidgetItem* item)
+{
+    if (localList_->Updating())
+        return;
+    const TLocalEntry entry = localList_->EntryAt(localList_->row(item));
+    const QString name = item->text();
+    if (name == entry.caption || entry.kind != TLocalKind::File)
+        return;
+    QStringList captions;
+    for (int row = 0; row < localList_->count(); ++row)
+        captions << localList_->item(row)->text();
+    const QSignalBlocker quiet(localList_);
+    if (NameTaken(captions, name, localList_->row(item)) || QFileInfo::exists(QDir(localList_->Directory()).filePath(name))) {
+        MsgBox(QStringLiteral("The name you specified already exists.  Please specify a different filename."),
+               QStringLiteral("Error Renaming File"), kMbOk, kSoundError);
+        item->setText(entry.caption);
+        return;
+    }
+    if (!IsSafeLocalName(name) || !QFile::rename(entry.path, QDir(localList_->Directory()).filePath(name))) {
+        item->setText(entry.caption);
+        return;
+    }
+    localList_->Refresh();
+}
+
+void TForm4::PopUp(QListWidget* list, const QPoint& at)
+{
+    const bool remote = list == remoteList_;
+    const bool connected = Connected();
+    const int selected = int(list->selectedItems().size());
+    QMenu menu(this);
+    QAction* transfer = menu.addAction(QStringLiteral("&Transfer File"));
+    QAction* rename = menu.addAction(QStringLiteral("&Rename"));
+    QAction* remove = menu.addAction(QStringLiteral("&Delete"));
+    remove->setShortcut(QKeySequence::Delete);
+    QAction* up = menu.addAction(QStringLiteral("&Up One Level"));
+    QAction* newDir = menu.addAction(QStringLiteral("&New Directory"));
+    QAction* refresh = menu.addAction(QStringLiteral("Re&fresh"));
+    if (remote) {
+        transfer->setEnabled(connected && selected >= 1);
+        remove->setEnabled(connected && selected >= 1);
+        rename->setEnabled(connected && selected == 1);
+        for (QAction* a : {up, newDir, refresh})
+            a->setEnabled(connected);
+    } else {
+        transfer->setEnabled(connected && selected >= 1);
+        rename->setEnabled(selected == 1);
+        remove->setEnabled(selected >= 1);
+        up->setEnabled(!localList_->ShowsVolumes());
+    }
+    QAction* chosen = menu.exec(list->viewport()->mapToGlobal(at));
+    if (!chosen)
+        return;
+    if (chosen == transfer)
+        remote ? DownloadSelected() : UploadSelected();
+    else if (chosen == rename)
+        remote ? RemoteRenameClick() : LocalRenameClick();
+    else if (chosen == remove)
+        remote ? RemoteDelete() : LocalDelete();
+    else if (chosen == up)
+        remote ? RemoteUpOneLevel() : localList_->UpOneLevel();
+    else if (chosen == newDir)
+        remote ? RemoteNewDir() : LocalNewDir();
+    else if (chosen == refresh)
+        remote ? RemoteRefresh() : localList_->Refresh();
 }
 
 } // namespace vesk

@@ -5,8 +5,8 @@
 // rules after every change. Sites, the selected site, the upload bin and
 // the advanced settings are read from the settings file at each connect.
 //
-// Not there yet: in-place rename, drag and drop, the pop-up menu, the
-// Settings button's hand-over to the preferences, the busy animation.
+// Not there yet: drag and drop, the Settings button's hand-over to the
+// preferences, the site chooser kept in step with them, the busy animation.
 #pragma once
 
 #include "settings/Settings.h"
@@ -17,6 +17,7 @@
 class QComboBox;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QProgressBar;
 class QPushButton;
 class QToolButton;
@@ -41,6 +42,10 @@ public:
     void RemoteDelete();
     void LocalNewDir();
     void LocalDelete();
+    // Start in-place editing of the one selected entry; the rename happens
+    // when the edit ends with another text.
+    void RemoteRenameClick();
+    void LocalRenameClick();
     // Fills the site chooser from the settings and selects the selected site.
     void FillSites();
 
@@ -64,6 +69,10 @@ private:
     bool BusyGuard();
     void Status(const QString& text);
     void FillRemote();
+    void RemoteEdited(QListWidgetItem* item);
+    void LocalEdited(QListWidgetItem* item);
+    // The pop-up menu of either list.
+    void PopUp(QListWidget* list, const QPoint& at);
     QStringList RemoteCaptions() const;
     std::vector<TRemoteEntry> SelectedRemote() const;
 

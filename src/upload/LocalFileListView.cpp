@@ -14,6 +14,8 @@ namespace {
 
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kKindRole = Qt::UserRole + 1;
+// The caption as filled, so an edit in progress can be compared with it.
+constexpr int kCaptionRole = Qt::UserRole + 2;
 
 // Hourglass while the list refills, restored on every way out.
 struct WaitCursor {
@@ -117,7 +119,8 @@ TLocalEntry TLocalFileListView::EntryAt(int row) const
     const QListWidgetItem* it = item(row);
     if (!it)
         return {};
-    return {it->text(), TLocalKind(it->data(kKindRole).toInt()), it->data(kPathRole).toString()};
+    return {it->data(kCaptionRole).toString(), TLocalKind(it->data(kKindRole).toInt()),
+            it->data(kPathRole).toString()};
 }
 
 void TLocalFileListView::Fill(const std::vector<TLocalEntry>& entries)
@@ -134,6 +137,7 @@ void TLocalFileListView::Fill(const std::vector<TLocalEntry>& entries)
         auto* it = new QListWidgetItem(entry.caption);
         it->setData(kPathRole, entry.path);
         it->setData(kKindRole, int(entry.kind));
+        it->setData(kCaptionRole, entry.caption);
         if (entry.kind == TLocalKind::Volume) {
             it->setIcon(icons.icon(QFileIconProvider::Drive));
             it->setToolTip(entry.path);

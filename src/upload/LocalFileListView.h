@@ -59,7 +59,8 @@ public:
 
     // The selected entries in list order.
     std::vector<TLocalEntry> SelectedEntries() const;
-    // The entry of a row of the list.
+    // The entry of a row of the list, as the list was filled (an edited
+    // caption is not taken until the next refresh).
     TLocalEntry EntryAt(int row) const;
 
     // A file was double-clicked: its absolute path.

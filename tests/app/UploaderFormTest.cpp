@@ -7,6 +7,7 @@
 #include "support/TempDir.h"
 #include "upload/LocalFileListView.h"
 
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
@@ -96,6 +97,21 @@ TEST(UploaderFormTest, ConnectsListsSendsAndFollowsTheRules)
     form.RemoteNewDir();
     EXPECT_EQ(MsgBoxScript::Calls().back().text, "NewDir");
     EXPECT_EQ(Captions(*form.RemoteList()), QStringList({"NewDir", "about.htm", "index.htm"}));
+    EXPECT_TRUE(QFileInfo(server->root->file("pub/NewDir")).isDir());
+
+    // Renames end when the edit does; a taken name is refused and restored.
+    Select(*form.RemoteList(), "index.htm");
+    form.RemoteList()->selectedItems().front()->setText("home.htm");
+    EXPECT_TRUE(QFile::exists(server->root->file("pub/home.htm")));
+    EXPECT_FALSE(QFile::exists(server->root->file("pub/index.htm")));
+    form.RemoteList()->selectedItems().front()->setText("about.htm");
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Error Renaming File");
+    EXPECT_EQ(form.RemoteList()->selectedItems().front()->text(), "home.htm");
+    EXPECT_TRUE(QFile::exists(server->root->file("pub/home.htm")));
+    Select(*form.LocalList(), "index.htm");
+    form.LocalList()->selectedItems().front()->setText("start.htm");
+    EXPECT_TRUE(QFile::exists(local.file("start.htm")));
+    EXPECT_EQ(Captions(*form.LocalList()), QStringList({"about.htm", "start.htm"}));
 
     // An entry gone behind the window's back: one FTP Error, the session ends.
     QFile::remove(server->root->file("pub/about.htm"));
