@@ -45,7 +45,7 @@ std::vector<std::unique_ptr<TToolEntry>> CreateToolEntries(TToolHost& host)
     entries.push_back(std::make_unique<TThesaurusEntry>(host));
     entries.push_back(std::make_unique<TDateUpdaterEntry>(host));
     entries.push_back(std::make_unique<THelpEntry>(host));
-    entries.push_back(std::make_unique<TUploaderEntry>(host));
+    entries.push_back(std::make_unique<TUploaderEntry>(host, *prefs.Window()));
     entries.push_back(std::make_unique<TAdvancedFtpEntry>(host, prefs));
     return entries;
 }

@@ -139,7 +139,12 @@ TForm4::TForm4(QWidget* parent, SettingsFile settings) : QDialog(parent), settin
         if (!localList_->Updating())
             ApplyRules(true);
     });
-    connect(sites_, &QComboBox::currentIndexChanged, this, [this] { ApplyRules(); });
+    connect(sites_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (OnSiteSelected && index >= 0)
+            OnSiteSelected(index);
+        ApplyRules();
+    });
+    connect(settingsButton_, &QPushButton::clicked, this, &TForm4::SettingsClick);
     connect(remoteRename_, &QToolButton::clicked, this, &TForm4::RemoteRenameClick);
     connect(localRename_, &QToolButton::clicked, this, &TForm4::LocalRenameClick);
     connect(remoteList_, &QListWidget::itemChanged, this, &TForm4::RemoteEdited);
@@ -174,6 +179,25 @@ void TForm4::FillSites()
     sites_->setCurrentIndex(selected < sites_->count() ? selected : -1);
 }
 
+void TForm4::SetSites(const QStringList& names, int selected)
+{
+    sitesFromPreferences_ = true;
+    {
+        const QSignalBlocker block(sites_);
+        sites_->clear();
+        sites_->addItems(names);
+        sites_->setCurrentIndex(selected < sites_->count() ? selected : -1);
+    }
+    ApplyRules();
+}
+
+void TForm4::SettingsClick()
+{
+    if (OnSettings)
+        OnSettings();
+    ApplyRules();
+}
+
 void TForm4::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -186,7 +210,8 @@ void TForm4::showEvent(QShowEvent* event)
         const QSignalBlocker quiet(remoteList_);
         remoteList_->clear();
     }
-    FillSites();
+    if (!sitesFromPreferences_)
+        FillSites();
     ApplyRules();
 }
 
@@ -261,7 +286,7 @@ void TForm4::ConnectClick()
     FtpSite defaults;
     defaults.loginName = QString::fromLatin1(kDefaultSiteLogin);
     defaults.password = QString::fromLatin1(kDefaultSitePassword);
-    const FtpSite site = index >= 0 ? ReadSite(index, defaults, settings_) : FtpSite();
+    const FtpSite site = SiteFields ? SiteFields() : index >= 0 ? ReadSite(index, defaults, settings_) : FtpSite();
     QString error;
     if (session_.Connect(site, ReadAdvancedFtp(settings_), &error)) {
         SetBusy(false);

@@ -5,14 +5,15 @@
 // rules after every change. Sites, the selected site, the upload bin and
 // the advanced settings are read from the settings file at each connect.
 //
-// Not there yet: drag and drop, the Settings button's hand-over to the
-// preferences, the site chooser kept in step with them, the busy animation.
+// Not there yet: drag and drop between the lists, the busy animation.
 #pragma once
 
 #include "settings/Settings.h"
 #include "upload/UploadSession.h"
 
 #include <QDialog>
+
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -48,6 +49,17 @@ public:
     void LocalRenameClick();
     // Fills the site chooser from the settings and selects the selected site.
     void FillSites();
+    // The preferences' site list, in step: its names and selected index.
+    void SetSites(const QStringList& names, int selected);
+    void SettingsClick();
+
+    // ---- hooks (all optional; without them the settings file is read) ----
+    // The fields the preferences' Uploader Setup page holds; Connect uses them.
+    std::function<FtpSite()> SiteFields;
+    // A site was chosen in the chooser (its index).
+    std::function<void(int index)> OnSiteSelected;
+    // The Settings button: the preferences on their Uploader Setup page.
+    std::function<void()> OnSettings;
 
     bool Connected() const { return session_.Connected(); }
     bool Busy() const { return busy_; }
@@ -79,6 +91,7 @@ private:
     SettingsFile settings_;
     TUploadSession session_;
     bool busy_ = false;
+    bool sitesFromPreferences_ = false;  // the preferences fill the chooser
     QString progressVerb_;  // "Uploading " or "Downloading "; empty while listing
 
     QListWidget* remoteList_;

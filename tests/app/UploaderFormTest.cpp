@@ -1,12 +1,18 @@
 // The uploader window against a real pyftpdlib started here: connect, list, send, the bin, the rules, an FTP Error.
 #include "FtpServers.h"
 
+#include "app/MainWindow.h"
 #include "app/MsgBox.h"
+#include "app/PreferencesEntry.h"
+#include "app/PreferencesForm.h"
+#include "app/UploaderEntry.h"
 #include "app/UploaderForm.h"
 #include "settings/FileLists.h"
 #include "support/TempDir.h"
 #include "upload/LocalFileListView.h"
 
+#include <QAction>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
@@ -16,6 +22,7 @@
 
 using namespace vesk;
 using namespace vesk::test;
+using vesk::test::ScopedProgramFolder;
 
 namespace {
 
@@ -123,5 +130,42 @@ TEST(UploaderFormTest, ConnectsListsSendsAndFollowsTheRules)
     EXPECT_FALSE(Enabled(form, "Download"));
     EXPECT_FALSE(Enabled(form, "RemoteRefresh"));
     EXPECT_TRUE(Enabled(form, "ConnectBtn"));
+    form.close();
+}
+
+TEST(UploaderFormTest, TheMainWindowOpensItAndThePreferencesKeepItsSitesInStep)
+{
+    ScopedProgramFolder home;
+    MsgBoxScript::Scope scope;
+    THTMLVeskMain window;
+    TForm4& form = *window.Entry<TUploaderEntry>()->Window();
+    TForm2& prefs = *window.Entry<TPreferencesEntry>()->Window();
+    auto* chooser = form.findChild<QComboBox*>("SiteBox");
+    ASSERT_NE(chooser, nullptr);
+
+    window.Action("Uploader1")->trigger();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.isModal());
+    EXPECT_FALSE(Enabled(form, "ConnectBtn"));  // no site yet
+    form.close();
+
+    prefs.NewSiteClick();
+    prefs.NewSiteClick();
+    EXPECT_EQ(chooser->count(), 2);
+    EXPECT_EQ(chooser->currentIndex(), 1);
+    EXPECT_TRUE(Enabled(form, "ConnectBtn"));
+    chooser->setCurrentIndex(0);
+    EXPECT_EQ(prefs.SelectedSite(), 0);
+
+    // The save prompt's last step opens it.
+    TVeskMemoFile* editor = window.CurrentEditor();
+    editor->SetTextBuf("text");
+    for (int answer : {kMrNo, kMrNo, kMrNo, kMrNo, kMrNo})  // dates, spelling, validate, save, upload bin
+        MsgBoxScript::Push(answer);
+    MsgBoxScript::Push(kMrYes);
+    EXPECT_TRUE(window.SavePrompt(editor));
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Run Uploader?");
+    EXPECT_EQ(MsgBoxScript::Calls().back().text, "Do you want to upload files now?");
+    EXPECT_TRUE(form.isVisible());
     form.close();
 }
