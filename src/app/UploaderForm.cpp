@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <climits>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -152,6 +153,12 @@ TForm4::TForm4(QWidget* parent, SettingsFile settings) : QDialog(parent), settin
     for (QListWidget* list : {remoteList_, static_cast<QListWidget*>(localList_)}) {
         list->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) { PopUp(list, at); });
+    }
+    for (QListWidget* list : {remoteList_, static_cast<QListWidget*>(localList_)}) {
+        list->setDragEnabled(true);
+        list->setDragDropMode(QAbstractItemView::DragOnly);
+        list->viewport()->setAcceptDrops(true);
+        list->viewport()->installEventFilter(this);
     }
     localList_->SetDirLabel(folderLabel_);
     localList_->OnExecute = [this](TLocalFileListView*, const QString&) { UploadSelected(); };
@@ -617,6 +624,59 @@ void TForm4::PopUp(QListWidget* list, const QPoint& at)
         remote ? RemoteNewDir() : LocalNewDir();
     else if (chosen == refresh)
         remote ? RemoteRefresh() : localList_->Refresh();
+}
+
+bool TForm4::AcceptsDrop(const QWidget* target, const QObject* source) const
+{
+    const QWidget* other = target == remoteList_ ? static_cast<const QWidget*>(localList_)
+                         : target == localList_  ? static_cast<const QWidget*>(remoteList_)
+                                                 : nullptr;
+    return other && source == other && Connected() && !busy_;
+}
+
+bool TForm4::Drop(const QWidget* target, const QObject* source)
+{
+    if (!AcceptsDrop(target, source) || !Guard())
+        return false;
+    if (target == remoteList_)
+        UploadSelected();
+    else
+        DownloadSelected();
+    return true;
+}
+
+bool TForm4::eventFilter(QObject* watched, QEvent* event)
+{
+    const QWidget* target = watched == remoteList_->viewport() ? static_cast<QWidget*>(remoteList_)
+                          : watched == localList_->viewport()  ? static_cast<QWidget*>(localList_)
+                                                               : nullptr;
+    if (!target)
+        return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (AcceptsDrop(target, drag->source()))
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (AcceptsDrop(target, drop->source())) {
+            drop->acceptProposedAction();
+            // The drag's own loop ends before the transfers start.
+            const QObject* source = drop->source();
+            QMetaObject::invokeMethod(this, [this, target, source] { Drop(target, source); }, Qt::QueuedConnection);
+        } else {
+            drop->ignore();
+        }
+        return true;
+    }
+    default:
+        return QDialog::eventFilter(watched, event);
+    }
 }
 
 } // namespace vesk

@@ -5,7 +5,7 @@
 // rules after every change. Sites, the selected site, the upload bin and
 // the advanced settings are read from the settings file at each connect.
 //
-// Not there yet: drag and drop between the lists, the busy animation.
+// Not there yet: the busy animation.
 #pragma once
 
 #include "settings/Settings.h"
@@ -67,12 +67,19 @@ public:
     QListWidget* RemoteList() const { return remoteList_; }
     TLocalFileListView* LocalList() const { return localList_; }
     QString StatusText() const;
+    // Drag and drop between the lists: a drag over `target` (one of the two
+    // lists) is taken only from the other list, while connected and not busy.
+    bool AcceptsDrop(const QWidget* target, const QObject* source) const;
+    // A drop onto `target`: after the guard, remote onto local downloads
+    // and local onto remote uploads. False when the drop was not taken.
+    bool Drop(const QWidget* target, const QObject* source);
     // The enabling rules; `localChange` for the local list's own changes.
     void ApplyRules(bool localChange = false);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void SetBusy(bool on);

@@ -106,6 +106,22 @@ TEST(UploaderFormTest, ConnectsListsSendsAndFollowsTheRules)
     EXPECT_EQ(Captions(*form.RemoteList()), QStringList({"NewDir", "about.htm", "index.htm"}));
     EXPECT_TRUE(QFileInfo(server->root->file("pub/NewDir")).isDir());
 
+    // Drops: only from the other list; local onto remote uploads, remote onto local downloads.
+    EXPECT_FALSE(form.AcceptsDrop(form.RemoteList(), form.RemoteList()));
+    EXPECT_FALSE(form.AcceptsDrop(form.RemoteList(), nullptr));
+    EXPECT_TRUE(form.AcceptsDrop(form.RemoteList(), form.LocalList()));
+    EXPECT_TRUE(form.AcceptsDrop(form.LocalList(), form.RemoteList()));
+    Select(*form.LocalList(), "about.htm");
+    ASSERT_TRUE(form.Drop(form.RemoteList(), form.LocalList()));
+    EXPECT_EQ(ReadFileBytes(server->root->file("pub/about.htm")), "<p>about</p>\n");
+    TempDir fetched;
+    ASSERT_TRUE(form.LocalList()->SetDirectory(fetched.path()));
+    Select(*form.RemoteList(), "about.htm");
+    ASSERT_TRUE(form.Drop(form.LocalList(), form.RemoteList()));
+    // A page comes in ASCII mode, which the server sends with CR LF line ends.
+    EXPECT_EQ(ReadFileBytes(fetched.file("about.htm")).replace("\r\n", "\n"), "<p>about</p>\n");
+    ASSERT_TRUE(form.LocalList()->SetDirectory(local.path()));
+
     // Renames end when the edit does; a taken name is refused and restored.
     Select(*form.RemoteList(), "index.htm");
     form.RemoteList()->selectedItems().front()->setText("home.htm");
