@@ -97,12 +97,13 @@ TForm4::TForm4(QWidget* parent, SettingsFile settings) : QDialog(parent), settin
         Status(QStringLiteral("Session Closed"));
     };
     session_.OnProgress = [this](qint64 position, qint64 maximum) {
+        if (progressVerb_.isEmpty())
+            return;  // a listing's bytes do not move the bar
         // Sizes beyond an int are shown in kilobytes so the bar still moves.
         const int shift = maximum > INT_MAX ? 10 : 0;
         progress_->setMaximum(int(std::max<qint64>(maximum >> shift, 1)));
         progress_->setValue(int(std::min<qint64>(position >> shift, progress_->maximum())));
-        if (!progressVerb_.isEmpty())
-            Status(QStringLiteral("%1%2 - %3: %4").arg(progressVerb_, session_.Client().HostFileName())
+        Status(QStringLiteral("%1%2 - %3: %4").arg(progressVerb_, session_.Client().HostFileName())
                        .arg(maximum).arg(position));
     };
     session_.AskOverwrite = [](const QString& name) {

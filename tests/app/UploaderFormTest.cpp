@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -87,6 +88,7 @@ TEST(UploaderFormTest, ConnectsListsSendsAndFollowsTheRules)
     form.UploadSelected();
     EXPECT_EQ(ReadFileBytes(server->root->file("pub/index.htm")), "<p>index</p>\n");
     EXPECT_EQ(Captions(*form.RemoteList()), QStringList{"index.htm"});
+    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar")->value(), 0);  // the listing after it does not move it
     Select(*form.RemoteList(), "index.htm");
     EXPECT_TRUE(Enabled(form, "Download"));
     EXPECT_TRUE(Enabled(form, "RemoteRename"));
