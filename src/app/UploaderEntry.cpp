@@ -36,6 +36,8 @@ TUploaderEntry::TUploaderEntry(TToolHost& host, TForm2& preferences) : form4_(ne
     preferences.OnSiteChooser = [this](const QStringList& names, int selected) { form4_->SetSites(names, selected); };
     preferences.UploaderVisible = [this] { return form4_->isVisible(); };
     preferences.ShowUploader = [this] { form4_->exec(); };
+    form4_->UploadBinFiles = [&preferences] { return preferences.UploadBin(); };
+    form4_->OnEmptyBin = [&preferences] { preferences.EmptyUploadBin(); };
     form4_->OnSettings = [this, &preferences] {
         if (preferences.isVisible()) {
             // The preferences opened the uploader modally: back to them.

@@ -167,6 +167,11 @@ TForm4::TForm4(QWidget* parent, SettingsFile settings) : QDialog(parent), settin
     ApplyRules();
 }
 
+QStringList TForm4::Bin() const
+{
+    return UploadBinFiles ? UploadBinFiles() : ReadUploadFiles(settings_);
+}
+
 QString TForm4::StatusText() const
 {
     return status_->text();
@@ -235,7 +240,7 @@ void TForm4::ApplyRules(bool localChange)
     const bool connected = Connected();
     const int r = int(remoteList_->selectedItems().size());
     const int l = int(localList_->selectedItems().size());
-    const int n = int(ReadUploadFiles(settings_).size());
+    const int n = int(Bin().size());
     connect_->setEnabled(!busy_ && sites_->currentIndex() >= 0);
     localUp_->setEnabled(!localList_->ShowsVolumes());
     localRename_->setEnabled(l == 1);
@@ -357,13 +362,16 @@ void TForm4::UploadBinClick()
         return;
     SetBusy(true);
     progressVerb_ = QStringLiteral("Uploading ");
-    session_.UploadFiles(ReadUploadFiles(settings_));
+    session_.UploadFiles(Bin());
     progress_->setValue(0);
     RemoteRefresh();
     SetBusy(false);
     if (MsgBox(QStringLiteral("The Upload Bin has been uploaded.  Do you want to empty the Upload Bin?"),
                QStringLiteral("Empty Upload Bin?"), kMbYesNo, kSoundQuestion) == kMrYes) {
-        WriteUploadFiles({}, settings_);
+        if (OnEmptyBin)
+            OnEmptyBin();
+        else
+            WriteUploadFiles({}, settings_);
         ApplyRules();
     }
 }

@@ -58,6 +58,10 @@ public:
     std::function<FtpSite()> SiteFields;
     // A site was chosen in the chooser (its index).
     std::function<void(int index)> OnSiteSelected;
+    // The upload bin as the preferences hold it, and emptying it there
+    // (which saves every preference they hold).
+    std::function<QStringList()> UploadBinFiles;
+    std::function<void()> OnEmptyBin;
     // The Settings button: the preferences on their Uploader Setup page.
     std::function<void()> OnSettings;
 
@@ -92,6 +96,7 @@ private:
     void LocalEdited(QListWidgetItem* item);
     // The pop-up menu of either list.
     void PopUp(QListWidget* list, const QPoint& at);
+    QStringList Bin() const;
     QStringList RemoteCaptions() const;
     std::vector<TRemoteEntry> SelectedRemote() const;
 

@@ -14,6 +14,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -174,6 +176,21 @@ TEST(UploaderFormTest, TheMainWindowOpensItAndThePreferencesKeepItsSitesInStep)
     EXPECT_TRUE(Enabled(form, "ConnectBtn"));
     chooser->setCurrentIndex(0);
     EXPECT_EQ(prefs.SelectedSite(), 0);
+
+    // Emptying the bin after sending it saves every preference the dialog holds.
+    prefs.SelectSite(0);
+    prefs.SiteNameEdit->setText("Renamed in the dialog");  // held by the dialog, not yet written
+    ASSERT_NE(ReadSite(0).siteLabel, "Renamed in the dialog");
+    prefs.BinList->addItem("/nonexistent/page.htm");
+    ASSERT_EQ(form.findChild<QPushButton*>("UploadBinBtn")->isEnabled(), false);  // not connected
+    form.Session().Abort();
+    MsgBoxScript::Push(kMrYes);
+    form.UploadBinClick();
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Empty Upload Bin?");
+    EXPECT_EQ(prefs.BinList->count(), 0);
+    EXPECT_EQ(prefs.BinCount->text(), "No Files Entered");
+    EXPECT_EQ(ReadSite(0).siteLabel, "Renamed in the dialog");
+    EXPECT_TRUE(ReadUploadFiles().isEmpty());
 
     // The save prompt's last step opens it.
     TVeskMemoFile* editor = window.CurrentEditor();
