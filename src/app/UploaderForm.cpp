@@ -2,6 +2,7 @@
 #include "app/UploaderForm.h"
 
 #include "app/MsgBox.h"
+#include "controls/Animated.h"
 #include "controls/Placed.h"
 #include "platform/HelpWindow.h"
 #include "settings/FileLists.h"
@@ -10,8 +11,11 @@
 #include <QApplication>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFrame>
+#include <QPainter>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,6 +44,26 @@ QToolButton* SmallButton(QWidget* parent, const char* name, const QString& hint,
     return button;
 }
 
+// The busy animation's strip: five 16 by 16 frames of a dot going round,
+// on silver, the colour the control leaves transparent.
+QPixmap BusyFrames()
+{
+    QPixmap strip(16 * 5, 16);
+    strip.fill(QColor(192, 192, 192));
+    QPainter painter(&strip);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < 5; ++i) {
+        painter.setPen(QPen(QColor(0, 0, 128), 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(QRectF(16 * i + 2, 2, 12, 12));
+        const double angle = i * 2 * 3.14159265 / 5;
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0, 128, 0));
+        painter.drawEllipse(QPointF(16 * i + 8 + 5 * std::sin(angle), 8 - 5 * std::cos(angle)), 2.5, 2.5);
+    }
+    return strip;
+}
+
 // Hourglass for the length of an operation, restored on every way out.
 struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -60,6 +84,16 @@ TForm4::TForm4(QWidget* parent, SettingsFile settings) : QDialog(parent), settin
     settingsButton_ = Placed<QPushButton>(this, "SettingsBtn", QStringLiteral("&Settings"), {294, 8, 75, 25});
     settingsButton_->setToolTip(QStringLiteral("Change Uploader Settings"));
     auto* help = Placed<QPushButton>(this, "HelpBtn", QStringLiteral("&Help"), {374, 8, 60, 25});
+    auto* animationPanel = Placed<QFrame>(this, "AnimationPanel", QString(), {442, 8, 20, 20});
+    animationPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    animation_ = new TAnimated(animationPanel);
+    animation_->setObjectName(QStringLiteral("Animated1"));
+    animation_->setGeometry(2, 2, 16, 16);
+    animation_->SetFrameCount(5);
+    animation_->SetBitMap(BusyFrames());
+    animation_->SetTransparentColor(QColor(192, 192, 192));
+    animation_->SetInterval(400);
+    animation_->hide();
 
     const int y = 40;
     remoteUp_ = SmallButton(this, "RemoteUp", QStringLiteral("Up One Level"), QStyle::SP_FileDialogToParent, {8, y, 26, 24});
@@ -264,6 +298,8 @@ void TForm4::ApplyRules(bool localChange)
 void TForm4::SetBusy(bool on)
 {
     busy_ = on;
+    animation_->setVisible(on);
+    animation_->SetPlay(on);
     ApplyRules();
 }
 

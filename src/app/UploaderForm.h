@@ -5,7 +5,6 @@
 // rules after every change. Sites, the selected site, the upload bin and
 // the advanced settings are read from the settings file at each connect.
 //
-// Not there yet: the busy animation.
 #pragma once
 
 #include "settings/Settings.h"
@@ -25,6 +24,7 @@ class QToolButton;
 
 namespace vesk {
 
+class TAnimated;
 class TLocalFileListView;
 
 class TForm4 : public QDialog {
@@ -68,6 +68,7 @@ public:
     bool Connected() const { return session_.Connected(); }
     bool Busy() const { return busy_; }
     TUploadSession& Session() { return session_; }
+    TAnimated* Animation() const { return animation_; }
     QListWidget* RemoteList() const { return remoteList_; }
     TLocalFileListView* LocalList() const { return localList_; }
     QString StatusText() const;
@@ -112,6 +113,7 @@ private:
     QLabel* status_;
     QProgressBar* progress_;
     QComboBox* sites_;
+    TAnimated* animation_;
     QToolButton* remoteUp_;
     QToolButton* remoteNewDir_;
     QToolButton* remoteRename_;

@@ -7,6 +7,7 @@
 #include "app/PreferencesForm.h"
 #include "app/UploaderEntry.h"
 #include "app/UploaderForm.h"
+#include "controls/Animated.h"
 #include "settings/FileLists.h"
 #include "support/TempDir.h"
 #include "upload/LocalFileListView.h"
@@ -76,8 +77,11 @@ TEST(UploaderFormTest, ConnectsListsSendsAndFollowsTheRules)
     for (const char* name : {"RemoteUp", "RemoteRefresh", "Download", "Upload", "UploadBinBtn"})
         EXPECT_FALSE(Enabled(form, name)) << name;
 
+    EXPECT_FALSE(form.Animation()->isVisible());
     MsgBoxScript::Push(kMrOk);
     form.ConnectClick();
+    EXPECT_FALSE(form.Animation()->isVisible());  // idle again
+    EXPECT_FALSE(form.Animation()->Play());
     ASSERT_TRUE(form.Connected()) << (MsgBoxScript::Calls().isEmpty() ? "" : MsgBoxScript::Calls().back().text.toStdString());
     EXPECT_EQ(MsgBoxScript::Calls().size(), 1);
     EXPECT_EQ(form.StatusText(), "Ready");
@@ -121,7 +125,14 @@ TEST(UploaderFormTest, ConnectsListsSendsAndFollowsTheRules)
     TempDir fetched;
     ASSERT_TRUE(form.LocalList()->SetDirectory(fetched.path()));
     Select(*form.RemoteList(), "about.htm");
+    // Asked while busy: the animation plays meanwhile.
+    WriteFileBytes(fetched.file("about.htm"), "old and longer than the new one");
+    form.LocalList()->Refresh();
+    bool playing = false;
+    MsgBoxScript::PushWhileOpen(kMrYes, [&] { playing = form.Animation()->isVisible() && form.Animation()->Play(); });
     ASSERT_TRUE(form.Drop(form.LocalList(), form.RemoteList()));
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Overwrite File?");
+    EXPECT_TRUE(playing);
     // A page comes in ASCII mode, which the server sends with CR LF line ends.
     EXPECT_EQ(ReadFileBytes(fetched.file("about.htm")).replace("\r\n", "\n"), "<p>about</p>\n");
     ASSERT_TRUE(form.LocalList()->SetDirectory(local.path()));
