@@ -107,7 +107,8 @@ TForm4::TForm4(QWidget* parent, SettingsFile settings) : QDialog(parent), settin
     remoteList_ = Placed<QListWidget>(this, "RemoteList", QString(), {8, 68, 454, 200});
     remoteList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
-    folderLabel_ = Placed<QLabel>(this, "FolderLabel", QStringLiteral("Your Computer"), {8, 274, 454, 18});
+    Placed<QLabel>(this, "ComputerLabel", QStringLiteral("Your Computer"), {8, 274, 100, 18});
+    folderLabel_ = Placed<QLabel>(this, "FolderLabel", QString(), {110, 274, 352, 18});
     const int ly = 294;
     upload_ = SmallButton(this, "Upload", QStringLiteral("Upload"), QStyle::SP_ArrowUp, {8, ly, 26, 24});
     localUp_ = SmallButton(this, "LocalUp", QStringLiteral("Up One Level"), QStyle::SP_FileDialogToParent, {36, ly, 26, 24});
