@@ -32,6 +32,33 @@ QByteArray SortKey(const TRemoteEntry& entry)
     return entry.text.toUpper().toUtf8();
 }
 
+// Where this line's name starts. Listings whose columns are aligned (as
+// "ls -l" writes them) start every name at the fixed column, blanks in
+// names included. Some servers do not pad the size field, so a line with a
+// shorter or longer size than the first one has its name elsewhere; when
+// the fixed column does not start a word on this line, the name is what
+// follows the eighth field (mode, links, owner, group, size, month, day,
+// time or year), and the fixed column is kept when the line has fewer.
+int LineNameColumn(const QString& line, int column)
+{
+    const bool startsWord = column == 0 || (IsBlank(line[column - 1]) && !IsBlank(line[column]));
+    if (startsWord)
+        return column;
+    qsizetype at = 0;
+    for (int field = 0; field < 8; ++field) {
+        while (at < line.size() && IsBlank(line[at]))
+            ++at;
+        if (at >= line.size())
+            return column;
+        while (at < line.size() && !IsBlank(line[at]))
+            ++at;
+    }
+    if (at >= line.size())
+        return column;
+    ++at;  // the one blank that separates the name
+    return int(at);
+}
+
 } // namespace
 
 QString TRemoteEntry::Caption() const
@@ -102,7 +129,7 @@ std::vector<TRemoteEntry> ParseListing(const QByteArray& listing)
         if (line.size() < kListingMinLineLength || line.size() <= column)
             continue;
         TRemoteEntry entry;
-        entry.text = line.mid(column);
+        entry.text = line.mid(LineNameColumn(line, column));
         if (entry.text == u"." || entry.text == u"..")
             continue;
         switch (line[0].unicode()) {

@@ -50,7 +50,9 @@ QStringList ListingLines(const QByteArray& listing);
 // -1 when no line is long enough.
 int NameColumn(const QStringList& lines);
 
-// Every entry of the listing, sorted with FTPCompare. Lines shorter than
+// Every entry of the listing, sorted with FTPCompare. A line on which the
+// name column does not start a word (a server that does not align its
+// size field) takes its name from after its eighth field. Lines shorter than
 // kListingMinLineLength, and the names "." and "..", are skipped; so is a
 // line that ends before the name column. A line's first character sets
 // the kind ("-" file, "l" link, anything else directory). Any input is

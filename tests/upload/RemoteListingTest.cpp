@@ -41,9 +41,20 @@ TEST(RemoteListingTest, TheFirstLongLineFixesTheColumn)
     // A link line first: the column is found left of "->", not at the end.
     const QByteArray linkFirst = Line('l', "site -> public_html") + Line('-', "two words.htm");
     EXPECT_EQ(Texts(ParseListing(linkFirst)), QStringList({"site -> public_html/2", "two words.htm/1"}));
-    // A first name with a blank moves the column into it for every line.
+    // A first name with a blank moves the column into it; a later line that
+    // the column cuts inside a word takes its name after its eighth field.
     const QByteArray blankFirst = Line('-', "a b.htm") + Line('-', "cd.htm");
-    EXPECT_EQ(Texts(ParseListing(blankFirst)), QStringList({".htm/1", "b.htm/1"}));
+    EXPECT_EQ(Texts(ParseListing(blankFirst)), QStringList({"b.htm/1", "cd.htm/1"}));
+}
+
+TEST(RemoteListingTest, LinesWithASizeWiderOrNarrowerThanTheFirstKeepTheirNames)
+{
+    // As a server that does not pad its size field writes them.
+    const QByteArray listing = "-rw-r--r--   1 vesk     vesk    400000000 Dec 07 19:11 big.gif\r\n"
+                               "drwxr-xr-x   2 vesk     vesk         4096 Dec 07 19:11 images\r\n"
+                               "-rw-r--r--   1 vesk     vesk           14 Dec 07 19:11 my page.htm\r\n"
+                               "-rw-r--r--   1 vesk     vesk    12345678901 Dec 07 19:11 huge.iso\r\n";
+    EXPECT_EQ(Texts(ParseListing(listing)), QStringList({"images/0", "big.gif/1", "huge.iso/1", "my page.htm/1"}));
 }
 
 TEST(RemoteListingTest, LinksAreFetchedUnderTheirTargetName)
