@@ -128,6 +128,10 @@ public:
     // untitled document is saved first if the user agrees; false when
     // nothing was added (No, or the Save As dialog cancelled).
     bool AddCurrentPageToBin(TVeskMemoFile* editor);
+    // After the uploader sent the bin and the user chose to empty it: the
+    // bin is cleared and all preferences held here are saved (false when
+    // the settings could not be written).
+    bool EmptyUploadBin();
     // Selects a site as a click in the list would (-1 for none).
     void SelectSite(int index);
 

@@ -328,6 +328,14 @@ void TForm2::UpdateBinCount()
                                                             : QStringLiteral(" Files Entered")));
 }
 
+bool TForm2::EmptyUploadBin()
+{
+    BinList->clear();
+    BinRemoveBtn->setEnabled(false);
+    UpdateBinCount();
+    return WriteSettings();
+}
+
 void TForm2::AddBinEntry(const QString& path)
 {
     BinList->addItem(UploadBinEntry(path));

@@ -16,6 +16,7 @@
 #include "app/ScriptFolderEntry.h"
 #include "app/SpellEntry.h"
 #include "app/ThesaurusEntry.h"
+#include "app/UploaderEntry.h"
 #include "app/ValidatorEntry.h"
 #include "app/WizardEntry.h"
 
@@ -45,6 +46,7 @@ std::vector<std::unique_ptr<TToolEntry>> CreateToolEntries(TToolHost& host)
     entries.push_back(std::make_unique<TThesaurusEntry>(host));
     entries.push_back(std::make_unique<TDateUpdaterEntry>(host));
     entries.push_back(std::make_unique<THelpEntry>(host));
+    entries.push_back(std::make_unique<TUploaderEntry>(host, *prefs.Window()));
     entries.push_back(std::make_unique<TAdvancedFtpEntry>(host, prefs));
     entries.push_back(std::make_unique<TPrintEntry>(host));
     return entries;

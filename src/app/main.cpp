@@ -5,6 +5,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SingleInstance.h"
 #include "spell/CommandLineSpell.h"
+#include "upload/CommandLineUpload.h"
 #include "validator/CommandLineValidation.h"
 
 #include <QApplication>
@@ -21,6 +22,8 @@ const char* const kUsage =
     "Usage: htmlvesk [FILE]...\n"
     "       htmlvesk --validate FILE...\n"
     "       htmlvesk --spell [--suggest] FILE...\n"
+    "       htmlvesk --upload [--site N|NAME] FILE...\n"
+    "       htmlvesk --upload-bin [--site N|NAME]\n"
     "       htmlvesk --help | --version\n"
     "\n"
     "HTML Vesk is an editor for people who write HTML by hand. It opens each\n"
@@ -71,6 +74,14 @@ int main(int argc, char** argv)
         const QStringList arguments = QCoreApplication::arguments().mid(2);
         std::ios::sync_with_stdio(false);
         return vesk::SpellFromCommandLine(arguments, std::cout, std::cerr);
+    }
+
+    // `htmlvesk --upload …` and `--upload-bin` publish for scripts, the same way.
+    if (vesk::IsUploadCommand(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("HTML Vesk"));
+        const QStringList arguments = QCoreApplication::arguments().mid(1);
+        return vesk::UploadFromCommandLine(arguments, std::cerr);
     }
 
     // Qt sees only its own options: a document named like one ("-reverse")

@@ -172,8 +172,8 @@ TEST(CommandErrors, AnUnwritableSettingsFileNeitherStopsOpeningNorKeepsDocuments
     // Closing: the switches read as their defaults (every question asked);
     // the untitled document is saved; the settings are reported, not written.
     window.Files().saveFileDialog = [&](const QString&) { return dir.file("typed.htm"); };
-    for (int answer : {kMrNo, kMrNo, kMrNo, kMrYes, kMrOk, kMrNo,  // dates, spelling, validate, save (Yes), the recent files, upload bin
-                       kMrNo, kMrNo, kMrNo, kMrNo,                 // the opened page: dates, spelling, validate, upload bin
+    for (int answer : {kMrNo, kMrNo, kMrNo, kMrYes, kMrOk, kMrNo, kMrNo,  // dates, spelling, validate, save (Yes), the recent files, upload bin, uploader
+                       kMrNo, kMrNo, kMrNo, kMrNo, kMrNo,                 // the opened page: dates, spelling, validate, upload bin, uploader
                        kMrOk})                                     // the settings
         MsgBoxScript::Push(answer);
     EXPECT_TRUE(window.CloseAllowed());

@@ -157,6 +157,7 @@ TEST(MainWindow, StepsWhoseToolIsNotThereAreNotAsked)
     f.window.SavePromptSteps().Remove(kStepCheckSpelling);
     f.window.SavePromptSteps().Remove(kStepValidate);
     f.window.SavePromptSteps().Remove(kStepAddToUploadBin);
+    f.window.SavePromptSteps().Remove(kStepUpload);
     MsgBoxScript::Push(kMrNo);  // the only question: save changes
     EXPECT_TRUE(f.window.SavePrompt(editor));
     ASSERT_EQ(MsgBoxScript::Calls().size(), 1);

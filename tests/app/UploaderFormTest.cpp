@@ -1,0 +1,217 @@
+// The uploader window against a real pyftpdlib started here: connect, list, send, the bin, the rules, an FTP Error.
+#include "FtpServers.h"
+
+#include "app/MainWindow.h"
+#include "app/MsgBox.h"
+#include "app/PreferencesEntry.h"
+#include "app/PreferencesForm.h"
+#include "app/UploaderEntry.h"
+#include "app/UploaderForm.h"
+#include "controls/Animated.h"
+#include "settings/FileLists.h"
+#include "support/TempDir.h"
+#include "upload/LocalFileListView.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace vesk;
+using namespace vesk::test;
+using vesk::test::ScopedProgramFolder;
+
+namespace {
+
+QStringList Captions(const QListWidget& list)
+{
+    QStringList out;
+    for (int row = 0; row < list.count(); ++row)
+        out << list.item(row)->text();
+    return out;
+}
+
+bool Enabled(const TForm4& form, const char* name)
+{
+    const QWidget* w = form.findChild<QWidget*>(QString::fromLatin1(name));
+    return w && w->isEnabled();
+}
+
+void Select(QListWidget& list, const QString& caption)
+{
+    list.clearSelection();
+    const QList<QListWidgetItem*> found = list.findItems(caption, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << caption.toStdString();
+    found[0]->setSelected(true);
+}
+
+} // namespace
+
+TEST(UploaderFormTest, ConnectsListsSendsAndFollowsTheRules)
+{
+    auto server = StartPyftpdlib();
+    if (!server->process->Started())
+        GTEST_SKIP() << server->process->Failure().toStdString() << " (Debian package python3-pyftpdlib)";
+    TempDir home, local;
+    WriteFileBytes(local.file("index.htm"), "<p>index</p>\n");
+    WriteFileBytes(local.file("about.htm"), "<p>about</p>\n");
+    const SettingsFile settings(home.fileStd("orla.ini"));
+    WriteSite(0, FtpSite{"Test", "127.0.0.1:" + QString::number(server->port), server->user, server->password,
+                         "pub", false}, settings);
+    WriteSelectedSite(0, settings);
+    WriteAdvancedFtp({10, 1, true, true}, settings);
+    WriteUploadFiles({local.file("about.htm")}, settings);
+
+    MsgBoxScript::Scope scope;
+    TForm4 form(nullptr, settings);
+    form.show();
+    EXPECT_EQ(form.windowTitle(), "HTML Vesk FTP Uploader");
+    EXPECT_TRUE(Enabled(form, "ConnectBtn"));
+    for (const char* name : {"RemoteUp", "RemoteRefresh", "Download", "Upload", "UploadBinBtn"})
+        EXPECT_FALSE(Enabled(form, name)) << name;
+
+    EXPECT_FALSE(form.Animation()->isVisible());
+    MsgBoxScript::Push(kMrOk);
+    form.ConnectClick();
+    EXPECT_FALSE(form.Animation()->isVisible());  // idle again
+    EXPECT_FALSE(form.Animation()->Play());
+    ASSERT_TRUE(form.Connected()) << (MsgBoxScript::Calls().isEmpty() ? "" : MsgBoxScript::Calls().back().text.toStdString());
+    EXPECT_EQ(MsgBoxScript::Calls().size(), 1);
+    EXPECT_EQ(form.StatusText(), "Ready");
+    for (const char* name : {"RemoteUp", "RemoteRefresh", "Upload", "UploadBinBtn"})
+        EXPECT_TRUE(Enabled(form, name)) << name;
+    EXPECT_FALSE(Enabled(form, "Download"));
+
+    ASSERT_TRUE(form.LocalList()->SetDirectory(local.path()));
+    Select(*form.LocalList(), "index.htm");
+    form.UploadSelected();
+    EXPECT_EQ(ReadFileBytes(server->root->file("pub/index.htm")), "<p>index</p>\n");
+    EXPECT_EQ(Captions(*form.RemoteList()), QStringList{"index.htm"});
+    EXPECT_EQ(form.findChild<QProgressBar*>("ProgressBar")->value(), 0);  // the listing after it does not move it
+    Select(*form.RemoteList(), "index.htm");
+    EXPECT_TRUE(Enabled(form, "Download"));
+    EXPECT_TRUE(Enabled(form, "RemoteRename"));
+
+    // The bin goes up; Yes empties it and its button follows.
+    MsgBoxScript::Push(kMrYes);
+    form.UploadBinClick();
+    EXPECT_EQ(Captions(*form.RemoteList()), QStringList({"about.htm", "index.htm"}));
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Empty Upload Bin?");
+    EXPECT_TRUE(ReadUploadFiles(settings).isEmpty());
+    EXPECT_FALSE(Enabled(form, "UploadBinBtn"));
+
+    // The proposal skips the taken name; the folder comes first.
+    MsgBoxScript::Push(kMrOk);
+    form.RemoteNewDir();
+    EXPECT_EQ(MsgBoxScript::Calls().back().text, "NewDir");
+    EXPECT_EQ(Captions(*form.RemoteList()), QStringList({"NewDir", "about.htm", "index.htm"}));
+    EXPECT_TRUE(QFileInfo(server->root->file("pub/NewDir")).isDir());
+
+    // Drops: only from the other list; local onto remote uploads, remote onto local downloads.
+    EXPECT_FALSE(form.AcceptsDrop(form.RemoteList(), form.RemoteList()));
+    EXPECT_FALSE(form.AcceptsDrop(form.RemoteList(), nullptr));
+    EXPECT_TRUE(form.AcceptsDrop(form.RemoteList(), form.LocalList()));
+    EXPECT_TRUE(form.AcceptsDrop(form.LocalList(), form.RemoteList()));
+    Select(*form.LocalList(), "about.htm");
+    ASSERT_TRUE(form.Drop(form.RemoteList(), form.LocalList()));
+    EXPECT_EQ(ReadFileBytes(server->root->file("pub/about.htm")), "<p>about</p>\n");
+    TempDir fetched;
+    ASSERT_TRUE(form.LocalList()->SetDirectory(fetched.path()));
+    Select(*form.RemoteList(), "about.htm");
+    // Asked while busy: the animation plays meanwhile.
+    WriteFileBytes(fetched.file("about.htm"), "old and longer than the new one");
+    form.LocalList()->Refresh();
+    bool playing = false;
+    MsgBoxScript::PushWhileOpen(kMrYes, [&] { playing = form.Animation()->isVisible() && form.Animation()->Play(); });
+    ASSERT_TRUE(form.Drop(form.LocalList(), form.RemoteList()));
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Overwrite File?");
+    EXPECT_TRUE(playing);
+    // A page comes in ASCII mode, which the server sends with CR LF line ends.
+    EXPECT_EQ(ReadFileBytes(fetched.file("about.htm")).replace("\r\n", "\n"), "<p>about</p>\n");
+    ASSERT_TRUE(form.LocalList()->SetDirectory(local.path()));
+
+    // Renames end when the edit does; a taken name is refused and restored.
+    Select(*form.RemoteList(), "index.htm");
+    form.RemoteList()->selectedItems().front()->setText("home.htm");
+    EXPECT_TRUE(QFile::exists(server->root->file("pub/home.htm")));
+    EXPECT_FALSE(QFile::exists(server->root->file("pub/index.htm")));
+    form.RemoteList()->selectedItems().front()->setText("about.htm");
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Error Renaming File");
+    EXPECT_EQ(form.RemoteList()->selectedItems().front()->text(), "home.htm");
+    EXPECT_TRUE(QFile::exists(server->root->file("pub/home.htm")));
+    Select(*form.LocalList(), "index.htm");
+    form.LocalList()->selectedItems().front()->setText("start.htm");
+    EXPECT_TRUE(QFile::exists(local.file("start.htm")));
+    EXPECT_EQ(Captions(*form.LocalList()), QStringList({"about.htm", "start.htm"}));
+
+    // An entry gone behind the window's back: one FTP Error, the session ends.
+    QFile::remove(server->root->file("pub/about.htm"));
+    Select(*form.RemoteList(), "about.htm");
+    form.RemoteDelete();
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "FTP Error");
+    EXPECT_TRUE(MsgBoxScript::Calls().back().text.endsWith("\r\rYou will need to Reconnect."));
+    EXPECT_FALSE(form.Connected());
+    EXPECT_FALSE(Enabled(form, "Download"));
+    EXPECT_FALSE(Enabled(form, "RemoteRefresh"));
+    EXPECT_TRUE(Enabled(form, "ConnectBtn"));
+    form.close();
+}
+
+TEST(UploaderFormTest, TheMainWindowOpensItAndThePreferencesKeepItsSitesInStep)
+{
+    ScopedProgramFolder home;
+    MsgBoxScript::Scope scope;
+    THTMLVeskMain window;
+    TForm4& form = *window.Entry<TUploaderEntry>()->Window();
+    TForm2& prefs = *window.Entry<TPreferencesEntry>()->Window();
+    auto* chooser = form.findChild<QComboBox*>("SiteBox");
+    ASSERT_NE(chooser, nullptr);
+
+    window.Action("Uploader1")->trigger();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.isModal());
+    EXPECT_FALSE(Enabled(form, "ConnectBtn"));  // no site yet
+    form.close();
+
+    prefs.NewSiteClick();
+    prefs.NewSiteClick();
+    EXPECT_EQ(chooser->count(), 2);
+    EXPECT_EQ(chooser->currentIndex(), 1);
+    EXPECT_TRUE(Enabled(form, "ConnectBtn"));
+    chooser->setCurrentIndex(0);
+    EXPECT_EQ(prefs.SelectedSite(), 0);
+
+    // Emptying the bin after sending it saves every preference the dialog holds.
+    prefs.SelectSite(0);
+    prefs.SiteNameEdit->setText("Renamed in the dialog");  // held by the dialog, not yet written
+    ASSERT_NE(ReadSite(0).siteLabel, "Renamed in the dialog");
+    prefs.BinList->addItem("/nonexistent/page.htm");
+    ASSERT_EQ(form.findChild<QPushButton*>("UploadBinBtn")->isEnabled(), false);  // not connected
+    form.Session().Abort();
+    MsgBoxScript::Push(kMrYes);
+    form.UploadBinClick();
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Empty Upload Bin?");
+    EXPECT_EQ(prefs.BinList->count(), 0);
+    EXPECT_EQ(prefs.BinCount->text(), "No Files Entered");
+    EXPECT_EQ(ReadSite(0).siteLabel, "Renamed in the dialog");
+    EXPECT_TRUE(ReadUploadFiles().isEmpty());
+
+    // The save prompt's last step opens it.
+    TVeskMemoFile* editor = window.CurrentEditor();
+    editor->SetTextBuf("text");
+    for (int answer : {kMrNo, kMrNo, kMrNo, kMrNo, kMrNo})  // dates, spelling, validate, save, upload bin
+        MsgBoxScript::Push(answer);
+    MsgBoxScript::Push(kMrYes);
+    EXPECT_TRUE(window.SavePrompt(editor));
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Run Uploader?");
+    EXPECT_EQ(MsgBoxScript::Calls().back().text, "Do you want to upload files now?");
+    EXPECT_TRUE(form.isVisible());
+    form.close();
+}
