@@ -4,6 +4,7 @@
 #include "editor/VeskMemoCore.h"
 #include "platform/ProgramFolder.h"
 #include "settings/Settings.h"
+#include "tools/DateUpdater.h"
 
 #include <QtGlobal>
 
@@ -380,7 +381,7 @@ QString Copyright(const TQuickCodeSettings& s, const QDate& today)
 {
     QString address = QStringLiteral("<ADDRESS>") + kCrLf;
     if (s.Yes("Page12", "dateline"))
-        address += s.Text("Page12", "beforedatetext") + today.toString(u"MM/dd/yyyy") +
+        address += s.Text("Page12", "beforedatetext") + ShortDate(today) +
                    s.Text("Page12", "afterdatetext") + QStringLiteral("<BR>") + kCrLf;
     if (s.Yes("Page12", "emailline"))
         address += s.Text("Page12", "beforeemailtext") + QStringLiteral("<A HREF=\"mailto:") +
