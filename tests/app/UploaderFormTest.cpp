@@ -164,6 +164,37 @@ TEST(UploaderFormTest, ConnectsListsSendsAndFollowsTheRules)
     form.close();
 }
 
+// Local Delete moves a file to the desktop's trash, so a slip of the mouse
+// loses nothing; a folder that is not empty stays.
+TEST(UploaderFormTest, LocalDeleteMovesFilesToTheTrashAndKeepsFoldersThatAreNotEmpty)
+{
+    TempDir home, local, data;
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    WriteFileBytes(local.file("page.htm"), "<p>kept</p>");
+    QDir(local.path()).mkpath("full");
+    WriteFileBytes(local.file("full/inside.htm"), "x");
+    const SettingsFile settings(home.fileStd("orla.ini"));
+    MsgBoxScript::Scope scope;
+    TForm4 form(nullptr, settings);
+    ASSERT_TRUE(form.LocalList()->SetDirectory(local.path()));
+
+    Select(*form.LocalList(), "page.htm");
+    form.LocalDelete();
+    EXPECT_FALSE(QFile::exists(local.file("page.htm")));
+    EXPECT_EQ(ReadFileBytes(data.file("Trash/files/page.htm")), "<p>kept</p>");
+
+    MsgBoxScript::Push(kMrOk);
+    Select(*form.LocalList(), "full");
+    form.LocalDelete();
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Directory Could Not Be Removed Error");
+    EXPECT_TRUE(QFile::exists(local.file("full/inside.htm")));
+    if (oldData.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldData);
+}
+
 TEST(UploaderFormTest, TheMainWindowOpensItAndThePreferencesKeepItsSitesInStep)
 {
     ScopedProgramFolder home;
