@@ -135,6 +135,19 @@ TEST(UploaderFormTest, ConnectsListsSendsAndFollowsTheRules)
     EXPECT_TRUE(playing);
     // A page comes in ASCII mode, which the server sends with CR LF line ends.
     EXPECT_EQ(ReadFileBytes(fetched.file("about.htm")).replace("\r\n", "\n"), "<p>about</p>\n");
+    // No continues a download that stopped part-way from where it stopped
+    // (a binary file: servers refuse to resume in ASCII mode).
+    WriteFileBytes(server->root->file("pub/logo.gif"), "GIF89a and the rest");
+    form.RemoteRefresh();
+    WriteFileBytes(fetched.file("logo.gif"), "GIF89a");
+    form.LocalList()->Refresh();
+    Select(*form.RemoteList(), "logo.gif");
+    MsgBoxScript::Push(kMrNo);
+    ASSERT_TRUE(form.Drop(form.LocalList(), form.RemoteList()));
+    EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Overwrite File?");
+    EXPECT_EQ(ReadFileBytes(fetched.file("logo.gif")), "GIF89a and the rest");
+    QFile::remove(server->root->file("pub/logo.gif"));
+    form.RemoteRefresh();
     ASSERT_TRUE(form.LocalList()->SetDirectory(local.path()));
 
     // Renames end when the edit does; a taken name is refused and restored.
