@@ -18,7 +18,7 @@ using R = TEnableRule;
 // clipboard and undo commands follow the selection, the clipper and the
 // undo list. Ctrl+O (Open) and Ctrl+Y (Redo) are the keys Linux editors use;
 // Ctrl+A stays Save As.
-constexpr TCommandSpec kCommandSpecs[] = {
+constexpr TCommandRow kCommandRows[] = {
     // File
     {"New1", "&New", Ctrl(Qt::Key_N)},
     {"Open1", "&Open", Ctrl(Qt::Key_O), R::Always, "OpenBtn", "Open File"},
@@ -190,17 +190,17 @@ bool CommandEnabled(TEnableRule rule, const TCommandFacts& facts)
     return true;
 }
 
-std::span<const TCommandSpec> CommandSpecs()
+std::span<const TCommandRow> CommandRows()
 {
-    return kCommandSpecs;
+    return kCommandRows;
 }
 
-const TCommandSpec* FindCommandSpec(std::string_view name)
+const TCommandRow* FindCommandRow(std::string_view name)
 {
-    for (const TCommandSpec& spec : kCommandSpecs) {
-        if (spec.name == name || (!spec.button.empty() && spec.button == name)
-            || (!spec.popup.empty() && spec.popup == name))
-            return &spec;
+    for (const TCommandRow& row : kCommandRows) {
+        if (row.name == name || (!row.button.empty() && row.button == name)
+            || (!row.popup.empty() && row.popup == name))
+            return &row;
     }
     return nullptr;
 }

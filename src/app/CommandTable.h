@@ -38,7 +38,7 @@ struct TCommandFacts {
 
 bool CommandEnabled(TEnableRule rule, const TCommandFacts& facts);
 
-struct TCommandSpec {
+struct TCommandRow {
     std::string_view name;     // the command's object name (its menu item's name in the window's design)
     std::string_view caption;  // as menus show it, with its "&" accelerator
     int shortcut = 0;          // a Qt key combination, 0 for none
@@ -51,10 +51,10 @@ struct TCommandSpec {
 };
 
 // Every command of the main window, in no particular order.
-std::span<const TCommandSpec> CommandSpecs();
+std::span<const TCommandRow> CommandRows();
 // The row of `name`, looked up by command, button or pop-up name; null when
 // there is none.
-const TCommandSpec* FindCommandSpec(std::string_view name);
+const TCommandRow* FindCommandRow(std::string_view name);
 
 // A menu as a sequence of entries.
 enum class TMenuEntryKind : std::uint8_t {

@@ -38,16 +38,16 @@ TShadoButton* ShadoButtonFor(QAction* command, const QString& name, const QStrin
 
 TCommands::TCommands(QWidget* owner, TRunner runner) : QObject(owner), owner_(owner), runner_(std::move(runner))
 {
-    for (const TCommandSpec& spec : CommandSpecs()) {
-        auto* action = new QAction(Latin1(spec.caption), owner_);
-        action->setObjectName(Latin1(spec.name));
-        if (spec.shortcut)
-            action->setShortcut(QKeySequence(spec.shortcut));
-        if (spec.checkable) {
+    for (const TCommandRow& row : CommandRows()) {
+        auto* action = new QAction(Latin1(row.caption), owner_);
+        action->setObjectName(Latin1(row.name));
+        if (row.shortcut)
+            action->setShortcut(QKeySequence(row.shortcut));
+        if (row.checkable) {
             action->setCheckable(true);
-            action->setChecked(spec.checked);
+            action->setChecked(row.checked);
         }
-        const std::string name(spec.name);
+        const std::string name(row.name);
         connect(action, &QAction::triggered, this, [this, name]() {
             const auto handler = handlers_.find(name);
             if (handler != handlers_.end() && handler->second)
@@ -60,15 +60,15 @@ TCommands::TCommands(QWidget* owner, TRunner runner) : QObject(owner), owner_(ow
 
 QAction* TCommands::Action(std::string_view name) const
 {
-    const TCommandSpec* spec = FindCommandSpec(name);
-    if (!spec)
+    const TCommandRow* row = FindCommandRow(name);
+    if (!row)
         return nullptr;
     // A pop-up item with a caption of its own is its alias action.
     for (const auto& [alias, command] : aliases_) {
         if (alias->objectName() == Latin1(name))
             return alias;
     }
-    const auto it = actions_.find(spec->name);
+    const auto it = actions_.find(row->name);
     return it == actions_.end() ? nullptr : it->second;
 }
 
@@ -119,8 +119,8 @@ QMenu* TCommands::BuildMenu(std::span<const TMenuEntry> entries, std::size_t& i,
             }
             // The same command under another caption.
             auto* alias = new QAction(Latin1(e.caption), parent);
-            const TCommandSpec* spec = FindCommandSpec(e.text);
-            alias->setObjectName(Latin1(spec->popup.empty() ? e.text : spec->popup));
+            const TCommandRow* row = FindCommandRow(e.text);
+            alias->setObjectName(Latin1(row->popup.empty() ? e.text : row->popup));
             connect(alias, &QAction::triggered, command, &QAction::trigger);
             alias->setEnabled(command->isEnabled());
             aliases_.emplace_back(alias, command);
@@ -162,8 +162,8 @@ void TCommands::BuildToolBar(QToolBar& bar)
             bar.addSeparator();
             continue;
         }
-        const TCommandSpec* spec = FindCommandSpec(name);
-        bar.addWidget(ShadoButtonFor(actions_.at(std::string(name)), Latin1(spec->button), Latin1(spec->hint)));
+        const TCommandRow* row = FindCommandRow(name);
+        bar.addWidget(ShadoButtonFor(actions_.at(std::string(name)), Latin1(row->button), Latin1(row->hint)));
     }
 }
 
@@ -176,9 +176,9 @@ QMenu* TCommands::Submenu(std::string_view name) const
 void TCommands::Update(const TCommandFacts& facts)
 {
     // Runs on every caret move: one pass over the table, no look-ups.
-    const std::span<const TCommandSpec> specs = CommandSpecs();
-    for (std::size_t i = 0; i < specs.size(); ++i)
-        inTableOrder_[i]->setEnabled(CommandEnabled(specs[i].rule, facts));
+    const std::span<const TCommandRow> rows = CommandRows();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        inTableOrder_[i]->setEnabled(CommandEnabled(rows[i].rule, facts));
     for (const auto& [alias, command] : aliases_)
         alias->setEnabled(command->isEnabled());
 }

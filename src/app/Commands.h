@@ -70,7 +70,7 @@ private:
     QWidget* owner_;
     TRunner runner_;
     std::map<std::string, QAction*, std::less<>> actions_;  // by command name
-    std::vector<QAction*> inTableOrder_;                     // parallel to CommandSpecs()
+    std::vector<QAction*> inTableOrder_;                     // parallel to CommandRows()
     std::map<std::string, TCommandHandler, std::less<>> handlers_;
     std::map<std::string, QMenu*, std::less<>> submenus_;
     std::vector<std::pair<QAction*, QAction*>> aliases_;     // (alias, command)

@@ -49,18 +49,18 @@ FtpHostPort SplitHostPort(const QString& field)
     return {text.left(colon).trimmed(), port};
 }
 
-std::optional<int> FindSite(const std::vector<FtpSite>& sites, const QString& spec)
+std::optional<int> FindSite(const std::vector<FtpSite>& sites, const QString& choice)
 {
     bool isNumber = false;
-    const int index = spec.toInt(&isNumber, 10);
+    const int index = choice.toInt(&isNumber, 10);
     if (isNumber && index >= 0 && index < int(sites.size()))
         return index;
     for (int i = 0; i < int(sites.size()); ++i) {
-        if (sites[i].siteLabel == spec)
+        if (sites[i].siteLabel == choice)
             return i;
     }
     for (int i = 0; i < int(sites.size()); ++i) {
-        if (sites[i].siteLabel.compare(spec, Qt::CaseInsensitive) == 0)
+        if (sites[i].siteLabel.compare(choice, Qt::CaseInsensitive) == 0)
             return i;
     }
     return std::nullopt;

@@ -29,7 +29,7 @@ FtpHostPort SplitHostPort(const QString& field);
 // into `sites` when it is in range; anything else (and a number out of
 // range) is a site name, compared exactly first and then ignoring case.
 // Nothing when no site matches.
-std::optional<int> FindSite(const std::vector<FtpSite>& sites, const QString& spec);
+std::optional<int> FindSite(const std::vector<FtpSite>& sites, const QString& choice);
 
 // The password sent for anonymous sessions: the product's support address.
 inline constexpr const char* kAnonymousPassword = "support@htmlvesk.example.org";

@@ -42,15 +42,15 @@ const std::map<std::string_view, TEnableRule> kDesignedRules = {
 TEST(CommandTable, EachCommandIsEnabledByItsDesignedRuleAndNoOtherIsEverDisabled)
 {
     for (const auto& [name, rule] : kDesignedRules) {
-        const TCommandSpec* spec = FindCommandSpec(name);
-        ASSERT_TRUE(spec) << name;
-        EXPECT_EQ(spec->rule, rule) << name;
+        const TCommandRow* row = FindCommandRow(name);
+        ASSERT_TRUE(row) << name;
+        EXPECT_EQ(row->rule, rule) << name;
     }
-    for (const TCommandSpec& spec : CommandSpecs()) {
-        const bool designed = kDesignedRules.count(spec.name) || kDesignedRules.count(spec.button)
-                           || kDesignedRules.count(spec.popup);
+    for (const TCommandRow& row : CommandRows()) {
+        const bool designed = kDesignedRules.count(row.name) || kDesignedRules.count(row.button)
+                           || kDesignedRules.count(row.popup);
         if (!designed)
-            EXPECT_EQ(spec.rule, R::Always) << spec.name;
+            EXPECT_EQ(row.rule, R::Always) << row.name;
     }
     // Each rule reads exactly its own fact.
     const std::pair<TEnableRule, bool TCommandFacts::*> facts[] = {
@@ -94,17 +94,17 @@ TEST(CommandTable, EveryItemAndButtonRunsItsOwnCommandOnTheCurrentEditor)
     window.CurrentEditor()->SelectAll();
     // Every command records its name instead of acting.
     QStringList ran;
-    for (const TCommandSpec& spec : CommandSpecs()) {
-        const QString name = QString::fromLatin1(spec.name.data(), qsizetype(spec.name.size()));
-        window.SetCommand(spec.name, [&ran, &window, name](TVeskMemoFile& e) {
+    for (const TCommandRow& row : CommandRows()) {
+        const QString name = QString::fromLatin1(row.name.data(), qsizetype(row.name.size()));
+        window.SetCommand(row.name, [&ran, &window, name](TVeskMemoFile& e) {
             EXPECT_EQ(&e, window.CurrentEditor());
             ran << name;
         });
     }
     window.RichEditSelChange();
     auto commandOf = [](const QString& objectName) {
-        const TCommandSpec* spec = FindCommandSpec(objectName.toStdString());
-        return spec ? QString::fromLatin1(spec->name.data(), qsizetype(spec->name.size())) : QString();
+        const TCommandRow* row = FindCommandRow(objectName.toStdString());
+        return row ? QString::fromLatin1(row->name.data(), qsizetype(row->name.size())) : QString();
     };
 
     QList<QAction*> items;

@@ -36,14 +36,14 @@ TEST(UploadSiteTest, SitesAreFoundByNumberOrName)
     sites[0].siteLabel = "Home";
     sites[1].siteLabel = "home";
     sites[2].siteLabel = "7";
-    struct Case { const char* spec; std::optional<int> index; };
+    struct Case { const char* choice; std::optional<int> index; };
     const Case cases[] = {
         {"0", 0}, {"2", 2}, {"Home", 0}, {"home", 1}, {"HOME", 0},
         {"7", 2},        // out of range as a number, found as a name
         {"3", std::nullopt}, {"-1", std::nullopt}, {"Work", std::nullopt}, {"", std::nullopt},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FindSite(sites, c.spec), c.index) << c.spec;
+        EXPECT_EQ(FindSite(sites, c.choice), c.index) << c.choice;
 }
 
 TEST(UploadSiteTest, SiteAndAdvancedSettingsReachTheClient)
