@@ -2,6 +2,7 @@
 // is painted, one keystroke with its repaint, and scrolling by a page.
 //
 //   QT_QPA_PLATFORM=offscreen ./build/bench/bench_editor_view
+#include "BenchMain.h"
 #include "BenchHtml.h"
 #include "editor/KeyLists.h"
 #include "editor/VeskMemo.h"
@@ -118,11 +119,5 @@ BENCHMARK(BM_ScrollOnePage10MB)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vesk::bench::RunWithApplication(argc, argv);
 }

@@ -3,6 +3,7 @@
 // while the line count is followed.
 //
 //   QT_QPA_PLATFORM=offscreen ./build/bench/bench_exchange
+#include "BenchMain.h"
 #include "BenchHtml.h"
 #include "editor/VeskMemo.h"
 
@@ -91,11 +92,5 @@ BENCHMARK(BM_FormatAll10MBWrapped)->Unit(benchmark::kMillisecond)->Iterations(3)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vesk::bench::RunWithApplication(argc, argv);
 }

@@ -5,6 +5,7 @@
 // whole text was scanned each time) and with nine markers near the start.
 //
 //   QT_QPA_PLATFORM=offscreen ./build/bench/bench_markers
+#include "BenchMain.h"
 #include "BenchHtml.h"
 #include "app/MainWindow.h"
 #include "app/MsgBox.h"
@@ -75,10 +76,5 @@ BENCHMARK(BM_Keystroke)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return vesk::bench::RunWithApplication(argc, argv);
 }

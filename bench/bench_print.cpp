@@ -1,5 +1,6 @@
 // Printing a large document to a PDF file: pages per second, and the time
 // to wrap the print copy for the printer.
+#include "BenchMain.h"
 #include "BenchHtml.h"
 #include "editor/KeyLists.h"
 #include "editor/VeskMemo.h"
@@ -73,11 +74,5 @@ BENCHMARK(BM_Prepare10MB)->Arg(10)->Iterations(1)->Unit(benchmark::kSecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vesk::bench::RunWithApplication(argc, argv);
 }

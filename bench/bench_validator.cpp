@@ -6,6 +6,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen ./build/bench/bench_validator
 // Side by side with other validators: bench/compare_validators.sh
+#include "BenchMain.h"
 #include "editor/KeyLists.h"
 #include "editor/VeskMemo.h"
 #include "validator/CommandLineValidation.h"
@@ -134,11 +135,5 @@ BENCHMARK(BM_CommandLine10MB)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vesk::bench::RunWithApplication(argc, argv);
 }

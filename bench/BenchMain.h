@@ -1,0 +1,23 @@
+// main() for the benchmarks that need a QApplication: offscreen unless a
+// platform is chosen, then every benchmark the command line selects.
+#pragma once
+
+#include <QApplication>
+#include <QByteArray>
+
+#include <benchmark/benchmark.h>
+
+namespace vesk::bench {
+
+inline int RunWithApplication(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
+} // namespace vesk::bench
