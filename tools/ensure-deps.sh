@@ -35,7 +35,7 @@ vesk_ensure_packages() {
 }
 
 # What every build needs.
-VESK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
+VESK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libssl-dev
                      libgtest-dev libgmock-dev libbenchmark-dev
                      fonts-dejavu-core ccache wamerican mythes-en-us scowl)
 

@@ -60,6 +60,9 @@ const TCustomFtpEngine::TCommandInfo& TCustomFtpEngine::CommandInfo(TFtpFct fct)
     using S = TCommandInfo;
     static const TCommandInfo table[ftpFctCount + 1] = {
         /* Open    */ {ftpReqOpen, "", S::None, {}, false},
+        /* Auth    */ {ftpReqAuth, "AUTH TLS", S::None, {234}, false},
+        /* Pbsz    */ {ftpReqPbsz, "PBSZ 0", S::None, {200}, false},
+        /* Prot    */ {ftpReqProt, "PROT P", S::None, {200}, false},
         /* User    */ {ftpReqUser, "USER", S::User, {331, 230}, false},
         /* Pass    */ {ftpReqPass, "PASS", S::Pass, {230}, false},
         /* Cwd     */ {ftpReqChangeDir, "CWD", S::HostDir, {200, 250, 257}, true},
@@ -346,6 +349,9 @@ void TCustomFtpEngine::PostRequestDone(TFtpRequest type, int code)
 
 bool TCustomFtpEngine::RunSequence(TFtpRequest type, TFctSet steps)
 {
+    // A session that opens is made TLS first, unless the user chose plain FTP.
+    if ((steps & (1u << ftpFctOpen)) && encryption_ != ftpTlsNone)
+        steps |= (1u << ftpFctAuth) | (1u << ftpFctPbsz) | (1u << ftpFctProt);
     QString refusal;
     if (connected_ && (steps & (1u << ftpFctOpen)))
         refusal = QStringLiteral("FTP component already connected");
@@ -419,7 +425,11 @@ void TCustomFtpEngine::Sequencer()
 
 // --- Public requests ----------------------------------------------------------------------------
 
-bool TCustomFtpEngine::OpenAsync() { return RunOne(ftpFctOpen); }
+bool TCustomFtpEngine::OpenAsync()
+{
+    // With TLS, opening is the greeting and the TLS set-up, reported once.
+    return encryption_ == ftpTlsNone ? RunOne(ftpFctOpen) : RunSequence(ftpReqOpen, 1u << ftpFctOpen);
+}
 bool TCustomFtpEngine::UserAsync() { return RunOne(ftpFctUser); }
 bool TCustomFtpEngine::PassAsync() { return RunOne(ftpFctPass); }
 bool TCustomFtpEngine::ChangeDirAsync() { return RunOne(ftpFctCwd); }
@@ -532,6 +542,11 @@ QString TCustomFtpEngine::StartOpen()
     if (QString refusal = CheckReady(false); !refusal.isEmpty())
         return refusal;
     BeginRequest(ftpFctOpen, ftpReqOpen);
+    tls_.reset();
+    controlTls_.reset();
+    dataTls_.reset();
+    protP_ = false;
+    fellBackToPlain_ = false;
     rcvCnt_ = 0;
     openReplyCode_ = 0;
     SetState(ftpDnsLookup);
@@ -621,9 +636,12 @@ void TCustomFtpEngine::ControlDataAvailable()
     std::memmove(rcvBuf_, rcvBuf_ + start, std::size_t(rcvCnt_ - start));
     rcvCnt_ -= start;
     const quint64 session = session_;
+    const quint64 epoch = controlEpoch_;
     for (const QByteArray& line : lines) {
         HandleLine(line);
-        if (session != session_)
+        // Lines that came in the clear after the connection turned TLS are
+        // not the server's (they were injected before the handshake): dropped.
+        if (session != session_ || epoch != controlEpoch_)
             return;
     }
     if (rcvCnt_ == kFtpReplyBufferSize)
@@ -695,6 +713,10 @@ void TCustomFtpEngine::HandleLine(const QByteArray& raw)
 
 void TCustomFtpEngine::CommandReply(int code, const QString& line)
 {
+    if (fct_ == ftpFctAuth) {
+        AuthReply(code, line);
+        return;
+    }
     statusCode_ = code;
     if (!okResponses_.empty())
         result_ = std::find(okResponses_.begin(), okResponses_.end(), code) != okResponses_.end() ? 0 : code;
@@ -705,6 +727,8 @@ void TCustomFtpEngine::CommandReply(int code, const QString& line)
     if (passive_ && code == 227)
         pasvResponse_ = line;
     if (result_ == 0) {
+        if (fct_ == ftpFctProt)
+            protP_ = true;
         if (fct_ == ftpFctSize)
             sizeResult_ = SizeFromReply(line);
         if (CommandInfo(fct_).storesDir)
@@ -725,6 +749,8 @@ void TCustomFtpEngine::ControlSessionClosed(int error)
     ++session_;
     rcvCnt_ = 0;
     openReplyCode_ = 0;
+    protP_ = false;
+    const QString tlsProblem = ControlTlsProblem();
     if (connected_) {
         connected_ = false;
         if (state_ != ftpAbort)
@@ -741,7 +767,10 @@ void TCustomFtpEngine::ControlSessionClosed(int error)
     }
     // A request that was still waiting has failed: only after QUIT does a
     // closing server mean that all went well.
-    if (result_ == 0 && fct_ != ftpFctQuit) {
+    if (!tlsProblem.isEmpty() && fct_ != ftpFctQuit) {
+        lastResponse_ = errorMessage_ = QStringLiteral("500 TLS failed: ") + tlsProblem;
+        statusCode_ = result_ = 500;
+    } else if (result_ == 0 && fct_ != ftpFctQuit) {
         lastResponse_ = error ? QStringLiteral("500 Connection lost: %1 (Winsock error #%2)")
                                     .arg(SocketErrorDesc(error))
                                     .arg(error)

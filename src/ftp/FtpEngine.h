@@ -25,6 +25,7 @@
 
 #include "ftp/FtpTypes.h"
 #include "net/SyncSocket.h"
+#include "net/TlsTransport.h"
 
 #include <QString>
 
@@ -96,6 +97,19 @@ public:
     // PASV instead of PORT; off at first.
     bool Passive() const { return passive_; }
     void SetPassive(bool v) { passive_ = v; }
+    // Explicit TLS for the sessions opened from now on; ftpTlsNone at first.
+    // Every request or sequence that opens a session (OpenAsync included)
+    // then sends AUTH TLS after the greeting, makes the control connection
+    // TLS, and sends PBSZ 0 and PROT P, so that every data connection is
+    // TLS too (resuming the control connection's session). Nothing else is
+    // sent on the control connection until its handshake has succeeded.
+    TFtpEncryption Encryption() const { return encryption_; }
+    void SetEncryption(TFtpEncryption v) { encryption_ = v; }
+    // The SHA-256 fingerprint (64 hexadecimal digits, no colons) of a
+    // server certificate the user chose to trust although it does not
+    // verify; empty for none.
+    QString TrustedCertificate() const { return trustedCertificate_; }
+    void SetTrustedCertificate(const QString& sha256) { trustedCertificate_ = sha256; }
 
     // --- Results.
     // The reply line (or local error text) that made the last request fail;
@@ -118,6 +132,19 @@ public:
     // The two connections, for layers added on the byte path (TLS).
     TAsyncSocket& ControlSocket() { return *control_; }
     TAsyncSocket& DataSocket() { return *data_; }
+    // The control connection is connected and TLS.
+    bool Encrypted() const;
+    // "If available" found no TLS on the server: the session is plain FTP.
+    bool FellBackToPlain() const { return fellBackToPlain_; }
+    // The server certificate of the session's last handshake (also of one
+    // that was refused); empty when there was none.
+    TCertificateInfo PeerCertificate() const;
+    // The last session failed because the server's certificate was not
+    // accepted (it did not verify and was not the trusted one): the user
+    // may be asked whether to trust PeerCertificate(). Changed: a trusted
+    // fingerprint was set and the server showed another certificate.
+    bool CertificateRefused() const;
+    bool CertificateChanged() const;
 
     // --- One-command requests (and Open). Each needs the engine ready and,
     // except Open, connected. Every request returns true when it started
@@ -207,7 +234,7 @@ private:
 
     // The steps of sequences, in the order the sequencer runs them.
     enum TFtpFct {
-        ftpFctOpen, ftpFctUser, ftpFctPass, ftpFctCwd, ftpFctCDup, ftpFctTypeSet, ftpFctPort, ftpFctRest,
+        ftpFctOpen, ftpFctAuth, ftpFctPbsz, ftpFctProt, ftpFctUser, ftpFctPass, ftpFctCwd, ftpFctCDup, ftpFctTypeSet, ftpFctPort, ftpFctRest,
         ftpFctGet, ftpFctPut, ftpFctAppend, ftpFctDir, ftpFctLs, ftpFctSyst, ftpFctMkd, ftpFctRmd,
         ftpFctRenFrom, ftpFctRenTo, ftpFctSize, ftpFctDele, ftpFctPwd, ftpFctQuote, ftpFctQuit,
         ftpFctCount, ftpFctNone = ftpFctCount,
@@ -259,6 +286,18 @@ private:
     void ReplyLineTooLong();
     void CommandReply(int code, const QString& line);
 
+    // TLS (FtpTls.cpp).
+    void AuthReply(int code, const QString& line);
+    bool StartControlTls();
+    bool StartDataTls();
+    // Why the data connection of the transfer cannot be trusted (PROT P and
+    // no finished handshake, or a TLS failure); empty when all is well.
+    QString DataTlsProblem() const;
+    // At the data connection's close: a TLS problem makes the transfer fail.
+    void NoteDataTlsProblem();
+    // The reason a TLS control connection went, empty when TLS is not why.
+    QString ControlTlsProblem() const;
+
     // Data connections and transfers (FtpTransfer.cpp).
     QString StartPort();
     QString StartRest();
@@ -300,6 +339,17 @@ private:
     TFtpShareMode shareMode_ = ftpShareExclusive;
     TFtpOptions options_ = ftpAcceptLF;
     bool passive_ = false;
+    TFtpEncryption encryption_ = ftpTlsNone;
+    QString trustedCertificate_;
+
+    // TLS of the session: the context lives until the next session opens, so
+    // that what was learnt of the certificate can still be asked for.
+    std::unique_ptr<TTlsClientContext> tls_;
+    std::shared_ptr<const TTlsStatus> controlTls_;
+    std::shared_ptr<const TTlsStatus> dataTls_;
+    bool protP_ = false;            // PROT P accepted: data connections are TLS
+    bool fellBackToPlain_ = false;
+    quint64 controlEpoch_ = 0;      // changes when the control connection turns TLS
 
     TFtpState state_ = ftpReady;
     bool connected_ = false;

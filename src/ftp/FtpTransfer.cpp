@@ -114,6 +114,7 @@ QString TCustomFtpEngine::StartPort()
         return refusal;
     BeginRequest(ftpFctPort, ftpReqPort);
     CloseDataSocket();
+    dataTls_.reset();
     acceptSide_ = TDataSide::None;
     pasvResponse_.clear();
     QString command = QStringLiteral("PASV");
@@ -197,6 +198,8 @@ void TCustomFtpEngine::DataSessionAvailable()
                     QStringLiteral("Unable to establish data connection: ") + e.Message());
         return;
     }
+    if (!StartDataTls())
+        return;
     // Some servers connect as soon as PORT is answered, before the transfer
     // command: the connection then waits for it (StartReceive, StartSend).
     AttachAccepted();
@@ -302,6 +305,8 @@ void TCustomFtpEngine::ReceiveConnected(int error)
         FailRequest(550, QStringLiteral("Unable to establish data connection, error #%1").arg(error));
         return;
     }
+    if (!StartDataTls())
+        return;
     dataConnected_ = true;
     data_->OnSessionClosed = [this](TCustomAsyncSocket*, int e) { ReceiveClosed(e); };
     data_->OnDataAvailable = [this](TCustomAsyncSocket*, int) { ReceiveData(); };
@@ -354,7 +359,9 @@ void TCustomFtpEngine::ReceiveData()
     if (n < 0 && data_->LastError() != kWsaEWOULDBLOCK && data_->State() == wsConnected) {
         Trace(QStringLiteral("! Data: Receive error %1").arg(data_->LastError()));
         transferError_ = data_->LastError();
-        transferMessage_ = QStringLiteral("426 Data: Receive error %1").arg(data_->LastError());
+        const QString tls = DataTlsProblem();
+        transferMessage_ = tls.isEmpty() ? QStringLiteral("426 Data: Receive error %1").arg(data_->LastError())
+                                         : QStringLiteral("426 TLS on the data connection failed: ") + tls;
         data_->ShutDown(2);
     }
 }
@@ -385,9 +392,22 @@ void TCustomFtpEngine::ReceiveClosed(int error)
 {
     if (displayFileFlag_)
         DeliverDisplayLines(nullptr, 0, true);
+    NoteDataTlsProblem();
     dataClosed_ = true;
     dataCloseError_ = error;
     CompletionCheck();
+}
+
+void TCustomFtpEngine::NoteDataTlsProblem()
+{
+    // Under PROT P, bytes that did not come through TLS are nobody's: the
+    // transfer fails, whatever the server then says.
+    const QString tls = DataTlsProblem();
+    if (tls.isEmpty())
+        return;
+    Trace(QStringLiteral("! TLS on the data connection failed: ") + tls);
+    transferError_ = 426;
+    transferMessage_ = QStringLiteral("426 TLS on the data connection failed: ") + tls;
 }
 
 void TCustomFtpEngine::CompletionCheck()
@@ -479,6 +499,10 @@ void TCustomFtpEngine::SendConnected(int error)
         FailRequest(550, QStringLiteral("Unable to establish data connection, error #%1").arg(error));
         return;
     }
+    // STOR goes out at once: servers start their side of the handshake
+    // only once they have it.
+    if (!StartDataTls())
+        return;
     data_->OnSessionClosed = [this](TCustomAsyncSocket*, int e) { SendClosed(e); };
     data_->OnDataAvailable = nullptr;
     data_->OnDataSent = nullptr;
@@ -543,6 +567,14 @@ void TCustomFtpEngine::SendData(int error)
     }
     if (n == 0) {
         eofFlag_ = true;
+        if (dataTls_) {
+            // TLS ends with a goodbye each way: ours goes now, and the server
+            // closes once it has read it. Closing at once could reset the
+            // connection under bytes the server has yet to read (a TLS 1.3
+            // server sends us session tickets after the handshake).
+            data_->ShutDown(SHUT_WR);
+            return;
+        }
         data_->Close();
         return;
     }
@@ -566,6 +598,7 @@ void TCustomFtpEngine::SendFinalReply(int code, const QString& line)
 void TCustomFtpEngine::SendClosed(int error)
 {
     localFile_.reset();
+    NoteDataTlsProblem();
     // A connection that ends before the whole file went out is a failed
     // upload, even if the server then calls it complete.
     if (!eofFlag_ && transferError_ == 0 && !transferAborted_) {

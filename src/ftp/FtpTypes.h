@@ -60,6 +60,16 @@ enum TFtpRequest {
     ftpReqRest = 37,
     ftpReqResumeGet = 38,
     ftpReqResumeSession = 39,
+    ftpReqAuth = 40,  // AUTH TLS and the TLS handshake
+    ftpReqPbsz = 41,
+    ftpReqProt = 42,
+};
+
+// Whether a session is encrypted (explicit TLS: AUTH TLS, PBSZ 0, PROT P).
+enum TFtpEncryption {
+    ftpTlsIfAvailable = 0,  // TLS unless the server says it has none (500, 502, 504)
+    ftpTlsRequired = 1,     // TLS or no session
+    ftpTlsNone = 2,         // plain FTP
 };
 
 // How local files are shared while a transfer holds them (see FtpLocalFile.h).

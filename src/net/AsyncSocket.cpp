@@ -205,6 +205,7 @@ void TCustomAsyncSocket::AdoptHandle(int fd)
     readArmed_ = true;
     acceptArmed_ = true;
     writeWanted_ = false;
+    sendAwaitsRead_ = false;
     sendShut_ = false;
     closeReported_ = false;
     // Notifiers are reassigned, never re-created: one may be the sender of
@@ -537,6 +538,7 @@ void TCustomAsyncSocket::ShutDownLingering()
     }
     if (fd_ < 0)
         return;
+    transport_->Close(fd_);
     ::shutdown(fd_, SHUT_WR);
     if (!lingering)
         return;
@@ -611,8 +613,11 @@ int TCustomAsyncSocket::ShutDown(int how)
 {
     if (fd_ < 0)
         return -1;
-    if (how == SHUT_WR || how == SHUT_RDWR)
+    if (how == SHUT_WR || how == SHUT_RDWR) {
+        if (!sendShut_)
+            transport_->Close(fd_);
         sendShut_ = true;
+    }
     int rc = ::shutdown(fd_, how);
     if (rc != 0)
         lastError_ = LastSystemError();

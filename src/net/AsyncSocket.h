@@ -259,6 +259,11 @@ private:
     void SocketEvent(quint64 generation, int events, int error);
     void ReceiveLoop(int error);
     void TryToSend();
+    // After a read event: the send queue goes on when it waited for the peer.
+    void RetrySendAfterRead();
+    // Posts a read event when the transport holds bytes the handle's
+    // notifier cannot announce.
+    void PostBufferedRead();
     void ReportSessionClosed(int error);
     void LookupDone(quint64 id, int error, const QStringList& answers);
     void StartLookup(const QString& query, bool reverse);
@@ -309,6 +314,7 @@ private:
     bool readArmed_ = true;
     bool acceptArmed_ = true;
     bool writeWanted_ = false;
+    bool sendAwaitsRead_ = false;  // the transport's Write waits for the peer's bytes
     quint64 receiveCalls_ = 0;
 
     quint64 dnsPending_ = 0;

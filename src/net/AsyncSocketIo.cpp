@@ -125,7 +125,15 @@ void TCustomAsyncSocket::SocketEvent(quint64 generation, int events, int error)
             return;
     }
     if (events & kFdRead) {
+        // Bytes queued while the transport waited for the peer (a TLS
+        // handshake) go on with what has come in.
+        RetrySendAfterRead();
+        if (stale())
+            return;
         ReceiveLoop(error);
+        if (stale())
+            return;
+        RetrySendAfterRead();
         if (stale())
             return;
     }
@@ -173,9 +181,30 @@ void TCustomAsyncSocket::ReceiveLoop(int error)
             return;
         }
         int queryError = 0;
-        if (transport_->Pending(fd_, queryError) <= 0 || round + 1 >= kMaxReceiveRounds)
+        if (transport_->Pending(fd_, queryError) <= 0)
             return;
+        if (round + 1 >= kMaxReceiveRounds) {
+            PostBufferedRead();
+            return;
+        }
     }
+}
+
+void TCustomAsyncSocket::PostBufferedRead()
+{
+    // The handle says nothing of bytes the transport already holds.
+    if (fd_ >= 0 && readArmed_ && transport_->Buffered() > 0)
+        QCoreApplication::postEvent(window_.get(), new TSocketMessage(generation_, kFdRead, 0));
+}
+
+void TCustomAsyncSocket::RetrySendAfterRead()
+{
+    if (!sendAwaitsRead_)
+        return;
+    sendAwaitsRead_ = false;
+    TryToSend();
+    if (allSent_ && fd_ >= 0)
+        TriggerDataSent(0);
 }
 
 bool TCustomAsyncSocket::TriggerDataAvailable(int error)
@@ -199,6 +228,7 @@ void TCustomAsyncSocket::NoteReadAttempt()
     if (!readArmed_) {
         readArmed_ = true;
         UpdateNotifiers();
+        PostBufferedRead();
     }
 }
 
@@ -323,7 +353,8 @@ void TCustomAsyncSocket::TryToSend()
             error = kWsaESHUTDOWN;
         switch (error) {
         case kWsaEWOULDBLOCK:
-            writeWanted_ = true;
+            sendAwaitsRead_ = transport_->WaitsForRead();
+            writeWanted_ = !sendAwaitsRead_;
             UpdateNotifiers();
             return;
         case kWsaEINVAL:

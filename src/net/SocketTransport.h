@@ -22,6 +22,16 @@ public:
     // Bytes a Read returns at once (the system's count plus whatever the
     // transport holds); -1 with `error` set when it cannot be asked.
     virtual long Pending(int handle, int& error) = 0;
+    // True while a Write that could not go on waits for the peer's bytes
+    // rather than for room (a handshake under way): the socket then retries
+    // its queue after a read event, not when the handle is writable.
+    virtual bool WaitsForRead() const { return false; }
+    // Bytes already taken from the handle and ready for Read: the handle's
+    // own events do not announce them.
+    virtual long Buffered() const { return 0; }
+    // An orderly close is about to shut the connection down: a last word of
+    // the transport's own (TLS close_notify) goes out now. Never blocks.
+    virtual void Close(int handle) { (void)handle; }
 };
 
 // send/recv on the handle itself; never raises SIGPIPE.
