@@ -673,6 +673,10 @@ void TCustomFtpEngine::HandleLine(const QByteArray& raw)
     const TFtpLine kind = ClassifyReplyLine(raw, openReplyCode_);
     switch (kind.kind) {
     case TFtpLineKind::Text:
+        // Text outside a reply is passed over, but not as the answer to
+        // AUTH TLS: waiting on would only end in a time-out.
+        if (fct_ == ftpFctAuth && openReplyCode_ == 0 && state_ == ftpWaitingResponse)
+            FailRequest(500, QStringLiteral("500 The answer to AUTH TLS is not an FTP reply: ") + line);
         return;
     case TFtpLineKind::MultiStart:
         openReplyCode_ = kind.code;

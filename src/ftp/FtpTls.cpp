@@ -46,12 +46,14 @@ void TCustomFtpEngine::AuthReply(int code, const QString& line)
         EndRequest(0);
         return;
     }
+    // A positive answer other than 234 is no TLS either: 534 says so.
+    const int result = code < 400 ? 534 : code;
     const QString text = notOffered
                              ? QStringLiteral("%1 The server does not offer TLS, which this site requires (\"%2\")")
-                                   .arg(code)
+                                   .arg(result)
                                    .arg(line)
-                             : QStringLiteral("%1 The server refused TLS (\"%2\")").arg(code).arg(line);
-    FailRequest(code < 400 ? 534 : code, text);
+                             : QStringLiteral("%1 The server refused TLS (\"%2\")").arg(result).arg(line);
+    FailRequest(result, text);
 }
 
 bool TCustomFtpEngine::StartControlTls()
