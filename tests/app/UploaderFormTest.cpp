@@ -9,17 +9,24 @@
 #include "app/UploaderForm.h"
 #include "controls/Animated.h"
 #include "settings/FileLists.h"
+#include "support/PrivateDisplay.h"
 #include "support/TempDir.h"
 #include "upload/LocalFileListView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDrag>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -50,6 +57,45 @@ void Select(QListWidget& list, const QString& caption)
     const QList<QListWidgetItem*> found = list.findItems(caption, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << caption.toStdString();
     found[0]->setSelected(true);
+}
+
+// Drags the entry `caption` of `from` onto the middle of `to` with mouse
+// events, as a user does, then lets `form` take the drop it queued. The
+// list's own drag starts on the move past the drag distance and runs its own
+// loop until the release, so the move onto `to` and the release are queued
+// before that move and happen inside the loop. A drag that never ends is
+// cancelled with Escape, so the test fails instead of hanging. True when the
+// release came while `from` was dragging.
+bool DragEntry(TForm4& form, QListWidget& from, const QString& caption, QListWidget& to)
+{
+    const QList<QListWidgetItem*> found = from.findItems(caption, Qt::MatchExactly);
+    if (found.size() != 1)
+        return false;
+    const QPoint start = from.visualItemRect(found[0]).center();
+    const QPoint end = to.viewport()->rect().center();
+    bool releasedWhileDragging = false;
+    QTimer release, guard;
+    release.setSingleShot(true);
+    QObject::connect(&release, &QTimer::timeout, [&] {
+        releasedWhileDragging = from.findChild<QDrag*>() != nullptr;
+        QTest::mouseMove(to.viewport(), end);
+        QTest::mouseRelease(to.viewport(), Qt::LeftButton, {}, end);
+    });
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(from.viewport(), &escape);
+    });
+
+    QTest::mousePress(from.viewport(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(from.viewport(), start + QPoint(1, 0));  // the list now waits for the drag distance
+    release.start(0);
+    guard.start(10000);
+    QTest::mouseMove(from.viewport(), start + QPoint(QApplication::startDragDistance() + 2, 0));
+    if (release.isActive())  // no drag started: let go of the button anyway
+        QTest::mouseRelease(from.viewport(), Qt::LeftButton, {}, start);
+    QCoreApplication::sendPostedEvents(&form, QEvent::MetaCall);
+    return releasedWhileDragging;
 }
 
 } // namespace
@@ -174,6 +220,52 @@ TEST(UploaderFormTest, ConnectsListsSendsAndFollowsTheRules)
     EXPECT_FALSE(Enabled(form, "Download"));
     EXPECT_FALSE(Enabled(form, "RemoteRefresh"));
     EXPECT_TRUE(Enabled(form, "ConnectBtn"));
+    form.close();
+}
+
+// The lists' own drags, started and ended by the mouse, carry a file each way.
+TEST(UploaderFormTest, DragsAFileEachWayBetweenTheListsWithTheMouse)
+{
+    // Offscreen Qt has no drag at all (QDrag::exec returns at once, and no
+    // drop can come from it), so the test runs again on X, on a display of its own.
+    if (QGuiApplication::platformName() != "xcb") {
+        PrivateDisplay display;
+        if (!display.Started())
+            GTEST_SKIP() << display.Failure().toStdString() << " (Debian package xvfb)";
+        const PrivateDisplay::Run run = display.RunCurrentTest();
+        if (run.outcome == PrivateDisplay::Run::Skipped)
+            GTEST_SKIP() << run.output.toStdString();
+        EXPECT_EQ(run.outcome, PrivateDisplay::Run::Passed) << run.output.toStdString();
+        return;
+    }
+    auto server = StartPyftpdlib();
+    if (!server->process->Started())
+        GTEST_SKIP() << server->process->Failure().toStdString() << " (Debian package python3-pyftpdlib)";
+    TempDir home, local, fetched;
+    WriteFileBytes(local.file("page.htm"), "<p>page</p>\n");
+    WriteFileBytes(server->root->file("pub/logo.gif"), "GIF89a and the rest");
+    const SettingsFile settings(home.fileStd("orla.ini"));
+    WriteSite(0, FtpSite{"Test", "127.0.0.1:" + QString::number(server->port), server->user, server->password,
+                         "pub", false}, settings);
+    WriteSelectedSite(0, settings);
+    MsgBoxScript::Scope scope;
+    TForm4 form(nullptr, settings);
+    form.show();
+    MsgBoxScript::Push(kMrOk);
+    form.ConnectClick();
+    ASSERT_TRUE(form.Connected());
+    const qsizetype messages = MsgBoxScript::Calls().size();
+
+    ASSERT_TRUE(form.LocalList()->SetDirectory(local.path()));
+    ASSERT_TRUE(DragEntry(form, *form.LocalList(), "page.htm", *form.RemoteList()));
+    EXPECT_EQ(ReadFileBytes(server->root->file("pub/page.htm")), "<p>page</p>\n");
+    EXPECT_EQ(Captions(*form.RemoteList()), QStringList({"logo.gif", "page.htm"}));
+
+    ASSERT_TRUE(form.LocalList()->SetDirectory(fetched.path()));
+    ASSERT_TRUE(DragEntry(form, *form.RemoteList(), "logo.gif", *form.LocalList()));
+    EXPECT_EQ(ReadFileBytes(fetched.file("logo.gif")), "GIF89a and the rest");
+    EXPECT_EQ(Captions(*form.LocalList()), QStringList{"logo.gif"});
+    EXPECT_EQ(MsgBoxScript::Calls().size(), messages);  // no error on the way
     form.close();
 }
 
