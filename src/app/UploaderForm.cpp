@@ -691,6 +691,19 @@ bool TForm4::Drop(const QWidget* target, const QObject* source)
     return true;
 }
 
+namespace {
+
+// A drop between the lists sends or fetches a copy, whatever keys are
+// held: a move would let the dragging list drop the rows before the
+// transfer reads its selection.
+void AcceptAsCopy(QDropEvent& event)
+{
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+}
+
+} // namespace
+
 bool TForm4::eventFilter(QObject* watched, QEvent* event)
 {
     const QWidget* target = watched == remoteList_->viewport() ? static_cast<QWidget*>(remoteList_)
@@ -703,7 +716,7 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event)
     case QEvent::DragMove: {
         auto* drag = static_cast<QDropEvent*>(event);
         if (AcceptsDrop(target, drag->source()))
-            drag->acceptProposedAction();
+            AcceptAsCopy(*drag);
         else
             drag->ignore();
         return true;
@@ -711,7 +724,7 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         if (AcceptsDrop(target, drop->source())) {
-            drop->acceptProposedAction();
+            AcceptAsCopy(*drop);
             // The drag's own loop ends before the transfers start.
             const QObject* source = drop->source();
             QMetaObject::invokeMethod(this, [this, target, source] { Drop(target, source); }, Qt::QueuedConnection);

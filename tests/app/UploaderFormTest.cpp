@@ -66,7 +66,8 @@ void Select(QListWidget& list, const QString& caption)
 // before that move and happen inside the loop. A drag that never ends is
 // cancelled with Escape, so the test fails instead of hanging. True when the
 // release came while `from` was dragging.
-bool DragEntry(TForm4& form, QListWidget& from, const QString& caption, QListWidget& to)
+bool DragEntry(TForm4& form, QListWidget& from, const QString& caption, QListWidget& to,
+               Qt::KeyboardModifiers keys = {})
 {
     const QList<QListWidgetItem*> found = from.findItems(caption, Qt::MatchExactly);
     if (found.size() != 1)
@@ -79,7 +80,7 @@ bool DragEntry(TForm4& form, QListWidget& from, const QString& caption, QListWid
     QObject::connect(&release, &QTimer::timeout, [&] {
         releasedWhileDragging = from.findChild<QDrag*>() != nullptr;
         QTest::mouseMove(to.viewport(), end);
-        QTest::mouseRelease(to.viewport(), Qt::LeftButton, {}, end);
+        QTest::mouseRelease(to.viewport(), Qt::LeftButton, keys, end);
     });
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, [&] {
@@ -262,8 +263,10 @@ TEST(UploaderFormTest, DragsAFileEachWayBetweenTheListsWithTheMouse)
     EXPECT_EQ(Captions(*form.RemoteList()), QStringList({"logo.gif", "page.htm"}));
 
     ASSERT_TRUE(form.LocalList()->SetDirectory(fetched.path()));
-    ASSERT_TRUE(DragEntry(form, *form.RemoteList(), "logo.gif", *form.LocalList()));
+    // Shift asks for a move: the lists only ever copy, so the entry stays.
+    ASSERT_TRUE(DragEntry(form, *form.RemoteList(), "logo.gif", *form.LocalList(), Qt::ShiftModifier));
     EXPECT_EQ(ReadFileBytes(fetched.file("logo.gif")), "GIF89a and the rest");
+    EXPECT_EQ(Captions(*form.RemoteList()), QStringList({"logo.gif", "page.htm"}));
     EXPECT_EQ(Captions(*form.LocalList()), QStringList{"logo.gif"});
     EXPECT_EQ(MsgBoxScript::Calls().size(), messages);  // no error on the way
     form.close();
