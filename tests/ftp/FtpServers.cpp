@@ -52,7 +52,8 @@ QString RunAdmin(const QString& program, const QStringList& arguments, const QBy
 // server shares; PAM wants a shell listed in /etc/shells.
 QString EnsureTlsUser()
 {
-    const QByteArray lockPath = QFile::encodeName(QDir::tempPath()) + "/htmlvesk-ftps-user.lock";
+    // A fixed path, not TMPDIR: every test process of the machine must meet here.
+    const QByteArray lockPath = "/tmp/htmlvesk-ftps-user.lock";
     int lock = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lock < 0 || ::flock(lock, LOCK_EX) != 0) {
         if (lock >= 0)
