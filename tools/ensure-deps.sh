@@ -52,7 +52,8 @@ VESK_BENCH_SPELL_PACKAGES=(hunspell hunspell-en-us aspell aspell-en)
 # desktop-file-utils and man-db check the installed desktop entry and manual page;
 # xdg-utils (xdg-mime) reads back the desktop associations the preferences set;
 # poppler-utils reads back what the printing tests print to PDF files;
-# xvfb is the private X server of the tests that need a real drag and drop.
-VESK_TEST_PACKAGES=(python3 python3-pyftpdlib util-linux procps w3c-sgml-lib
+# xvfb is the private X server of the tests that need a real drag and drop;
+# openssl makes the TLS tests' certificates; pyftpdlib's TLS handler needs python3-openssl.
+VESK_TEST_PACKAGES=(python3 python3-pyftpdlib python3-openssl openssl util-linux procps w3c-sgml-lib
                     microsocks dante-server netbase vsftpd curl desktop-file-utils man-db
                     xdg-utils poppler-utils xvfb)

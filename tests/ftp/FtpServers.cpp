@@ -3,8 +3,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +20,73 @@ int PassivePortBase()
 {
     return 40000 + int(::getpid() % 200) * 50;
 }
+
+// The TLS vsftpd's range, apart from the plain one's, so both can run at once.
+int TlsPassivePortBase()
+{
+    return 50000 + int(::getpid() % 200) * 50;
+}
+
+const char kTlsUser[] = "veskftps";
+const char kTlsPassword[] = "Vesk-ftps-7";
+
+// Runs a user-administration command; its error output when it fails.
+QString RunAdmin(const QString& program, const QStringList& arguments, const QByteArray& input = {})
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, arguments);
+    p.write(input);
+    p.closeWriteChannel();
+    if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return {};
+    p.kill();
+    p.waitForFinished(1000);
+    return program + QStringLiteral(" failed: ") + p.errorString() + u' ' + QString::fromLocal8Bit(p.readAll());
+}
+
+// Makes the TLS vsftpd's local user when missing and sets its password.
+// Test processes running at the same time would trip over each other's
+// edits of /etc/passwd and /etc/shadow, hence the lock. vsftpd enters the
+// home folder before the server's own root, so home is "/", which every
+// server shares; PAM wants a shell listed in /etc/shells.
+QString EnsureTlsUser()
+{
+    // A fixed path, not TMPDIR: every test process of the machine must meet here.
+    const QByteArray lockPath = "/tmp/htmlvesk-ftps-user.lock";
+    int lock = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock < 0 || ::flock(lock, LOCK_EX) != 0) {
+        if (lock >= 0)
+            ::close(lock);
+        return QStringLiteral("cannot lock ") + QString::fromLocal8Bit(lockPath);
+    }
+    QString failure;
+    const passwd* user = ::getpwnam(kTlsUser);
+    if (!user)
+        failure = RunAdmin("/usr/sbin/useradd", {"-M", "-d", "/", "-s", "/bin/sh", "-c", "HTML Vesk TLS FTP tests", kTlsUser});
+    else if (QByteArray(user->pw_dir) != "/" || QByteArray(user->pw_shell) != "/bin/sh")
+        failure = RunAdmin("/usr/sbin/usermod", {"-d", "/", "-s", "/bin/sh", kTlsUser});
+    if (failure.isEmpty())
+        failure = RunAdmin("/usr/sbin/chpasswd", {}, QByteArray(kTlsUser) + ':' + kTlsPassword + '\n');
+    ::close(lock);  // and with it the lock
+    return failure;
+}
+
+// pyftpdlib has no command-line switch for TLS.
+const char kPyftpdlibTlsScript[] = R"(import sys
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import TLS_FTPHandler
+from pyftpdlib.servers import FTPServer
+port, root, user, password, cert, key = sys.argv[1:7]
+authorizer = DummyAuthorizer()
+authorizer.add_user(user, password, root, perm="elradfmwMT")
+handler = TLS_FTPHandler
+handler.authorizer = authorizer
+handler.certfile = cert
+handler.keyfile = key
+handler.tls_control_required = True
+FTPServer(("127.0.0.1", int(port)), handler).serve_forever()
+)";
 
 } // namespace
 
@@ -41,8 +111,11 @@ std::unique_ptr<Server> StartVsftpd()
     auto s = std::make_unique<Server>();
     s->name = "vsftpd";
     // vsftpd runs anonymous sessions as the "ftp" user its package creates.
-    if (!QFile::exists("/usr/sbin/vsftpd") || ::geteuid() != 0 || !::getpwnam("ftp"))
+    if (!QFile::exists("/usr/sbin/vsftpd") || ::geteuid() != 0 || !::getpwnam("ftp")) {
+        s->unavailable = "vsftpd is not installed (Debian package vsftpd, which adds the user ftp) "
+                         "or the test does not run as root";
         return s;
+    }
     s->root = std::make_unique<TempDir>();
     s->config = std::make_unique<TempDir>();
     // The anonymous session runs as nobody inside its root.
@@ -73,6 +146,95 @@ std::unique_ptr<Server> StartVsftpd()
     WriteFileBytes(s->config->file("vsftpd.conf"), conf);
     s->process = std::make_unique<ServerProcess>("/usr/sbin/vsftpd", QStringList{s->config->file("vsftpd.conf")},
                                                  s->port);
+    return s;
+}
+
+std::unique_ptr<Server> StartVsftpdTls(const VsftpdTlsOptions& options)
+{
+    auto s = std::make_unique<Server>();
+    s->name = "vsftpd TLS";
+    if (!QFile::exists("/usr/sbin/vsftpd") || ::geteuid() != 0) {
+        s->unavailable = "vsftpd is not installed (Debian package vsftpd) or the test does not run as root";
+        return s;
+    }
+    const TestCertificates& certificates = Certificates();
+    if (!certificates.ok()) {
+        s->unavailable = certificates.failure;
+        return s;
+    }
+    if (QString failure = EnsureTlsUser(); !failure.isEmpty()) {
+        s->unavailable = failure;
+        return s;
+    }
+    s->user = kTlsUser;
+    s->password = kTlsPassword;
+    s->wrongPassword = "wrong";
+    s->root = std::make_unique<TempDir>();
+    s->config = std::make_unique<TempDir>();
+    // The session runs as the user inside its root; "pub" is the user's.
+    ::chmod(QFile::encodeName(s->root->path()).constData(), 0755);
+    QDir(s->root->path()).mkdir("pub");
+    const passwd* user = ::getpwnam(kTlsUser);
+    if (!user || ::chown(QFile::encodeName(s->root->file("pub")).constData(), user->pw_uid, user->pw_gid) != 0) {
+        s->unavailable = "cannot give the server's pub folder to its user";
+        return s;
+    }
+    QDir(s->config->path()).mkdir("empty");
+    ::chmod(QFile::encodeName(s->config->path()).constData(), 0755);
+    s->port = FreeLoopbackPort();
+    const TestCertificate& certificate = certificates.Get(options.certificate);
+    const int base = TlsPassivePortBase();
+    // This vsftpd (3.0.3) has no switch for TLS 1.2 or 1.3: both are
+    // offered, within the machine's OpenSSL policy. Its built-in cipher list
+    // has only an RSA cipher for TLS 1.2, which an EC key cannot use, hence
+    // ssl_ciphers. The handshake asks for no client certificate.
+    QByteArray conf = "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nbackground=NO\n"
+                      "listen_port=" + QByteArray::number(s->port) + "\n"
+                      "anonymous_enable=NO\nlocal_enable=YES\nwrite_enable=YES\nlocal_umask=022\n"
+                      "pam_service_name=vsftpd\ncheck_shell=NO\n"
+                      "chroot_local_user=YES\nallow_writeable_chroot=YES\n"
+                      "local_root=" + QFile::encodeName(s->root->path()) + "\n"
+                      "seccomp_sandbox=NO\n"
+                      "secure_chroot_dir=" + QFile::encodeName(s->config->file("empty")) + "\n"
+                      "pasv_enable=YES\npasv_min_port=" + QByteArray::number(base) + "\n"
+                      "pasv_max_port=" + QByteArray::number(base + 49) + "\n"
+                      "port_enable=YES\nconnect_from_port_20=NO\nxferlog_enable=NO\ndirmessage_enable=NO\n"
+                      "hide_ids=YES\nuse_localtime=NO\n"
+                      "ssl_enable=YES\nallow_anon_ssl=NO\nforce_local_logins_ssl=YES\n"
+                      "force_local_data_ssl=" + QByteArray(options.requireTlsData ? "YES" : "NO") + "\n"
+                      "require_ssl_reuse=YES\nssl_request_cert=NO\n"
+                      "ssl_sslv2=NO\nssl_sslv3=NO\nssl_tlsv1=YES\nssl_ciphers=HIGH\n"
+                      "rsa_cert_file=" + QFile::encodeName(certificate.cert) + "\n"
+                      "rsa_private_key_file=" + QFile::encodeName(certificate.key) + "\n";
+    WriteFileBytes(s->config->file("vsftpd.conf"), conf);
+    s->process = std::make_unique<ServerProcess>("/usr/sbin/vsftpd", QStringList{s->config->file("vsftpd.conf")},
+                                                 s->port);
+    return s;
+}
+
+std::unique_ptr<Server> StartPyftpdlibTls(TestCert which)
+{
+    auto s = std::make_unique<Server>();
+    s->name = "pyftpdlib TLS";
+    const TestCertificates& certificates = Certificates();
+    if (!certificates.ok()) {
+        s->unavailable = certificates.failure;
+        return s;
+    }
+    s->root = std::make_unique<TempDir>();
+    s->config = std::make_unique<TempDir>();
+    QDir(s->root->path()).mkdir("pub");
+    s->port = FreeLoopbackPort();
+    s->user = "vesk";
+    s->password = "s3cret";
+    s->wrongPassword = "wrong";
+    WriteFileBytes(s->config->file("server.py"), kPyftpdlibTlsScript);
+    const TestCertificate& certificate = certificates.Get(which);
+    s->process = std::make_unique<ServerProcess>(
+        "/usr/bin/python3",
+        QStringList{s->config->file("server.py"), QString::number(s->port), s->root->path(), s->user, s->password,
+                    certificate.cert, certificate.key},
+        s->port);
     return s;
 }
 

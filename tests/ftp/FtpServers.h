@@ -1,10 +1,13 @@
 // Real FTP servers started by tests on 127.0.0.1: pyftpdlib with a user and
 // a password, and vsftpd with an anonymous user whose root is a temporary
-// folder (so nothing on the machine changes). Each server's "pub" folder is
-// writable. A server stops, by its process id, when its object dies.
+// folder (so nothing on the machine changes); both also with explicit TLS
+// (AUTH TLS), presenting a certificate of TestCertificates.h. Each server's
+// "pub" folder is writable. A server stops, by its process id, when its
+// object dies.
 #pragma once
 
 #include "NetTestUtil.h"
+#include "TestCertificates.h"
 #include "support/TempDir.h"
 
 #include <QString>
@@ -17,7 +20,8 @@ struct Server {
     QString name;
     std::unique_ptr<TempDir> root;  // what the server serves; "pub" is writable
     std::unique_ptr<TempDir> config;
-    std::unique_ptr<ServerProcess> process;  // null when the server is not installed
+    std::unique_ptr<ServerProcess> process;  // null when the server cannot run here
+    QString unavailable;                     // why process is null, for the skip message
     int port = 0;
     QString user, password, wrongPassword;
 };
@@ -25,5 +29,27 @@ struct Server {
 std::unique_ptr<Server> StartPyftpdlib();
 // process stays null unless vsftpd is installed and the tests run as root.
 std::unique_ptr<Server> StartVsftpd();
+
+struct VsftpdTlsOptions {
+    TestCert certificate = TestCert::Localhost;
+    // With false, logins still need TLS but a client may ask for clear data
+    // connections (PROT C). vsftpd encrypts every data connection after
+    // PROT P whatever this says: a server that answers PROT P with clear
+    // data has to be scripted.
+    bool requireTlsData = true;
+};
+// vsftpd with explicit TLS for a local user (user and password in the
+// Server) whose root is a temporary folder: logins and (by default) data
+// need TLS, data connections must reuse the control connection's TLS
+// session, passive and active mode. The user is an account of this machine,
+// "veskftps", made on first use and kept (its password is reset each time).
+// process stays null unless vsftpd and openssl are installed and the tests
+// run as root.
+std::unique_ptr<Server> StartVsftpdTls(const VsftpdTlsOptions& options = {});
+// pyftpdlib with explicit TLS required on the control connection, for a
+// user and a password. Its data connections fail under PROT P (Debian's
+// 1.5.7 resets them), so it serves control-connection cases only. Needs
+// python3-openssl; process is null when the certificates cannot be made.
+std::unique_ptr<Server> StartPyftpdlibTls(TestCert certificate = TestCert::Localhost);
 
 } // namespace vesk::test

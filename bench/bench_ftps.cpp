@@ -1,0 +1,109 @@
+// Upload throughput over explicit TLS: 100 MiB of random bytes sent in
+// passive mode to a vsftpd that this program starts on 127.0.0.1 (TLS
+// required for logins and data, session reuse on), by curl and, beside it,
+// by the program's own client. Needs root, vsftpd, openssl and curl.
+//
+//   ./build/bench/bench_ftps
+#include "FtpServers.h"
+#include "TestCertificates.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace vesk::test;
+
+namespace {
+
+constexpr qint64 kFileBytes = 100 * 1024 * 1024;
+
+struct Setup {
+    std::unique_ptr<Server> server;
+    std::unique_ptr<TempDir> local;
+    QString file;     // the 100 MiB to upload
+    QString failure;  // why the benchmarks cannot run
+};
+
+std::unique_ptr<Setup> shared;
+
+// Starts the server and writes the file on first use; main() ends both
+// while the application object still exists.
+Setup& Shared()
+{
+    if (shared)
+        return *shared;
+    shared = std::make_unique<Setup>();
+    Setup& s = *shared;
+    s.server = StartVsftpdTls();
+    if (!s.server->process) {
+        s.failure = s.server->unavailable;
+        return s;
+    }
+    if (!s.server->process->Started()) {
+        s.failure = s.server->process->Failure();
+        return s;
+    }
+    s.local = std::make_unique<TempDir>();
+    s.file = s.local->file("upload.dat");
+    QByteArray bytes(kFileBytes, '\0');
+    QRandomGenerator(2024).fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+    if (!WriteFileBytes(s.file, bytes))
+        s.failure = "cannot write " + s.file;
+    return s;
+}
+
+void BM_CurlUpload100MiB(benchmark::State& state)
+{
+    Setup& s = Shared();
+    if (!s.failure.isEmpty()) {
+        state.SkipWithError(s.failure.toStdString().c_str());
+        return;
+    }
+    // TLS 1.2: over TLS 1.3 vsftpd answers about half of curl's uploads
+    // with 426 (curl closes the data connection without reading the
+    // server's session tickets); the cipher is AES-256-GCM either way.
+    const QStringList arguments = {
+        "-sS", "--ssl-reqd", "--tls-max", "1.2", "--cacert", Certificates().authority.cert, "--user",
+        s.server->user + u':' + s.server->password, "-T", s.file,
+        QStringLiteral("ftp://127.0.0.1:%1/pub/curl.dat").arg(s.server->port)};
+    for (auto _ : state) {
+        QProcess curl;
+        curl.start("/usr/bin/curl", arguments);
+        if (!curl.waitForFinished(600000) || curl.exitStatus() != QProcess::NormalExit || curl.exitCode() != 0) {
+            curl.kill();
+            curl.waitForFinished(5000);
+            state.SkipWithError(("curl failed: " + curl.readAllStandardError()).constData());
+            break;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * kFileBytes);
+    QFile::remove(s.server->root->file("pub/curl.dat"));
+}
+BENCHMARK(BM_CurlUpload100MiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
+
+// TODO: the program's own client goes here. Upload s.file to the same
+// server (s.server: port, user, password; trust Certificates().authority.cert,
+// e.g. through SSL_CERT_FILE) in passive mode over TLS, once per iteration,
+// then report the bytes as BM_CurlUpload100MiB does and drop this skip.
+void BM_ClientUpload100MiB(benchmark::State& state)
+{
+    state.SkipWithError("the program's own TLS client is not here yet");
+}
+BENCHMARK(BM_ClientUpload100MiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    shared.reset();  // stops the server by its process id
+    return 0;
+}
