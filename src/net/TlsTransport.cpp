@@ -342,6 +342,17 @@ void TTlsTransport::Fail(int handle, const QString& reason)
     waitsForRead_ = false;
     // The socket learns of it as a close of the connection.
     ::shutdown(handle, SHUT_RDWR);
+    Discard(handle);
+}
+
+void TTlsTransport::Discard(int handle)
+{
+    // What the peer sent is nobody's now; left in the system's buffer it
+    // would keep the handle readable for ever, and the close would never
+    // be seen.
+    char sink[4096];
+    while (::recv(handle, sink, sizeof sink, MSG_DONTWAIT) > 0) {
+    }
 }
 
 long TTlsTransport::Write(int handle, const char* data, long length, int, int& error)
@@ -381,6 +392,10 @@ long TTlsTransport::Read(int handle, char* buffer, long size, int& error)
 
 long TTlsTransport::Pending(int handle, int& error)
 {
+    if (status_->failed) {
+        Discard(handle);
+        return 0;
+    }
     int count = 0;
     if (::ioctl(handle, FIONREAD, &count) < 0) {
         error = WinsockErrorFromErrno(errno);

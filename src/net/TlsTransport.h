@@ -120,6 +120,7 @@ private:
     // call returned to a count or an error. `result` is the call's return.
     long Outcome(int handle, int result, int& error);
     void Fail(int handle, const QString& reason);
+    static void Discard(int handle);
 
     std::shared_ptr<TTlsClientContext::State> context_;
     std::shared_ptr<TTlsStatus> status_;

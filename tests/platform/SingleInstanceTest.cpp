@@ -1,5 +1,6 @@
 // Single instance: record format, channel trust, and real primary/secondary processes talking.
 #include "platform/SingleInstance.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -26,6 +27,7 @@
 #include <vector>
 
 using namespace vesk;
+using vesk::test::ScopedEnv;
 
 namespace {
 
@@ -51,35 +53,6 @@ mode_t ModeOf(const QString& path)
     struct stat st {};
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode : 0;
 }
-
-// Sets (or, with a null value, removes) an environment variable for a scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name))
-    {
-        Set(value);
-    }
-    ~ScopedEnv()
-    {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-    void Set(const QByteArray& value)
-    {
-        if (value.isNull())
-            qunsetenv(name_);
-        else
-            qputenv(name_, value);
-    }
-
-private:
-    const char* name_;
-    QByteArray old_;
-    bool had_;
-};
 
 // The display the children of these tests see, for this process too.
 struct TestDisplay {
