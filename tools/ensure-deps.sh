@@ -35,7 +35,7 @@ vesk_ensure_packages() {
 }
 
 # What every build needs.
-VESK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
+VESK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsecret-1-dev
                      libgtest-dev libgmock-dev libbenchmark-dev
                      fonts-dejavu-core ccache wamerican mythes-en-us scowl)
 
@@ -51,7 +51,9 @@ VESK_BENCH_SPELL_PACKAGES=(hunspell hunspell-en-us aspell aspell-en)
 # What the tests need on top (real processes, servers the tests start).
 # desktop-file-utils and man-db check the installed desktop entry and manual page;
 # xdg-utils (xdg-mime) reads back the desktop associations the preferences set;
-# poppler-utils reads back what the printing tests print to PDF files.
+# poppler-utils reads back what the printing tests print to PDF files;
+# the keyring test runs in a private bus (dbus-daemon, dbus-bin) with its own
+# gnome-keyring.
 VESK_TEST_PACKAGES=(python3 python3-pyftpdlib util-linux procps w3c-sgml-lib
                     microsocks dante-server netbase vsftpd curl desktop-file-utils man-db
-                    xdg-utils poppler-utils)
+                    xdg-utils poppler-utils dbus-daemon dbus-bin gnome-keyring)
