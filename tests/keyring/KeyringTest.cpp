@@ -1,16 +1,22 @@
 // Site passwords in a real keyring: run by keyring_session.sh inside a private bus with gnome-keyring unlocked.
+#include "FtpScript.h"
+
 #include "platform/SecretStore.h"
 #include "settings/FtpSites.h"
-
 #include "support/TempDir.h"
+#include "upload/CommandLineUpload.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace vesk {
 namespace {
 
+using test::FtpScript;
 using test::ReadFileBytes;
 using test::ScopedProgramFolder;
+using test::WriteFileBytes;
 
 FtpSite Site(const QString& label, const QString& password, bool anonymous = false)
 {
@@ -103,6 +109,29 @@ TEST_F(Keyring, AnonymousSitesKeepNoPassword)
     WriteSite(0, Site("open", "user@example.com", true));
     EXPECT_FALSE(FileHasPasswordKey(folder));
     EXPECT_EQ(SecretStore::Lookup("open", "open.example.org", "webmaster"), std::nullopt);
+}
+
+// Publishing from the command line reads the password where the site's
+// save put it.
+TEST_F(Keyring, TheCommandLineUploadLogsInWithTheKeptPassword)
+{
+    FtpScript script({"S 220 Ready", "C USER bob", "S 331 Password please", "C PASS kept in keyring", "S 230 Welcome",
+                      "C CWD www", "S 250 OK", "C TYPE A", "S 200 ASCII", "C PASV",
+                      "S 227 Entering Passive Mode ({pasv})", "C STOR a.htm", "ACCEPT", "S 150 Go ahead", "DRECV",
+                      "S 226 Stored", "C QUIT", "S 221 Bye"});
+    ASSERT_TRUE(WriteFileBytes(folder.file("a.htm"), "<p>a</p>\n"));
+    FtpSite site{"Script", "127.0.0.1:" + QString::number(script.port()), "bob", "kept in keyring", "www", false};
+    site.encryption = kEncryptionPlain;  // the script speaks plain FTP only
+    WriteSite(0, site);
+    WriteAdvancedFtp({10, 1, true, true});
+    ASSERT_FALSE(FileHasPasswordKey(folder));
+
+    std::ostringstream err;
+    EXPECT_EQ(UploadFromCommandLine({"--upload", "--site", "Script", folder.file("a.htm")}, err, SettingsFile()), 0)
+        << err.str();
+    script.Finish();
+    EXPECT_TRUE(script.Failures().isEmpty()) << script.Failures().join('\n').toStdString();
+    EXPECT_EQ(script.Uploaded(), "<p>a</p>\n");
 }
 
 // The same program, its bus address emptied: no keyring, the file keeps
