@@ -35,9 +35,9 @@ vesk_ensure_packages() {
 }
 
 # What every build needs.
-VESK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsecret-1-dev
+VESK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
                      libgtest-dev libgmock-dev libbenchmark-dev
-                     fonts-dejavu-core ccache wamerican mythes-en-us scowl)
+                     fonts-dejavu-core ccache wamerican mythes-en-us scowl libsecret-1-dev)
 
 # ccache keys on paths relative to the source tree, so every clone of the
 # project (CI's clean clone included) shares one cache.
