@@ -37,7 +37,7 @@ vesk_ensure_packages() {
 # What every build needs.
 VESK_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libssl-dev
                      libgtest-dev libgmock-dev libbenchmark-dev
-                     fonts-dejavu-core ccache wamerican mythes-en-us scowl)
+                     fonts-dejavu-core ccache wamerican mythes-en-us scowl libsecret-1-dev)
 
 # ccache keys on paths relative to the source tree, so every clone of the
 # project (CI's clean clone included) shares one cache.
@@ -53,7 +53,9 @@ VESK_BENCH_SPELL_PACKAGES=(hunspell hunspell-en-us aspell aspell-en)
 # xdg-utils (xdg-mime) reads back the desktop associations the preferences set;
 # poppler-utils reads back what the printing tests print to PDF files;
 # xvfb is the private X server of the tests that need a real drag and drop;
-# openssl makes the TLS tests' certificates; pyftpdlib's TLS handler needs python3-openssl.
+# openssl makes the TLS tests' certificates; pyftpdlib's TLS handler needs python3-openssl;
+# the keyring test runs in a private bus (dbus-daemon, dbus-bin) with its own
+# gnome-keyring.
 VESK_TEST_PACKAGES=(python3 python3-pyftpdlib python3-openssl openssl util-linux procps w3c-sgml-lib
                     microsocks dante-server netbase vsftpd curl desktop-file-utils man-db
-                    xdg-utils poppler-utils xvfb)
+                    xdg-utils poppler-utils xvfb dbus-daemon dbus-bin gnome-keyring)

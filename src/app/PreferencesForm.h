@@ -37,6 +37,7 @@
 
 class QAbstractButton;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -102,6 +103,8 @@ public:
     QStringList SiteNames() const;
     int SelectedSite() const;
     // The fields of the Uploader Setup page, from which the uploader connects.
+    // The page does not edit CertSha256: it is the selected site's stored
+    // one while the host field still names the stored host, else empty.
     FtpSite SiteFields() const;
 
     // ---- page actions (the buttons call these) --------------------------------
@@ -208,6 +211,7 @@ public:
     QLineEdit* LoginEdit = nullptr;
     QLineEdit* PasswordEdit = nullptr;
     QLineEdit* DirectoryEdit = nullptr;
+    QComboBox* EncryptionCombo = nullptr;  // EncryptionNames(), in the order of their values
     QCheckBox* AnonymousCheck = nullptr;
     QListWidget* SiteList = nullptr;
     QPushButton* NewSiteBtn = nullptr;

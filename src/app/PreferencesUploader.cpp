@@ -6,6 +6,7 @@
 #include "settings/FileLists.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -48,6 +49,8 @@ QWidget* TForm2::BuildUploaderSetupPage()
     PasswordEdit = Named(new QLineEdit(page), "PasswordEdit");
     PasswordEdit->setEchoMode(QLineEdit::Password);
     DirectoryEdit = Named(new QLineEdit(page), "DirectoryEdit");
+    EncryptionCombo = Named(new QComboBox(page), "EncryptionCombo");
+    EncryptionCombo->addItems(EncryptionNames());
     AnonymousCheck = Named(new QCheckBox(QStringLiteral("&Anonymous"), page), "AnonymousCheck");
     AnonymousCheck->setChecked(true);
     SiteList = Named(new QListWidget(page), "SiteList");
@@ -73,6 +76,9 @@ QWidget* TForm2::BuildUploaderSetupPage()
         edit->setMinimumWidth(240);
         connect(edit, &QLineEdit::textEdited, this, [this]() { MarkChanged(); });
     }
+    fields->addWidget(BuddyLabel(QStringLiteral("Encr&yption:"), EncryptionCombo, page));
+    fields->addWidget(EncryptionCombo);
+    connect(EncryptionCombo, &QComboBox::activated, this, [this]() { MarkChanged(); });
     fields->addWidget(AnonymousCheck);
     fields->addStretch(1);
     layout->addLayout(fields, 0, 0);
@@ -156,8 +162,14 @@ int TForm2::SelectedSite() const
 
 FtpSite TForm2::SiteFields() const
 {
-    return {SiteNameEdit->text(), HostEdit->text(),          LoginEdit->text(),
-            PasswordEdit->text(), DirectoryEdit->text(),     AnonymousCheck->isChecked()};
+    FtpSite site{SiteNameEdit->text(), HostEdit->text(),      LoginEdit->text(),
+                 PasswordEdit->text(), DirectoryEdit->text(), AnonymousCheck->isChecked()};
+    site.encryption = std::max(EncryptionCombo->currentIndex(), 0);
+    // The uploader may have trusted a certificate since the page was
+    // filled: the file has the latest word on it.
+    if (const int index = SelectedSite(); index >= 0)
+        site.certSha256 = ReadSiteCertSha256(index, site.hostName);
+    return site;
 }
 
 void TForm2::SetSiteFields(const FtpSite& site)
@@ -167,6 +179,7 @@ void TForm2::SetSiteFields(const FtpSite& site)
     LoginEdit->setText(site.loginName);
     PasswordEdit->setText(site.password);
     DirectoryEdit->setText(site.remoteDirectory);
+    EncryptionCombo->setCurrentIndex(site.encryption);
     AnonymousCheck->setChecked(site.anonymous);
     UpdateLoginFields();
 }

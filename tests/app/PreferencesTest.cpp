@@ -360,6 +360,64 @@ TEST(Preferences, SaveNeedsNameAndHostAndKeepsPasswordsPrivate)
     EXPECT_FALSE(f.form.SaveSiteBtn->isEnabled());
 }
 
+TEST(Preferences, TheEncryptionChoiceIsSavedWithTheSiteBySaveAndByOk)
+{
+    Fixture f;
+    WriteSites({{"a", "a.org", "me", "", "", false}, {"b", "b.org", "me", "", "", false}});
+    f.Reopen();
+    EXPECT_EQ(f.form.EncryptionCombo->count(), 3);
+    f.form.SiteList->setCurrentRow(0);
+    EXPECT_EQ(f.form.EncryptionCombo->currentText(), "Use explicit TLS if available");
+    f.form.EncryptionCombo->setFocus();
+    QTest::keyClick(f.form.EncryptionCombo, Qt::Key_Down);  // the keyboard alone
+    EXPECT_EQ(f.form.EncryptionCombo->currentText(), "Require explicit TLS");
+    EXPECT_TRUE(f.form.ApplyBtn->isEnabled());
+    f.form.SaveSiteBtn->click();
+    EXPECT_EQ(ReadSite(0).encryption, kEncryptionRequired);
+    EXPECT_EQ(ReadSite(1).encryption, kEncryptionIfAvailable);
+
+    f.Reopen();
+    f.form.SiteList->setCurrentRow(1);
+    EXPECT_EQ(f.form.EncryptionCombo->currentIndex(), kEncryptionIfAvailable);
+    f.form.SiteList->setCurrentRow(0);
+    EXPECT_EQ(f.form.EncryptionCombo->currentIndex(), kEncryptionRequired);
+    QTest::keyClick(f.form.EncryptionCombo, Qt::Key_Down);
+    f.form.OKBtn->click();
+    EXPECT_EQ(ReadSite(0).encryption, kEncryptionPlain);
+}
+
+// The uploader writes a site's trusted fingerprint while the dialog may be
+// open; the dialog never edits it, but drops it with the host it was for.
+TEST(Preferences, ATrustedFingerprintOutlivesSavesAndRemovalsButNotAHostChange)
+{
+    Fixture f;
+    const auto site = [](const char* label) { return FtpSite{label, QString(label) + ".org", "me", "", "", false}; };
+    WriteSites({site("a"), site("b"), site("c")});
+    WriteSiteCertSha256(2, "cc");
+    f.Reopen();
+    f.form.SiteList->setCurrentRow(1);
+    WriteSiteCertSha256(1, "AA:BB");  // trusted in the uploader meanwhile
+    EXPECT_EQ(f.form.SiteFields().certSha256, "AA:BB");
+    QTest::keyClicks(f.form.DirectoryEdit, "www");
+    f.form.ApplyBtn->click();
+    EXPECT_EQ(ReadSite(1).remoteDirectory, "www");
+    EXPECT_EQ(ReadSite(1).certSha256, "AA:BB");
+
+    f.form.SiteList->setCurrentRow(0);
+    f.form.RemoveSiteBtn->click();
+    EXPECT_EQ(ReadSite(0).certSha256, "AA:BB");
+    EXPECT_EQ(ReadSite(1).certSha256, "cc");
+
+    f.form.SiteList->setCurrentRow(0);
+    f.form.HostEdit->clear();
+    QTest::keyClicks(f.form.HostEdit, "elsewhere.org");
+    EXPECT_EQ(f.form.SiteFields().certSha256, "");  // the uploader must not take it for the new host
+    f.form.SaveSiteBtn->click();
+    EXPECT_EQ(ReadSite(0).hostName, "elsewhere.org");
+    EXPECT_EQ(ReadSite(0).certSha256, "");
+    EXPECT_EQ(ReadSite(1).certSha256, "cc");
+}
+
 TEST(Preferences, TheUploadBinTakesAllCapitalNamesInLowerCaseWhereTheDiskAgrees)
 {
     Fixture f;

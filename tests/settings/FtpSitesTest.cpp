@@ -101,5 +101,110 @@ TEST(FtpSites, ListEndsAtTheFirstSiteWithoutLabelAndDefaultsApply)
     EXPECT_EQ(picked.hostName, "h");
 }
 
+TEST(FtpSites, EncryptionAndFingerprintReadAsStoredOrAsTheDefault)
+{
+    const struct {
+        const char* lines;  // what [Site0] holds besides its label
+        int encryption;
+        const char* cert;
+    } cases[] = {
+        {"", kEncryptionIfAvailable, ""},
+        {"Encryption=1\n", kEncryptionRequired, ""},
+        {"Encryption=2\n", kEncryptionPlain, ""},
+        {"Encryption=0\n", kEncryptionIfAvailable, ""},
+        {"Encryption=3\n", kEncryptionIfAvailable, ""},
+        {"Encryption=-1\n", kEncryptionIfAvailable, ""},
+        {"Encryption=1x\n", kEncryptionIfAvailable, ""},
+        {"Encryption=require\n", kEncryptionIfAvailable, ""},
+        {"Encryption= 2 \n", kEncryptionPlain, ""},
+        {"CertSha256=AB:cd:01\n", kEncryptionIfAvailable, "AB:cd:01"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        ScopedProgramFolder folder;
+        ASSERT_TRUE(WriteFileBytes(folder.file("orla.ini"), QByteArray("[Site0]\nSiteLabel=s\n") + c.lines));
+        EXPECT_EQ(ReadSite(0).encryption, c.encryption);
+        EXPECT_EQ(ReadSites().at(0).encryption, c.encryption);
+        EXPECT_EQ(ReadSite(0).certSha256, c.cert);
+    }
+}
+
+TEST(FtpSites, EncryptionIsWrittenWithTheSiteAndAnUnknownChoiceAsTheDefault)
+{
+    ScopedProgramFolder folder;
+    for (const auto& [written, read] : {std::pair{1, 1}, {2, 2}, {0, 0}, {7, 0}, {-3, 0}}) {
+        FtpSite site = Site("s");
+        site.encryption = written;
+        WriteSite(0, site);
+        EXPECT_EQ(ReadSite(0).encryption, read) << written;
+    }
+}
+
+TEST(FtpSites, FingerprintsCompareWithoutColonsBlanksOrCase)
+{
+    const QString hex = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+    QString colons;
+    for (int i = 0; i < 64; i += 2)
+        colons += (i ? ":" : "") + hex.mid(i, 2).toUpper();
+    const struct {
+        QString text;
+        QString normal;
+    } cases[] = {
+        {hex, hex},
+        {hex.toUpper(), hex},
+        {colons, hex},
+        {" " + hex.left(32) + " " + hex.mid(32) + " ", hex},
+        {hex.left(63), ""},           // a digit short
+        {hex + "0", ""},              // a digit too many
+        {hex.left(63) + "g", ""},     // not hexadecimal
+        {hex.left(63) + "\u0660", ""},  // a digit, but not a hexadecimal one
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NormalizedFingerprint(c.text), c.normal) << c.text.toStdString();
+}
+
+// The uploader writes CertSha256 alone; saving the site's fields keeps it,
+// unless the host changed: the trust was for the old host.
+TEST(FtpSites, ATrustedFingerprintSurvivesSavesAndRemovalsButNotANewHost)
+{
+    ScopedProgramFolder folder;
+    WriteSites({Site("a"), Site("b"), Site("c")});
+    WriteSiteCertSha256(1, "AA:BB");
+    WriteSiteCertSha256(2, "cc");
+    WriteSite(1, Site("b"));  // as the preferences save it: no fingerprint in the fields
+    EXPECT_EQ(ReadSite(1).certSha256, "AA:BB");
+    FtpSite sameHost = Site("b");
+    sameHost.hostName = " B.Example.ORG ";
+    WriteSite(1, sameHost);
+    EXPECT_EQ(ReadSite(1).certSha256, "AA:BB");
+    EXPECT_EQ(ReadSiteCertSha256(1, "b.example.org"), "AA:BB");
+    EXPECT_EQ(ReadSiteCertSha256(1, "other.example.org"), "");
+
+    RemoveSite(0, 3);  // b and c move up, each with its own fingerprint
+    EXPECT_EQ(ReadSite(0).certSha256, "AA:BB");
+    EXPECT_EQ(ReadSite(1).certSha256, "cc");
+    RemoveSite(0, 2);  // c first
+    WriteSite(1, Site("d"));
+    RemoveSite(0, 2);  // then d, which has none, takes the place of c, which had one
+    EXPECT_EQ(ReadSite(0).siteLabel, "d");
+    EXPECT_EQ(ReadSite(0).certSha256, "");
+
+    WriteSiteCertSha256(0, "dd");
+    FtpSite moved = Site("d");
+    moved.hostName = "new.example.org";
+    WriteSite(0, moved);
+    EXPECT_EQ(ReadSite(0).certSha256, "");
+}
+
+// The normal suite has no session bus: the file keeps passwords.
+TEST(FtpSites, WithoutAKeyringTheFileKeepsThePassword)
+{
+    ScopedProgramFolder folder;
+    WriteSite(0, Site("home"));
+    EXPECT_TRUE(ReadFileBytes(folder.file("orla.ini")).contains("Password=\"secret\"\n"));
+    EXPECT_EQ(ReadSite(0).password, "secret");
+}
+
 } // namespace
 } // namespace vesk
