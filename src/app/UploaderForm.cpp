@@ -7,6 +7,7 @@
 #include "platform/HelpWindow.h"
 #include "settings/FileLists.h"
 #include "upload/LocalFileListView.h"
+#include "upload/UploadSite.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -130,6 +131,16 @@ TForm4::TForm4(QWidget* parent, SettingsFile settings) : QDialog(parent), settin
         MsgBox(message, QStringLiteral("FTP Error"), kMbOk, kSoundError);
         progress_->setValue(0);
         Status(QStringLiteral("Session Closed"));
+    };
+    session_.AskTrust = [this](const TCertificateInfo& certificate, bool changed) {
+        const TrustQuestion question = CertificateQuestion(certificate, changed, session_.Client().HostName());
+        if (MsgBox(question.text, question.caption, kMbYesNo, kSoundWarning) != kMrYes)
+            return false;
+        // Kept with the site the session was opened for; the preferences
+        // read it back from there.
+        if (sites_->currentIndex() >= 0)
+            WriteSiteCertSha256(sites_->currentIndex(), certificate.sha256, settings_);
+        return true;
     };
     session_.OnProgress = [this](qint64 position, qint64 maximum) {
         if (progressVerb_.isEmpty())
@@ -345,7 +356,10 @@ void TForm4::ConnectClick()
         MsgBox(error, QStringLiteral("Error"), kMbOk, kSoundError);
     }
     SetBusy(false);
-    Status(QStringLiteral("Ready"));
+    // A session that went on in the clear says so until the next step.
+    Status(Connected() && session_.Client().FellBackToPlain()
+               ? QStringLiteral("Ready - not encrypted: the server does not offer TLS")
+               : QStringLiteral("Ready"));
 }
 
 void TForm4::RemoteRefresh()

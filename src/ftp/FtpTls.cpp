@@ -52,7 +52,9 @@ void TCustomFtpEngine::AuthReply(int code, const QString& line)
                              ? QStringLiteral("%1 The server does not offer TLS, which this site requires (\"%2\")")
                                    .arg(result)
                                    .arg(line)
-                             : QStringLiteral("%1 The server refused TLS (\"%2\")").arg(result).arg(line);
+                             : QStringLiteral("%1 The server refused TLS (\"%2\"); a server without TLS needs plain FTP")
+                                   .arg(result)
+                                   .arg(line);
     FailRequest(result, text);
 }
 

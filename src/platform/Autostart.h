@@ -18,7 +18,7 @@ namespace vesk {
 // Absolute path of the session entry.
 QString SessionAutostartPath();
 
-// One argument as the Exec key wants it: in double quotes, with " ` $ \
+// One argument as the Exec key wants it: in double quotes, with ", `, $ and the backslash
 // escaped by a backslash and "%" doubled.
 QString QuoteExecArgument(const QString& argument);
 

@@ -133,9 +133,16 @@ int UploadFromCommandLine(const QStringList& arguments, std::ostream& err, const
     const std::string where = client.HostName().toStdString() + ":" + client.Port().toStdString();
     if (!client.Connect()) {
         err << "htmlvesk: cannot log in to " << where << ": " << why() << '\n';
+        // Never asked here: trust is given in the uploader, which keeps it.
+        if (client.CertificateRefused())
+            err << "htmlvesk: the certificate's SHA-256 fingerprint is "
+                << client.PeerCertificate().sha256.toStdString()
+                << "; connect once with the uploader to check and trust it\n";
         client.Abort();
         return 1;
     }
+    if (client.FellBackToPlain())
+        err << "htmlvesk: " << where << " does not offer TLS; the files go unencrypted\n";
     if (!site.remoteDirectory.isEmpty() && !client.ChangeDir()) {
         err << "htmlvesk: cannot change to " << site.remoteDirectory.toStdString() << " on " << where << ": "
             << why() << '\n';

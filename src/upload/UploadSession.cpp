@@ -54,9 +54,10 @@ bool TUploadSession::Connect(const FtpSite& site, const AdvancedFtpSettings& adv
     ApplyAdvancedSettings(advanced, client_);
     ApplySite(site, client_);
     client_.SetHostFileName(QString());
-    Status("Connecting to " + site.siteLabel);
-    if (!Check(client_.Connect()) || !Check(client_.PrintDir()))
+    if (!ConnectTrusting(site.siteLabel) || !Check(client_.PrintDir()))
         return false;
+    if (client_.FellBackToPlain())
+        Status(QStringLiteral("Connected without encryption: the server does not offer TLS"));
     if (!site.remoteDirectory.isEmpty()) {
         Status("Changing to " + site.remoteDirectory);
         client_.SetHostDirName(site.remoteDirectory);
@@ -65,6 +66,25 @@ bool TUploadSession::Connect(const FtpSite& site, const AdvancedFtpSettings& adv
     }
     Status(QStringLiteral("Session Connected"));
     return true;
+}
+
+bool TUploadSession::ConnectTrusting(const QString& siteLabel)
+{
+    Status("Connecting to " + siteLabel);
+    if (client_.Connect())
+        return true;
+    if (!client_.CertificateRefused() || !AskTrust)
+        return Check(false);
+    const TCertificateInfo certificate = client_.PeerCertificate();
+    const bool changed = client_.CertificateChanged();
+    client_.Abort();
+    if (!AskTrust(certificate, changed)) {
+        Status(QStringLiteral("Session Closed"));
+        return false;
+    }
+    client_.SetTrustedCertificate(certificate.sha256);
+    Status("Connecting to " + siteLabel);
+    return Check(client_.Connect());
 }
 
 void TUploadSession::Abort()

@@ -64,9 +64,16 @@ public:
     std::function<void(qint64 position, qint64 maximum)> OnProgress;
     // true: overwrite the existing local file; false: continue it.
     std::function<bool(const QString& name)> AskOverwrite;
+    // Connect met a server certificate that does not verify (and is not the
+    // trusted one; `changed`: another one was trusted). true trusts it: the
+    // handler keeps its fingerprint for the site, and Connect tries again
+    // once. Unassigned or false: the connection fails without an FTP Error.
+    std::function<bool(const TCertificateInfo& certificate, bool changed)> AskTrust;
 
 private:
     bool Check(bool ok);
+    // The client's Connect, with the user's say on a certificate that does not verify.
+    bool ConnectTrusting(const QString& siteLabel);
     void Status(const QString& text);
 
     TFtpClient client_;

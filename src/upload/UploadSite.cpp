@@ -79,6 +79,36 @@ void ApplySite(const FtpSite& site, TFtpClient& client)
         client.SetPassWord(site.password);
     }
     client.SetHostDirName(site.remoteDirectory);
+    static_assert(kEncryptionIfAvailable == ftpTlsIfAvailable && kEncryptionRequired == ftpTlsRequired &&
+                  kEncryptionPlain == ftpTlsNone);
+    const bool known = site.encryption >= 0 && site.encryption < kEncryptionCount;
+    client.SetEncryption(TFtpEncryption(known ? site.encryption : kEncryptionIfAvailable));
+    client.SetTrustedCertificate(NormalizedFingerprint(site.certSha256));
+}
+
+TrustQuestion CertificateQuestion(const TCertificateInfo& certificate, bool changed, const QString& host)
+{
+    QStringList pairs;
+    for (int i = 0; i + 1 < certificate.sha256.size(); i += 2)
+        pairs << certificate.sha256.mid(i, 2).toUpper();
+    TrustQuestion question;
+    QString text;
+    if (changed) {
+        question.caption = QStringLiteral("Certificate Changed");
+        text = QStringLiteral("WARNING: the certificate of %1 is not the one you trusted before. Someone may be "
+                              "listening in on the connection, or the server's owner has replaced the "
+                              "certificate. Trust it only if you know which.")
+                   .arg(host);
+    } else {
+        question.caption = QStringLiteral("Untrusted Certificate");
+        text = QStringLiteral("The certificate of %1 could not be verified.").arg(host);
+    }
+    text += QStringLiteral("\r\rProblem: %1\rSubject: %2\rIssuer: %3\rValid from %4 until %5\r"
+                           "SHA-256 fingerprint:\r%6\r\rDo you want to trust this certificate for this site?")
+                .arg(certificate.problem, certificate.subject, certificate.issuer, certificate.notBefore,
+                     certificate.notAfter, pairs.join(u':'));
+    question.text = text;
+    return question;
 }
 
 void ApplyAdvancedSettings(const AdvancedFtpSettings& settings, TFtpClient& client)

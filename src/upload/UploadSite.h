@@ -3,6 +3,8 @@
 
 #include "settings/FtpSites.h"
 
+#include "net/TlsTransport.h"
+
 #include <QString>
 
 #include <optional>
@@ -36,8 +38,20 @@ inline constexpr const char* kAnonymousPassword = "support@htmlvesk.example.org"
 
 // Sets the client's host, port, user and password from a site: "anonymous"
 // and kAnonymousPassword when the site is anonymous, otherwise its login
-// and password. The remote directory is set as HostDirName.
+// and password. The remote directory is set as HostDirName; the site's
+// encryption choice and trusted certificate fingerprint go to the client too.
 void ApplySite(const FtpSite& site, TFtpClient& client);
+
+// The question put to the user about a server certificate that does not
+// verify: caption and text (the reason, subject, issuer, validity and the
+// SHA-256 fingerprint in pairs of digits), ending "Do you want to trust
+// this certificate for this site?". `changed` warns that it is not the
+// certificate trusted before.
+struct TrustQuestion {
+    QString caption;
+    QString text;
+};
+TrustQuestion CertificateQuestion(const TCertificateInfo& certificate, bool changed, const QString& host);
 
 // Sets timeout, passive mode, the waiting pump and the share mode from the
 // advanced settings (share mode by its index 0 … 4).

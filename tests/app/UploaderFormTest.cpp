@@ -131,7 +131,8 @@ TEST(UploaderFormTest, ConnectsListsSendsAndFollowsTheRules)
     EXPECT_FALSE(form.Animation()->Play());
     ASSERT_TRUE(form.Connected()) << (MsgBoxScript::Calls().isEmpty() ? "" : MsgBoxScript::Calls().back().text.toStdString());
     EXPECT_EQ(MsgBoxScript::Calls().size(), 1);
-    EXPECT_EQ(form.StatusText(), "Ready");
+    // The site asks for TLS if available; this server has none, and the status says so.
+    EXPECT_EQ(form.StatusText(), "Ready - not encrypted: the server does not offer TLS");
     for (const char* name : {"RemoteUp", "RemoteRefresh", "Upload", "UploadBinBtn"})
         EXPECT_TRUE(Enabled(form, name)) << name;
     EXPECT_FALSE(Enabled(form, "Download"));
@@ -352,5 +353,102 @@ TEST(UploaderFormTest, TheMainWindowOpensItAndThePreferencesKeepItsSitesInStep)
     EXPECT_EQ(MsgBoxScript::Calls().back().caption, "Run Uploader?");
     EXPECT_EQ(MsgBoxScript::Calls().back().text, "Do you want to upload files now?");
     EXPECT_TRUE(form.isVisible());
+    form.close();
+}
+
+namespace {
+
+// Answers the real message boxes as they appear, pressing the named buttons
+// in order, and keeps the caption and text of each.
+class RealBoxAnswers {
+public:
+    explicit RealBoxAnswers(QStringList buttons) : buttons_(std::move(buttons))
+    {
+        QObject::connect(&poll_, &QTimer::timeout, [this] { Answer(); });
+        poll_.start(5);
+    }
+    QStringList captions, texts;
+
+private:
+    void Answer()
+    {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<TForm9*>(w);
+            if (!box || !box->isVisible())
+                continue;
+            captions << box->windowTitle();
+            QStringList words;
+            for (QLabel* label : box->findChildren<QLabel*>())
+                words << label->text();
+            texts << words.join(u'\n');
+            const QString wanted = buttons_.isEmpty() ? QString("Cancel") : buttons_.takeFirst();
+            for (QPushButton* button : box->findChildren<QPushButton*>())
+                if (button->text() == wanted)
+                    return button->click();
+            box->done(-1);  // no such button: the test fails on what it recorded
+        }
+    }
+    QStringList buttons_;
+    QTimer poll_;
+};
+
+} // namespace
+
+// A certificate that does not verify is shown in the program's question;
+// No leaves the site as it was, Yes keeps the fingerprint with the site and
+// connects, and another certificate later is met with a warning.
+TEST(UploaderFormTest, TrustsACertificateThroughTheQuestionAndWarnsWhenItChanges)
+{
+    auto server = StartVsftpdTls({TestCert::SelfSigned});
+    if (!server->process)
+        GTEST_SKIP() << server->unavailable.toStdString();
+    TempDir home;
+    const SettingsFile settings(home.fileStd("orla.ini"));
+    const QString host = "127.0.0.1:" + QString::number(server->port);
+    WriteSite(0, FtpSite{"Secure", host, server->user, server->password, "pub", false, kEncryptionRequired}, settings);
+    WriteSelectedSite(0, settings);
+    WriteAdvancedFtp({10, 1, true, true}, settings);
+    WriteFileBytes(server->root->file("pub/index.htm"), "<p>secure</p>");
+    TForm4 form(nullptr, settings);
+    form.show();
+    {
+        RealBoxAnswers answers({"OK", "&No"});
+        form.ConnectClick();
+        EXPECT_FALSE(form.Connected());
+        ASSERT_EQ(answers.captions, QStringList({"Please Connect Now", "Untrusted Certificate"}));
+        const QString question = answers.texts[1];
+        EXPECT_TRUE(question.contains("Problem: self-signed certificate")) << question.toStdString();
+        EXPECT_TRUE(question.contains(Certificates().selfSigned.sha256.left(2).toUpper() + ":")) << question.toStdString();
+        EXPECT_TRUE(question.endsWith("Do you want to trust this certificate for this site?"));
+        EXPECT_TRUE(ReadSite(0, FtpSite(), settings).certSha256.isEmpty());
+    }
+    {
+        RealBoxAnswers answers({"OK", "&Yes"});
+        form.ConnectClick();
+        EXPECT_TRUE(form.Connected());
+        EXPECT_EQ(answers.captions, QStringList({"Please Connect Now", "Untrusted Certificate"}));
+        EXPECT_EQ(ReadSite(0, FtpSite(), settings).certSha256, Certificates().selfSigned.sha256);
+        EXPECT_EQ(Captions(*form.RemoteList()), QStringList{"index.htm"});
+        form.Session().Abort();
+    }
+    {
+        // Trusted now: no question at all.
+        RealBoxAnswers answers({"OK"});
+        form.ConnectClick();
+        EXPECT_TRUE(form.Connected());
+        EXPECT_EQ(answers.captions, QStringList{"Please Connect Now"});
+        form.Session().Abort();
+    }
+    auto other = StartVsftpdTls({TestCert::Expired});
+    ASSERT_TRUE(other->process);
+    WriteSite(0, FtpSite{"Secure", "127.0.0.1:" + QString::number(other->port), other->user, other->password, "pub",
+                         false, kEncryptionRequired}, settings);
+    WriteSiteCertSha256(0, Certificates().selfSigned.sha256, settings);
+    RealBoxAnswers answers({"OK", "&No"});
+    form.ConnectClick();
+    EXPECT_FALSE(form.Connected());
+    EXPECT_EQ(answers.captions, QStringList({"Please Connect Now", "Certificate Changed"}));
+    EXPECT_TRUE(answers.texts.value(1).contains("WARNING")) << answers.texts.value(1).toStdString();
+    EXPECT_EQ(ReadSite(0, FtpSite(), settings).certSha256, Certificates().selfSigned.sha256);
     form.close();
 }

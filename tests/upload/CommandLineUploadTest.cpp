@@ -105,9 +105,12 @@ void Publish(Server& server)
     const bool anonymous = server.user == "anonymous";
     const QString host = "127.0.0.1:" + QString::number(server.port);
     WriteSite(0, FtpSite{"Other", "127.0.0.1:1", "", "", "", true}, settings);
-    WriteSite(1, FtpSite{"Test server", host, server.user, server.password, "pub", anonymous}, settings);
-    WriteSite(2, FtpSite{"Wrong", host, server.user, server.wrongPassword, "pub", false}, settings);
-    WriteSite(3, FtpSite{"No such folder", host, server.user, server.password, "missing", anonymous}, settings);
+    // Plain FTP, as these servers speak it (TLS has its own test below).
+    WriteSite(1, FtpSite{"Test server", host, server.user, server.password, "pub", anonymous, kEncryptionPlain},
+              settings);
+    WriteSite(2, FtpSite{"Wrong", host, server.user, server.wrongPassword, "pub", false, kEncryptionPlain}, settings);
+    WriteSite(3, FtpSite{"No such folder", host, server.user, server.password, "missing", anonymous, kEncryptionPlain},
+              settings);
     WriteSelectedSite(1, settings);
     WriteAdvancedFtp({20, 1, true, false}, settings);
     const QString pub = server.root->file("pub/");
@@ -170,8 +173,9 @@ TEST(CommandLineUploadTest, PublishesToVsftpd)
 
 TEST(CommandLineUploadTest, ASessionDroppedMidwayReportsTheRestAsNotUploaded)
 {
-    FtpScript script({"S 220 Ready", "C USER bob", "S 331 Password please", "C PASS secret", "S 230 Welcome",
-                      "C CWD www", "S 250 OK", "C TYPE I", "S 200 Binary", "C PASV",
+    // The server has no TLS: the site's default goes on in the clear and says so.
+    FtpScript script({"S 220 Ready", "C AUTH TLS", "S 502 Unknown", "C USER bob", "S 331 Password please",
+                      "C PASS secret", "S 230 Welcome", "C CWD www", "S 250 OK", "C TYPE I", "S 200 Binary", "C PASV",
                       "S 227 Entering Passive Mode ({pasv})", "C STOR logo.gif", "ACCEPT", "S 150 Go ahead",
                       "DRECV", "S 226 Stored", "C TYPE A", "CLOSE"});
     TempDir dir;
@@ -191,8 +195,42 @@ TEST(CommandLineUploadTest, ASessionDroppedMidwayReportsTheRestAsNotUploaded)
     EXPECT_TRUE(script.Failures().isEmpty()) << script.Failures().join('\n').toStdString();
     EXPECT_EQ(script.Uploaded(), Bytes(5000));
     const QStringList lines = QString::fromStdString(err.str()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3) << err.str();
-    EXPECT_EQ(lines[0], "htmlvesk: uploaded logo.gif (5000 bytes, binary)");
-    EXPECT_TRUE(lines[1].startsWith("htmlvesk: not uploaded: " + dir.file("a.htm"))) << err.str();
-    EXPECT_EQ(lines[2], "htmlvesk: not uploaded: " + dir.file("b.htm") + ": the server closed the session");
+    ASSERT_EQ(lines.size(), 4) << err.str();
+    EXPECT_EQ(lines[0], "htmlvesk: 127.0.0.1:" + QString::number(script.port()) +
+                            " does not offer TLS; the files go unencrypted");
+    EXPECT_EQ(lines[1], "htmlvesk: uploaded logo.gif (5000 bytes, binary)");
+    EXPECT_TRUE(lines[2].startsWith("htmlvesk: not uploaded: " + dir.file("a.htm"))) << err.str();
+    EXPECT_EQ(lines[3], "htmlvesk: not uploaded: " + dir.file("b.htm") + ": the server closed the session");
+}
+
+// Over TLS the command line never asks: a certificate that does not verify
+// fails the run with its fingerprint, until the site keeps that fingerprint.
+TEST(CommandLineUploadTest, PublishesOverTlsToTrustedCertificatesOnly)
+{
+    auto server = StartVsftpdTls({TestCert::SelfSigned});
+    if (!server->process)
+        GTEST_SKIP() << server->unavailable.toStdString();
+    TempDir home, local;
+    WriteFileBytes(local.file("logo.gif"), Bytes(300000));
+    const SettingsFile settings(home.fileStd("orla.ini"));
+    WriteSite(0, FtpSite{"Secure", "127.0.0.1:" + QString::number(server->port), server->user, server->password, "pub",
+                         false, kEncryptionRequired},
+              settings);
+    WriteSelectedSite(0, settings);
+    WriteAdvancedFtp({20, 1, true, true}, settings);
+
+    auto run = RunProgram(home.path(), {"--upload", local.file("logo.gif")});
+    EXPECT_EQ(run.status, 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("The server's certificate could not be verified: self-signed certificate"))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(Certificates().selfSigned.sha256)) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(server->root->file("pub/logo.gif")));
+
+    QString grouped;  // as a user may paste it: upper case, in pairs
+    for (int i = 0; i < 64; i += 2)
+        grouped += (i ? ":" : "") + Certificates().selfSigned.sha256.mid(i, 2).toUpper();
+    WriteSiteCertSha256(0, grouped, settings);
+    run = RunProgram(home.path(), {"--upload", local.file("logo.gif")});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(ReadFileBytes(server->root->file("pub/logo.gif")), Bytes(300000));
 }
