@@ -57,6 +57,12 @@ TEST(FtpTlsServer, UploadsAndDownloadsByteForByteInBothModes)
     QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
     TempDir local;
     WriteFileBytes(local.file("up.bin"), bytes);
+    {
+        // The server takes no login in the clear: what passes below is TLS.
+        TlsSession plain(*server, ftpTlsNone);
+        EXPECT_FALSE(plain.client.Connect());
+        EXPECT_TRUE(plain.client.ErrorMessage().startsWith("530")) << plain.Why();
+    }
     for (bool passive : {true, false}) {
         SCOPED_TRACE(passive ? "passive" : "active");
         TlsSession s(*server, ftpTlsRequired);
