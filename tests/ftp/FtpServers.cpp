@@ -149,7 +149,7 @@ std::unique_ptr<Server> StartVsftpd()
     return s;
 }
 
-std::unique_ptr<Server> StartVsftpdTls(const VsftpdTlsOptions& options)
+std::unique_ptr<Server> StartVsftpdTls(TestCert which)
 {
     auto s = std::make_unique<Server>();
     s->name = "vsftpd TLS";
@@ -182,7 +182,7 @@ std::unique_ptr<Server> StartVsftpdTls(const VsftpdTlsOptions& options)
     QDir(s->config->path()).mkdir("empty");
     ::chmod(QFile::encodeName(s->config->path()).constData(), 0755);
     s->port = FreeLoopbackPort();
-    const TestCertificate& certificate = certificates.Get(options.certificate);
+    const TestCertificate& certificate = certificates.Get(which);
     const int base = TlsPassivePortBase();
     // This vsftpd (3.0.3) has no switch for TLS 1.2 or 1.3: both are
     // offered, within the machine's OpenSSL policy. Its built-in cipher list
@@ -201,7 +201,7 @@ std::unique_ptr<Server> StartVsftpdTls(const VsftpdTlsOptions& options)
                       "port_enable=YES\nconnect_from_port_20=NO\nxferlog_enable=NO\ndirmessage_enable=NO\n"
                       "hide_ids=YES\nuse_localtime=NO\n"
                       "ssl_enable=YES\nallow_anon_ssl=NO\nforce_local_logins_ssl=YES\n"
-                      "force_local_data_ssl=" + QByteArray(options.requireTlsData ? "YES" : "NO") + "\n"
+                      "force_local_data_ssl=YES\n"
                       "require_ssl_reuse=YES\nssl_request_cert=NO\n"
                       "ssl_sslv2=NO\nssl_sslv3=NO\nssl_tlsv1=YES\nssl_ciphers=HIGH\n"
                       "rsa_cert_file=" + QFile::encodeName(certificate.cert) + "\n"

@@ -30,22 +30,15 @@ std::unique_ptr<Server> StartPyftpdlib();
 // process stays null unless vsftpd is installed and the tests run as root.
 std::unique_ptr<Server> StartVsftpd();
 
-struct VsftpdTlsOptions {
-    TestCert certificate = TestCert::Localhost;
-    // With false, logins still need TLS but a client may ask for clear data
-    // connections (PROT C). vsftpd encrypts every data connection after
-    // PROT P whatever this says: a server that answers PROT P with clear
-    // data has to be scripted.
-    bool requireTlsData = true;
-};
 // vsftpd with explicit TLS for a local user (user and password in the
-// Server) whose root is a temporary folder: logins and (by default) data
-// need TLS, data connections must reuse the control connection's TLS
+// Server) whose root is a temporary folder, presenting `certificate`:
+// logins and data need TLS (vsftpd has no way to answer PROT P with clear
+// data: that server is scripted), data connections must reuse the control connection's TLS
 // session, passive and active mode. The user is an account of this machine,
 // "veskftps", made on first use and kept (its password is reset each time).
 // process stays null unless vsftpd and openssl are installed and the tests
 // run as root.
-std::unique_ptr<Server> StartVsftpdTls(const VsftpdTlsOptions& options = {});
+std::unique_ptr<Server> StartVsftpdTls(TestCert certificate = TestCert::Localhost);
 // pyftpdlib with explicit TLS required on the control connection, for a
 // user and a password. Its data connections fail under PROT P (Debian's
 // 1.5.7 resets them), so it serves control-connection cases only. Needs
