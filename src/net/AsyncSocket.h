@@ -168,7 +168,8 @@ public:
     // shutting down (errors ignored).
     void Abort();
     // shutdown(2) on the handle: 0 receiving, 1 sending, 2 both; a shut
-    // receive side is then reported as the peer's close.
+    // receive side is then reported as the peer's close. Shutting the
+    // sending side lets the transport say its goodbye first (TLS close_notify).
     int ShutDown(int how);
     // Sends and pumps events until the queue is empty, the connection is
     // gone or a quit request is seen.
