@@ -278,11 +278,12 @@ void TForm9::Prepare(const QString& text, const QString& caption, int buttons)
     qDeleteAll(buttons_);
     buttons_.clear();
     const QList<int> results = MsgBoxButtonResults(buttons);
+    const int defaultButton = (buttons / kMbDefaultSecond) % 10 == 1 && results.size() > 1 ? 1 : 0;
     for (int i = 0; i < results.size(); ++i) {
         const int result = results[i];
         auto* button = new QPushButton(ButtonCaption(result), buttonPanel_);
         button->setObjectName(QStringLiteral("Button%1").arg(i + 1));
-        button->setDefault(i == 0);
+        button->setDefault(i == defaultButton);
         connect(button, &QPushButton::clicked, this, [this, result]() { done(result); });
         buttons_.push_back(button);
     }
@@ -318,7 +319,7 @@ void TForm9::Prepare(const QString& text, const QString& caption, int buttons)
         edit_->selectAll();
         edit_->setFocus();
     } else {
-        buttons_.first()->setFocus();
+        buttons_[defaultButton]->setFocus();
     }
 }
 

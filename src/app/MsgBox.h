@@ -40,6 +40,9 @@ inline constexpr int kMbYesNo = 4;
 inline constexpr int kMbRetryCancel = 5;
 inline constexpr int kMbRetryIgnoreCancel = 7;
 inline constexpr int kMbYesNoCancel = 8;
+// Added to a set: the second button is the default (Enter, first focus), for
+// questions whose safe answer is not the first one.
+inline constexpr int kMbDefaultSecond = 100;
 
 // Sounds, the `sound` argument. Any value but kSoundNone beeps before the box
 // opens.
@@ -51,7 +54,8 @@ inline constexpr int kSoundInformation = 64;
 
 // Shows `text` in a modal box titled `caption` and returns the kMr… result of
 // the button pressed. Escape and the window's close button give the set's
-// cancelling answer (MsgBoxEscapeResult); Enter presses the first button.
+// cancelling answer (MsgBoxEscapeResult); Enter presses the first button
+// (the second with kMbDefaultSecond).
 // Carriage returns in the text break lines, so "\r\r" leaves a blank line.
 int MsgBox(const QString& text, const QString& caption, int buttons, int sound);
 // The same; in input mode (kMbInput) the edit line starts with `text`, and when
@@ -109,7 +113,7 @@ public:
 
     // Fills the box for one message: title, text, buttons, and the fixed
     // geometry that follows from them. Focus starts on the edit line in input
-    // mode (its text selected) and on the first button otherwise.
+    // mode (its text selected) and on the default button otherwise.
     void Prepare(const QString& text, const QString& caption, int buttons);
 
     QString InputText() const;

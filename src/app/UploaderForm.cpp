@@ -134,7 +134,8 @@ TForm4::TForm4(QWidget* parent, SettingsFile settings) : QDialog(parent), settin
     };
     session_.AskTrust = [this](const TCertificateInfo& certificate, bool changed) {
         const TrustQuestion question = CertificateQuestion(certificate, changed, session_.Client().HostName());
-        if (MsgBox(question.text, question.caption, kMbYesNo, kSoundWarning) != kMrYes)
+        // No is the default: an Enter pressed in passing trusts nothing.
+        if (MsgBox(question.text, question.caption, kMbYesNo + kMbDefaultSecond, kSoundWarning) != kMrYes)
             return false;
         // Kept with the site the session was opened for; the preferences
         // read it back from there.

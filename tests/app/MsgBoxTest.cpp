@@ -146,6 +146,9 @@ TEST(MsgBoxSets, EscapeAndEnterOnTheRealWindow)
         {kMbYesNoCancel, kMrCancel, kMrYes, Qt::Key_Y, kMrYes},
         {14, kMrNo, kMrYes, Qt::Key_N, kMrNo},
         {9, kMrOk, kMrOk, Qt::Key_N, 0},
+        // The second button as the default: Enter gives the safe answer.
+        {kMbYesNo + kMbDefaultSecond, kMrNo, kMrNo, Qt::Key_Y, kMrYes},
+        {kMbOk + kMbDefaultSecond, kMrOk, kMrOk, Qt::Key_Y, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.buttons);
