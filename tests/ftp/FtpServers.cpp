@@ -106,6 +106,31 @@ std::unique_ptr<Server> StartPyftpdlib()
     return s;
 }
 
+namespace {
+
+// What every vsftpd of the tests shares: one listener on 127.0.0.1 at the
+// server's port, a passive range from `passiveBase`, active mode, a chroot
+// of its own (an empty folder in the configuration's), no logs. Writes
+// the configuration with `own` added and starts it.
+void RunVsftpd(Server& s, int passiveBase, const QByteArray& own)
+{
+    QDir(s.config->path()).mkdir("empty");
+    ::chmod(QFile::encodeName(s.config->path()).constData(), 0755);
+    const QByteArray conf = "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nbackground=NO\n"
+                            "listen_port=" + QByteArray::number(s.port) + "\n"
+                            "allow_writeable_chroot=YES\nseccomp_sandbox=NO\n"
+                            "secure_chroot_dir=" + QFile::encodeName(s.config->file("empty")) + "\n"
+                            "pasv_enable=YES\npasv_min_port=" + QByteArray::number(passiveBase) + "\n"
+                            "pasv_max_port=" + QByteArray::number(passiveBase + 49) + "\n"
+                            "port_enable=YES\nconnect_from_port_20=NO\nxferlog_enable=NO\ndirmessage_enable=NO\n"
+                            "hide_ids=YES\nuse_localtime=NO\n" + own;
+    WriteFileBytes(s.config->file("vsftpd.conf"), conf);
+    s.process = std::make_unique<ServerProcess>("/usr/sbin/vsftpd", QStringList{s.config->file("vsftpd.conf")},
+                                                s.port);
+}
+
+} // namespace
+
 std::unique_ptr<Server> StartVsftpd()
 {
     auto s = std::make_unique<Server>();
@@ -122,30 +147,17 @@ std::unique_ptr<Server> StartVsftpd()
     ::chmod(QFile::encodeName(s->root->path()).constData(), 0755);
     QDir(s->root->path()).mkdir("pub");
     ::chmod(QFile::encodeName(s->root->file("pub")).constData(), 0777);
-    QDir(s->config->path()).mkdir("empty");
-    ::chmod(QFile::encodeName(s->config->path()).constData(), 0755);
     s->port = FreeLoopbackPort();
     s->user = "anonymous";
     s->password = "vesk@example.org";
     s->wrongPassword = "banned@example.org";
     WriteFileBytes(s->config->file("banned"), "banned@example.org\n");
-    const int base = PassivePortBase();
-    QByteArray conf = "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nbackground=NO\n"
-                      "listen_port=" + QByteArray::number(s->port) + "\n"
-                      "anonymous_enable=YES\nlocal_enable=NO\nwrite_enable=YES\nanon_upload_enable=YES\n"
-                      "anon_mkdir_write_enable=YES\nanon_other_write_enable=YES\nanon_umask=022\n"
-                      "anon_world_readable_only=NO\nno_anon_password=NO\nftp_username=ftp\n"
-                      "anon_root=" + QFile::encodeName(s->root->path()) + "\n"
-                      "deny_email_enable=YES\nbanned_email_file=" + QFile::encodeName(s->config->file("banned")) + "\n"
-                      "allow_writeable_chroot=YES\nseccomp_sandbox=NO\n"
-                      "secure_chroot_dir=" + QFile::encodeName(s->config->file("empty")) + "\n"
-                      "pasv_enable=YES\npasv_min_port=" + QByteArray::number(base) + "\n"
-                      "pasv_max_port=" + QByteArray::number(base + 49) + "\n"
-                      "port_enable=YES\nconnect_from_port_20=NO\nxferlog_enable=NO\ndirmessage_enable=NO\n"
-                      "hide_ids=YES\nuse_localtime=NO\n";
-    WriteFileBytes(s->config->file("vsftpd.conf"), conf);
-    s->process = std::make_unique<ServerProcess>("/usr/sbin/vsftpd", QStringList{s->config->file("vsftpd.conf")},
-                                                 s->port);
+    RunVsftpd(*s, PassivePortBase(),
+              "anonymous_enable=YES\nlocal_enable=NO\nwrite_enable=YES\nanon_upload_enable=YES\n"
+              "anon_mkdir_write_enable=YES\nanon_other_write_enable=YES\nanon_umask=022\n"
+              "anon_world_readable_only=NO\nno_anon_password=NO\nftp_username=ftp\n"
+              "anon_root=" + QFile::encodeName(s->root->path()) + "\n"
+              "deny_email_enable=YES\nbanned_email_file=" + QFile::encodeName(s->config->file("banned")) + "\n");
     return s;
 }
 
@@ -179,36 +191,21 @@ std::unique_ptr<Server> StartVsftpdTls(TestCert which)
         s->unavailable = "cannot give the server's pub folder to its user";
         return s;
     }
-    QDir(s->config->path()).mkdir("empty");
-    ::chmod(QFile::encodeName(s->config->path()).constData(), 0755);
     s->port = FreeLoopbackPort();
     const TestCertificate& certificate = certificates.Get(which);
-    const int base = TlsPassivePortBase();
     // This vsftpd (3.0.3) has no switch for TLS 1.2 or 1.3: both are
     // offered, within the machine's OpenSSL policy. Its built-in cipher list
     // has only an RSA cipher for TLS 1.2, which an EC key cannot use, hence
     // ssl_ciphers. The handshake asks for no client certificate.
-    QByteArray conf = "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nbackground=NO\n"
-                      "listen_port=" + QByteArray::number(s->port) + "\n"
-                      "anonymous_enable=NO\nlocal_enable=YES\nwrite_enable=YES\nlocal_umask=022\n"
-                      "pam_service_name=vsftpd\ncheck_shell=NO\n"
-                      "chroot_local_user=YES\nallow_writeable_chroot=YES\n"
-                      "local_root=" + QFile::encodeName(s->root->path()) + "\n"
-                      "seccomp_sandbox=NO\n"
-                      "secure_chroot_dir=" + QFile::encodeName(s->config->file("empty")) + "\n"
-                      "pasv_enable=YES\npasv_min_port=" + QByteArray::number(base) + "\n"
-                      "pasv_max_port=" + QByteArray::number(base + 49) + "\n"
-                      "port_enable=YES\nconnect_from_port_20=NO\nxferlog_enable=NO\ndirmessage_enable=NO\n"
-                      "hide_ids=YES\nuse_localtime=NO\n"
-                      "ssl_enable=YES\nallow_anon_ssl=NO\nforce_local_logins_ssl=YES\n"
-                      "force_local_data_ssl=YES\n"
-                      "require_ssl_reuse=YES\nssl_request_cert=NO\n"
-                      "ssl_sslv2=NO\nssl_sslv3=NO\nssl_tlsv1=YES\nssl_ciphers=HIGH\n"
-                      "rsa_cert_file=" + QFile::encodeName(certificate.cert) + "\n"
-                      "rsa_private_key_file=" + QFile::encodeName(certificate.key) + "\n";
-    WriteFileBytes(s->config->file("vsftpd.conf"), conf);
-    s->process = std::make_unique<ServerProcess>("/usr/sbin/vsftpd", QStringList{s->config->file("vsftpd.conf")},
-                                                 s->port);
+    RunVsftpd(*s, TlsPassivePortBase(),
+              "anonymous_enable=NO\nlocal_enable=YES\nwrite_enable=YES\nlocal_umask=022\n"
+              "pam_service_name=vsftpd\ncheck_shell=NO\nchroot_local_user=YES\n"
+              "local_root=" + QFile::encodeName(s->root->path()) + "\n"
+              "ssl_enable=YES\nallow_anon_ssl=NO\nforce_local_logins_ssl=YES\nforce_local_data_ssl=YES\n"
+              "require_ssl_reuse=YES\nssl_request_cert=NO\n"
+              "ssl_sslv2=NO\nssl_sslv3=NO\nssl_tlsv1=YES\nssl_ciphers=HIGH\n"
+              "rsa_cert_file=" + QFile::encodeName(certificate.cert) + "\n"
+              "rsa_private_key_file=" + QFile::encodeName(certificate.key) + "\n");
     return s;
 }
 
