@@ -2,10 +2,10 @@
 // platform is chosen, then every benchmark the command line selects.
 #pragma once
 
+#include "BenchCoreMain.h"
+
 #include <QApplication>
 #include <QByteArray>
-
-#include <benchmark/benchmark.h>
 
 namespace vesk::bench {
 
@@ -14,9 +14,7 @@ inline int RunWithApplication(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    RunSelectedBenchmarks(argc, argv);
     return 0;
 }
 

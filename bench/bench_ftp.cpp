@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "BenchCoreMain.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -79,9 +81,5 @@ BENCHMARK(FtpTransfer)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vesk::bench::RunWithCoreApplication(argc, argv);
 }

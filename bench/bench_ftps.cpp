@@ -14,6 +14,8 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
+#include "BenchCoreMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -126,10 +128,6 @@ BENCHMARK(BM_ClientUpload100MiB)->Unit(benchmark::kMillisecond)->UseRealTime()->
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    shared.reset();  // stops the server by its process id
-    return 0;
+    // The server stops, by its process id, while the application exists.
+    return vesk::bench::RunWithCoreApplication(argc, argv, [] { shared.reset(); });
 }

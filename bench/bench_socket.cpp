@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
+#include "BenchCoreMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <arpa/inet.h>
@@ -104,9 +106,5 @@ BENCHMARK(BlockingLoopback)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return vesk::bench::RunWithCoreApplication(argc, argv);
 }

@@ -288,6 +288,10 @@ private:
 
     // TLS (FtpTls.cpp).
     void AuthReply(int code, const QString& line);
+    // Gives `socket` a TLS transport of the session's context and starts
+    // its handshake; `which` names the connection in the trace.
+    bool AttachTls(TAsyncSocket& socket, bool resume, const QString& which,
+                   std::shared_ptr<const TTlsStatus>& status);
     bool StartControlTls();
     bool StartDataTls();
     // Why the data connection of the transfer cannot be trusted (PROT P and

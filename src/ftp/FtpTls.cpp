@@ -58,20 +58,26 @@ void TCustomFtpEngine::AuthReply(int code, const QString& line)
     FailRequest(result, text);
 }
 
+bool TCustomFtpEngine::AttachTls(TAsyncSocket& socket, bool resume, const QString& which,
+                                 std::shared_ptr<const TTlsStatus>& status)
+{
+    std::unique_ptr<TTlsTransport> transport = tls_->NewTransport(resume);
+    transport->OnHandshakeDone = [this, which](const TTlsStatus& done) {
+        Trace(QStringLiteral("! TLS on the %1 connection: %2").arg(which, done.Summary()));
+    };
+    status = transport->Status();
+    TTlsTransport* started = transport.get();
+    socket.SetTransport(std::move(transport));
+    return started->Start(socket.HSocket());
+}
+
 bool TCustomFtpEngine::StartControlTls()
 {
     // Whatever came before the handshake in the clear is not trusted.
     rcvCnt_ = 0;
     ++controlEpoch_;
     tls_ = std::make_unique<TTlsClientContext>(hostName_, trustedCertificate_);
-    std::unique_ptr<TTlsTransport> transport = tls_->NewTransport(false);
-    transport->OnHandshakeDone = [this](const TTlsStatus& status) {
-        Trace(QStringLiteral("! TLS on the control connection: ") + status.Summary());
-    };
-    controlTls_ = transport->Status();
-    TTlsTransport* started = transport.get();
-    control_->SetTransport(std::move(transport));
-    if (started->Start(control_->HSocket()))
+    if (AttachTls(*control_, false, QStringLiteral("control"), controlTls_))
         return true;
     FailRequest(500, QStringLiteral("500 TLS failed: ") + controlTls_->error);
     control_->Close();
@@ -83,14 +89,7 @@ bool TCustomFtpEngine::StartDataTls()
     dataTls_.reset();
     if (!protP_ || !tls_)
         return true;
-    std::unique_ptr<TTlsTransport> transport = tls_->NewTransport(true);
-    transport->OnHandshakeDone = [this](const TTlsStatus& status) {
-        Trace(QStringLiteral("! TLS on the data connection: ") + status.Summary());
-    };
-    dataTls_ = transport->Status();
-    TTlsTransport* started = transport.get();
-    data_->SetTransport(std::move(transport));
-    if (started->Start(data_->HSocket()))
+    if (AttachTls(*data_, true, QStringLiteral("data"), dataTls_))
         return true;
     FailRequest(426, QStringLiteral("426 TLS on the data connection failed: ") + dataTls_->error);
     return false;

@@ -2,6 +2,8 @@
 // proxy servers started as child processes, descriptor counts.
 #include "NetTestUtil.h"
 
+#include "support/TempDir.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -219,13 +221,7 @@ ServerProcess::ServerProcess(const QString& program, const QStringList& argument
 
 ServerProcess::~ServerProcess()
 {
-    if (process_.state() == QProcess::NotRunning)
-        return;
-    process_.terminate();  // SIGTERM to its process id
-    if (!process_.waitForFinished(5000)) {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
+    StopProcess(process_);
 }
 
 // --- SocketLog ------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 // A private X server for the few tests that need a real window system.
 #include "support/PrivateDisplay.h"
+#include "support/TempDir.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -51,13 +52,7 @@ PrivateDisplay::PrivateDisplay()
 
 PrivateDisplay::~PrivateDisplay()
 {
-    if (server_.state() == QProcess::NotRunning)
-        return;
-    server_.terminate();  // SIGTERM to its process id
-    if (!server_.waitForFinished(5000)) {
-        server_.kill();
-        server_.waitForFinished(5000);
-    }
+    StopProcess(server_);
 }
 
 PrivateDisplay::Run PrivateDisplay::RunCurrentTest() const

@@ -97,4 +97,15 @@ QByteArray ReadFileBytes(const QString& path)
     return f.readAll();
 }
 
+void StopProcess(QProcess& process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+
 } // namespace vesk::test

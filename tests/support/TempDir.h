@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -58,5 +59,9 @@ ChildResult RunWithSmallDisk(const QString& folder, qint64 bytes, const std::fun
 bool WriteFileBytes(const QString& path, const QByteArray& bytes);
 // Reads a whole file; empty when it cannot be read.
 QByteArray ReadFileBytes(const QString& path);
+
+// Stops a process the test started: SIGTERM to its process id, then
+// SIGKILL when it has not ended within five seconds.
+void StopProcess(QProcess& process);
 
 } // namespace vesk::test
