@@ -3,11 +3,11 @@
 
 #include "platform/FileNames.h"
 #include "platform/ProfileFile.h"
+#include "platform/ProfileModel.h"
 #include "platform/SafeFile.h"
 #include "platform/SecretStore.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -40,8 +40,7 @@ void KeepPrivate(const SettingsFile& file)
 bool IsTextKey(std::string_view key)
 {
     for (const char* text : {"SiteLabel", "HostName", "LoginName", "Password", "RemoteDirectory", "CertSha256"}) {
-        if (std::equal(key.begin(), key.end(), text, text + std::char_traits<char>::length(text),
-                       [](char a, char b) { return std::tolower((unsigned char)a) == std::tolower((unsigned char)b); }))
+        if (profile::CaseInsensitiveEqual()(key, text))
             return true;
     }
     return false;
@@ -97,11 +96,7 @@ void MoveSiteSection(int from, int to, const SettingsFile& file)
     const std::string source = SiteSection(from);
     const std::string target = SiteSection(to);
     const std::vector<std::string> keys = GetPrivateProfileKeys(source, file.path());
-    const auto sameName = [](const std::string& a, const std::string& b) {
-        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-                   return std::tolower((unsigned char)x) == std::tolower((unsigned char)y);
-               });
-    };
+    const profile::CaseInsensitiveEqual sameName;
     for (const std::string& key : GetPrivateProfileKeys(target, file.path())) {
         if (std::none_of(keys.begin(), keys.end(), [&](const std::string& k) { return sameName(k, key); }))
             file.DeleteKey(target, key);
