@@ -431,14 +431,6 @@ TEST(UploaderFormTest, TrustsACertificateThroughTheQuestionAndWarnsWhenItChanges
         EXPECT_EQ(Captions(*form.RemoteList()), QStringList{"index.htm"});
         form.Session().Abort();
     }
-    {
-        // Trusted now: no question at all.
-        RealBoxAnswers answers({"OK"});
-        form.ConnectClick();
-        EXPECT_TRUE(form.Connected());
-        EXPECT_EQ(answers.captions, QStringList{"Please Connect Now"});
-        form.Session().Abort();
-    }
     auto other = StartVsftpdTls({TestCert::Expired});
     ASSERT_TRUE(other->process);
     WriteSite(0, FtpSite{"Secure", "127.0.0.1:" + QString::number(other->port), other->user, other->password, "pub",

@@ -73,20 +73,6 @@ QString EnsureTlsUser()
 }
 
 // pyftpdlib has no command-line switch for TLS.
-const char kPyftpdlibTlsScript[] = R"(import sys
-from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import TLS_FTPHandler
-from pyftpdlib.servers import FTPServer
-port, root, user, password, cert, key = sys.argv[1:7]
-authorizer = DummyAuthorizer()
-authorizer.add_user(user, password, root, perm="elradfmwMT")
-handler = TLS_FTPHandler
-handler.authorizer = authorizer
-handler.certfile = cert
-handler.keyfile = key
-handler.tls_control_required = True
-FTPServer(("127.0.0.1", int(port)), handler).serve_forever()
-)";
 
 } // namespace
 
@@ -206,32 +192,6 @@ std::unique_ptr<Server> StartVsftpdTls(TestCert which)
               "ssl_sslv2=NO\nssl_sslv3=NO\nssl_tlsv1=YES\nssl_ciphers=HIGH\n"
               "rsa_cert_file=" + QFile::encodeName(certificate.cert) + "\n"
               "rsa_private_key_file=" + QFile::encodeName(certificate.key) + "\n");
-    return s;
-}
-
-std::unique_ptr<Server> StartPyftpdlibTls(TestCert which)
-{
-    auto s = std::make_unique<Server>();
-    s->name = "pyftpdlib TLS";
-    const TestCertificates& certificates = Certificates();
-    if (!certificates.ok()) {
-        s->unavailable = certificates.failure;
-        return s;
-    }
-    s->root = std::make_unique<TempDir>();
-    s->config = std::make_unique<TempDir>();
-    QDir(s->root->path()).mkdir("pub");
-    s->port = FreeLoopbackPort();
-    s->user = "vesk";
-    s->password = "s3cret";
-    s->wrongPassword = "wrong";
-    WriteFileBytes(s->config->file("server.py"), kPyftpdlibTlsScript);
-    const TestCertificate& certificate = certificates.Get(which);
-    s->process = std::make_unique<ServerProcess>(
-        "/usr/bin/python3",
-        QStringList{s->config->file("server.py"), QString::number(s->port), s->root->path(), s->user, s->password,
-                    certificate.cert, certificate.key},
-        s->port);
     return s;
 }
 

@@ -39,10 +39,5 @@ std::unique_ptr<Server> StartVsftpd();
 // process stays null unless vsftpd and openssl are installed and the tests
 // run as root.
 std::unique_ptr<Server> StartVsftpdTls(TestCert certificate = TestCert::Localhost);
-// pyftpdlib with explicit TLS required on the control connection, for a
-// user and a password. Its data connections fail under PROT P (Debian's
-// 1.5.7 resets them), so it serves control-connection cases only. Needs
-// python3-openssl; process is null when the certificates cannot be made.
-std::unique_ptr<Server> StartPyftpdlibTls(TestCert certificate = TestCert::Localhost);
 
 } // namespace vesk::test

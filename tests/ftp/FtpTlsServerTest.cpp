@@ -1,7 +1,6 @@
 // Explicit TLS against real servers started here: vsftpd requiring TLS for
-// logins and data (with session reuse), pyftpdlib with TLS on the control
-// connection, plain pyftpdlib, and a small server that sends its data in
-// the clear after PROT P.
+// logins and data (with session reuse), plain pyftpdlib, and a small server
+// that sends its data in the clear after PROT P.
 #include "FtpServers.h"
 #include "TestCertificates.h"
 
@@ -161,20 +160,6 @@ TEST(FtpTlsServer, RequireAgainstAPlainServerFailsAndIfAvailableFallsBack)
     EXPECT_TRUE(s.client.FellBackToPlain());
     EXPECT_FALSE(s.client.Encrypted());
     EXPECT_TRUE(s.client.PrintDir()) << s.Why();
-}
-
-TEST(FtpTlsServer, PyftpdlibWithTlsOnTheControlConnection)
-{
-    ScopedEnv authority("SSL_CERT_FILE", Authority());
-    auto server = StartPyftpdlibTls();
-    if (!server->process)
-        GTEST_SKIP() << server->unavailable.toStdString();
-    TlsSession s(*server, ftpTlsIfAvailable);
-    ASSERT_TRUE(s.client.Connect()) << s.Why();
-    EXPECT_TRUE(s.client.Encrypted());
-    EXPECT_FALSE(s.client.FellBackToPlain());
-    EXPECT_TRUE(s.client.PrintDir()) << s.Why();
-    EXPECT_EQ(s.client.DirResult(), "/");
 }
 
 // Under PROT P a data connection that does not speak TLS is never read as
