@@ -66,6 +66,10 @@ TEST(FtpTlsServer, UploadsAndDownloadsByteForByteInBothModes)
         SCOPED_TRACE(passive ? "passive" : "active");
         TlsSession s(*server, ftpTlsRequired);
         s.client.SetPassive(passive);
+        // Reads smaller than a TLS record leave decrypted bytes that the
+        // handle's events cannot announce: they must still arrive.
+        if (!passive)
+            s.client.SetBlockSize(512);
         ASSERT_TRUE(s.client.Connect()) << s.Why();
         EXPECT_TRUE(s.client.Encrypted());
         s.client.SetHostDirName("pub");
